@@ -1,0 +1,45 @@
+#include "appserverprotocol.h"
+
+#include "cp949.h"
+#include "decimal.h"
+#include "fieldsplitter.h"
+#include "tokens.h"
+
+namespace velkan::channel {
+
+std::string ListRequest(int number)
+{
+    return "/slst " + std::to_string(number) + "|";
+}
+
+std::vector<ServerEntry> ParseServerList(std::string_view line, std::int32_t options)
+{
+    std::vector<ServerEntry> entries;
+    ForEachToken(line, '|', [&](std::string_view token) {
+        FieldSplitter fields(token, ',');
+        if (fields.Count() < 4) {
+            return true;
+        }
+        ServerEntry entry;
+        entry.nick = cp949::CutToFit(fields.Next(), ServerEntry::kMaxNick);
+        const std::string_view host = fields.Next();
+        entry.port = decimal::ParseInt32(fields.Next());
+        entry.speed = decimal::ParseInt32(fields.Next());
+        entry.flags = fields.Count() >= 5 ? decimal::ParseInt32(fields.Next()) : 0;
+        // A host name cut short would send the connection somewhere else.
+        if (host.size() > ServerEntry::kMaxHost) {
+            return true;
+        }
+        entry.host = host;
+        const bool hidden =
+            (entry.flags & kServerHidden) != 0 ||
+            ((entry.flags & kServerHiddenByOption) != 0 && (options & kOptionHideFlaggedServers) != 0);
+        if (!hidden) {
+            entries.push_back(std::move(entry));
+        }
+        return true;
+    });
+    return entries;
+}
+
+} // namespace velkan::channel

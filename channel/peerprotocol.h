@@ -1,0 +1,72 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace velkan::channel {
+
+// One file a peer found, fields as the reply carries them (the path with its escapes reversed).
+struct FoundItem {
+    static constexpr std::size_t kMaxPath = 1503;
+    static constexpr std::size_t kMaxDate = 19;
+
+    std::string path; // folders separated by backslashes, at most kMaxPath bytes
+    std::string date; // at most kMaxDate bytes
+    std::int64_t size = 0;
+    std::int32_t flags = 0;
+    std::int32_t extra = 0;
+};
+
+// What a peer tells of itself in answer to the server-information request.
+struct ServerInfo {
+    std::string download; // "first/second"
+    std::string upload;   // "first/second"
+    double fileCount = 0;
+    std::int64_t totalSize = 0;
+};
+
+// "/find %d|%s|%s": one number per search, the prepared search text and the user ID, unescaped.
+std::string FindRequest(int number, std::string_view searchText, std::string_view userId);
+
+inline constexpr std::string_view kServerInfoRequest = "/sinf ";
+
+// The path field's escapes for "<", ">" and "|", which are separators of the reply.
+std::string UnescapePath(std::string_view field);
+
+// Calls visit for each usable item of a "find" reply, in order, until visit returns false.
+// Returns false when the line is not a find reply at all. An item is usable when it has exactly
+// five fields and its path fits; a longer date is cut at a character boundary.
+template <typename Visitor> bool ForEachFoundItem(std::string_view line, Visitor&& visit);
+
+// The items of a "find" reply, or nothing when the line is not one.
+std::optional<std::vector<FoundItem>> ParseFindReply(std::string_view line);
+
+// "/info " followed by exactly six comma-separated fields; anything else is not an answer.
+std::optional<ServerInfo> ParseServerInfoReply(std::string_view line);
+
+namespace detail {
+std::optional<FoundItem> ParseFoundItem(std::string_view token);
+bool IsFindReply(std::string_view line, std::size_t& itemsStart);
+} // namespace detail
+
+} // namespace velkan::channel
+
+#include "tokens.h"
+
+template <typename Visitor>
+bool velkan::channel::ForEachFoundItem(std::string_view line, Visitor&& visit)
+{
+    std::size_t itemsStart = 0;
+    if (!detail::IsFindReply(line, itemsStart)) {
+        return false;
+    }
+    ForEachToken(line.substr(itemsStart), '>', [&](std::string_view token) {
+        std::optional<FoundItem> item = detail::ParseFoundItem(token);
+        return !item || visit(std::move(*item));
+    });
+    return true;
+}

@@ -1,0 +1,13 @@
+# One INTERFACE target carries the warnings and build options of every target in the tree.
+add_library(velkan_options INTERFACE)
+add_library(Velkan::options ALIAS velkan_options)
+
+target_compile_options(velkan_options INTERFACE -Wall -Wextra -Wpedantic -Wshadow -Wconversion
+                                                -Wno-sign-conversion)
+
+if(VELKAN_SANITIZE)
+  target_compile_options(velkan_options INTERFACE -fsanitize=address,undefined
+                                                  -fno-sanitize-recover=undefined
+                                                  -fno-omit-frame-pointer)
+  target_link_options(velkan_options INTERFACE -fsanitize=address,undefined)
+endif()

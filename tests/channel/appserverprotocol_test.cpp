@@ -1,0 +1,73 @@
+#include "appserverprotocol.h"
+
+#include <gtest/gtest.h>
+
+using namespace velkan::channel;
+
+namespace {
+
+struct Expected {
+    std::string nick;
+    std::string host;
+    int port;
+    int speed;
+    int flags;
+};
+
+void ExpectEntries(const std::vector<ServerEntry>& entries, const std::vector<Expected>& expected)
+{
+    ASSERT_EQ(entries.size(), expected.size());
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        EXPECT_EQ(entries[i].nick, expected[i].nick) << i;
+        EXPECT_EQ(entries[i].host, expected[i].host) << i;
+        EXPECT_EQ(entries[i].port, expected[i].port) << i;
+        EXPECT_EQ(entries[i].speed, expected[i].speed) << i;
+        EXPECT_EQ(entries[i].flags, expected[i].flags) << i;
+    }
+}
+
+TEST(ServerList, ParsesEntriesUnderTheFlagRules)
+{
+    struct Case {
+        std::string line;
+        std::int32_t options;
+        std::vector<Expected> entries;
+    };
+    const Case cases[] = {
+        {"a,10.0.0.1,9000,120|b,peerhost,9001,50,0", 0,
+         {{"a", "10.0.0.1", 9000, 120, 0}, {"b", "peerhost", 9001, 50, 0}}},
+        {"a,10.0.0.1,9000,120,2", 0, {}},
+        {"a,10.0.0.1,9000,120,6", 0, {}},
+        {"a,10.0.0.1,9000,120,4", 0, {{"a", "10.0.0.1", 9000, 120, 4}}},
+        {"a,10.0.0.1,9000,120,4", 0x40, {}},
+        {"a,10.0.0.1,9000,120,1", 0x40, {{"a", "10.0.0.1", 9000, 120, 1}}},
+        {"||a,10.0.0.1,9000,120||", 0, {{"a", "10.0.0.1", 9000, 120, 0}}},
+        {"a,10.0.0.1,9000", 0, {}},
+        {"a ,b,9000,120", 0, {{"a ", "b", 9000, 120, 0}}},
+        {"a,h,x,y,z,extra,more", 0, {{"a", "h", 0, 0, 0}}},
+        {"a,h,1,2|short|b,h,3,4", 0, {{"a", "h", 1, 2, 0}, {"b", "h", 3, 4, 0}}},
+        {"", 0, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line);
+        ExpectEntries(ParseServerList(c.line, c.options), c.entries);
+    }
+}
+
+TEST(ServerList, OverlongFieldsNeverOverflowTheirLimits)
+{
+    // A 16-byte nickname is cut to 15 at a character boundary; "\xC7\xD1" is one character.
+    const std::string nick = std::string(14, 'n') + "\xC7\xD1";
+    const std::string longHost(52, 'h');
+    const std::string line = nick + ",h,1,1|x," + longHost + ",2,2|y," + longHost.substr(1) + ",3,3";
+    ExpectEntries(ParseServerList(line, 0),
+                  {{std::string(14, 'n'), "h", 1, 1, 0}, {"y", longHost.substr(1), 3, 3, 0}});
+}
+
+TEST(ServerList, RequestText)
+{
+    EXPECT_EQ(ListRequest(123), "/slst 123|");
+    EXPECT_EQ(ListRequest(0), "/slst 0|");
+}
+
+} // namespace
