@@ -1,0 +1,11 @@
+#include "paramcommand.h"
+
+#include <iostream>
+#include <string>
+#include <vector>
+
+int main(int argc, char** argv)
+{
+    const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+    return velkan::param::RunParamCommand(args, std::cin, std::cout, std::cerr);
+}

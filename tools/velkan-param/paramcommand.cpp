@@ -1,0 +1,204 @@
+#include "paramcommand.h"
+
+#include "blowfish.h"
+#include "cp949convert.h"
+#include "protectedtext.h"
+
+#include <iostream>
+#include <iterator>
+#include <optional>
+#include <string_view>
+
+namespace velkan::param {
+
+namespace {
+
+// The key every part of the system shares for protected text.
+constexpr std::string_view kSystemKey = "3vindermok";
+
+constexpr std::string_view kUsage =
+    R"(usage: velkan-param encode [--raw] [-n] [--] TEXT
+       velkan-param decode [--raw] [-n] [--] BODY
+       velkan-param --help
+
+Makes and reads the control's `param` values: text protected with the system's key
+(Blowfish, then Base64) exactly as it travels in a request line.
+
+  encode  prints the body of the request line for TEXT: the bytes SendLine sends, without
+          its closing "\r\n". As on the wire, carriage returns are dropped and every line
+          feed becomes "<br>", so decoding gives the text in that form. A TEXT with nothing
+          left once carriage returns are dropped is refused: no request is ever sent for it.
+  decode  prints the plain text of BODY: Base64-decoded, deciphered and cut at the first
+          zero byte.
+
+TEXT or BODY "-" reads all of standard input. encode takes every byte of it (a final line
+feed too, which becomes "<br>"; use printf or echo -n to leave it out). decode drops one
+final "\n" or "\r\n", which Base64 cannot hold; any other white space is bad input.
+
+Options:
+  --raw   pass bytes unchanged. Without it TEXT is read as UTF-8 and converted to CP949
+          before encoding, and a decoded text is converted from CP949 to UTF-8.
+  -n      leave out the newline that otherwise follows the output. With --raw, decode then
+          writes exactly the bytes of the plain text.
+  --      ends the options, for a TEXT that starts with "-".
+  --help  prints this text.
+
+Exit status: 0 done; 1 bad input (invalid Base64 or empty BODY, a TEXT that CP949 cannot
+hold, a decoded text that is not CP949 without --raw), with one line on standard error;
+2 bad usage, with this text on standard error.
+)";
+
+struct Options {
+    std::string command;
+    bool raw = false;
+    bool noNewline = false;
+    bool help = false;
+    std::optional<std::string> operand;
+};
+
+// Returns nothing for bad usage.
+std::optional<Options> Parse(std::span<const std::string> args)
+{
+    Options options;
+    bool optionsEnded = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (!optionsEnded && arg == "--help") {
+            options.help = true;
+        } else if (i == 0) {
+            if (arg != "encode" && arg != "decode") {
+                return std::nullopt;
+            }
+            options.command = arg;
+        } else if (!optionsEnded && arg == "--") {
+            optionsEnded = true;
+        } else if (!optionsEnded && arg == "--raw") {
+            options.raw = true;
+        } else if (!optionsEnded && arg == "-n") {
+            options.noNewline = true;
+        } else if (!optionsEnded && arg.size() > 1 && arg.front() == '-') {
+            return std::nullopt;
+        } else if (options.operand) {
+            return std::nullopt;
+        } else {
+            options.operand = arg;
+        }
+    }
+    if (options.help) {
+        return options;
+    }
+    if (options.command.empty() || !options.operand) {
+        return std::nullopt;
+    }
+    return options;
+}
+
+std::string ReadAll(std::istream& in)
+{
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// A body typed or piped from a terminal ends with a newline that is no part of the Base64.
+std::string_view DropFinalNewline(std::string_view text)
+{
+    if (text.ends_with('\n')) {
+        text.remove_suffix(1);
+        if (text.ends_with('\r')) {
+            text.remove_suffix(1);
+        }
+    }
+    return text;
+}
+
+int Fail(std::ostream& err, std::string_view message)
+{
+    err << "velkan-param: " << message << '\n';
+    return BadInput;
+}
+
+std::optional<std::string> Encode(channel::BlowFish& cipher, const Options& options,
+                                  std::string_view text, std::ostream& err)
+{
+    std::string bytes(text);
+    if (!options.raw) {
+        std::optional<std::string> converted = cp949::FromUtf8Strict(text);
+        if (!converted) {
+            Fail(err, "TEXT is not UTF-8 or has a character CP949 cannot hold (--raw passes "
+                      "bytes unchanged)");
+            return std::nullopt;
+        }
+        bytes = std::move(*converted);
+    }
+    std::string body = channel::RequestLineBody(cipher, bytes);
+    if (body.empty()) {
+        Fail(err, "TEXT is empty once carriage returns are dropped; no request is sent for it");
+        return std::nullopt;
+    }
+    return body;
+}
+
+std::optional<std::string> Decode(channel::BlowFish& cipher, const Options& options,
+                                  std::string_view body, std::ostream& err)
+{
+    std::optional<std::string> plain = channel::DecryptFromBase64(cipher, body);
+    if (!plain) {
+        Fail(err, "BODY is not Base64 or is empty");
+        return std::nullopt;
+    }
+    if (options.raw) {
+        return plain;
+    }
+    std::optional<std::string> converted = cp949::ToUtf8Strict(*plain);
+    if (!converted) {
+        Fail(err, "the decoded text is not CP949 (--raw prints its bytes unchanged)");
+    }
+    return converted;
+}
+
+} // namespace
+
+int RunParamCommand(std::span<const std::string> args, std::istream& in, std::ostream& out,
+                    std::ostream& err)
+{
+    const std::optional<Options> options = Parse(args);
+    if (!options) {
+        err << kUsage;
+        return BadUsage;
+    }
+    if (options->help) {
+        out << kUsage;
+        out.flush();
+        return out ? Success : BadInput;
+    }
+
+    channel::BlowFish cipher;
+    if (!cipher.Initialize(kSystemKey)) {
+        return Fail(err, "the cipher could not be keyed");
+    }
+
+    const bool fromInput = *options->operand == "-";
+    const std::string input = fromInput ? ReadAll(in) : *options->operand;
+    if (fromInput && in.bad()) {
+        return Fail(err, "could not read standard input");
+    }
+
+    const std::optional<std::string> result =
+        options->command == "encode"
+            ? Encode(cipher, *options, input, err)
+            : Decode(cipher, *options, fromInput ? DropFinalNewline(input) : input, err);
+    if (!result) {
+        return BadInput;
+    }
+
+    out.write(result->data(), static_cast<std::streamsize>(result->size()));
+    if (!options->noNewline) {
+        out.put('\n');
+    }
+    out.flush();
+    if (!out) {
+        return Fail(err, "could not write the result");
+    }
+    return Success;
+}
+
+} // namespace velkan::param
