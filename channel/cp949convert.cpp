@@ -30,13 +30,38 @@ std::size_t SkipUtf8(std::string_view input)
     return length;
 }
 
-std::optional<std::string> Convert(std::string_view input, const char* to, const char* from,
+// Opening a converter costs far more than converting a list cell's text, so each thread keeps
+// one per direction.
+class Converter {
+public:
+    Converter(const char* to, const char* from) : m_handle(iconv_open(to, from)) {}
+    ~Converter()
+    {
+        if (IsOpen()) {
+            iconv_close(m_handle);
+        }
+    }
+    Converter(const Converter&) = delete;
+    Converter& operator=(const Converter&) = delete;
+
+    [[nodiscard]] bool IsOpen() const { return m_handle != reinterpret_cast<iconv_t>(-1); }
+    [[nodiscard]] iconv_t Reset() const
+    {
+        iconv(m_handle, nullptr, nullptr, nullptr, nullptr);
+        return m_handle;
+    }
+
+private:
+    iconv_t m_handle;
+};
+
+std::optional<std::string> Convert(std::string_view input, const Converter& handle,
                                    SkipFunction skip, OnInvalid onInvalid)
 {
-    iconv_t converter = iconv_open(to, from);
-    if (converter == reinterpret_cast<iconv_t>(-1)) {
+    if (!handle.IsOpen()) {
         return std::nullopt;
     }
+    iconv_t converter = handle.Reset();
     std::string output;
     output.reserve(input.size() * 2);
     char buffer[4096];
@@ -53,36 +78,46 @@ std::optional<std::string> Convert(std::string_view input, const char* to, const
             continue;
         }
         if (onInvalid == OnInvalid::Fail) {
-            iconv_close(converter);
             return std::nullopt;
         }
         output.push_back('?');
         input.remove_prefix(skip(input));
     }
-    iconv_close(converter);
     return output;
+}
+
+const Converter& ToUtf8Converter()
+{
+    thread_local const Converter converter("UTF-8", "CP949");
+    return converter;
+}
+
+const Converter& FromUtf8Converter()
+{
+    thread_local const Converter converter("CP949", "UTF-8");
+    return converter;
 }
 
 } // namespace
 
 std::string ToUtf8(std::string_view cp949)
 {
-    return Convert(cp949, "UTF-8", "CP949", SkipCp949, OnInvalid::Substitute).value_or("");
+    return Convert(cp949, ToUtf8Converter(), SkipCp949, OnInvalid::Substitute).value_or("");
 }
 
 std::string FromUtf8(std::string_view utf8)
 {
-    return Convert(utf8, "CP949", "UTF-8", SkipUtf8, OnInvalid::Substitute).value_or("");
+    return Convert(utf8, FromUtf8Converter(), SkipUtf8, OnInvalid::Substitute).value_or("");
 }
 
 std::optional<std::string> FromUtf8Strict(std::string_view utf8)
 {
-    return Convert(utf8, "CP949", "UTF-8", SkipUtf8, OnInvalid::Fail);
+    return Convert(utf8, FromUtf8Converter(), SkipUtf8, OnInvalid::Fail);
 }
 
 std::optional<std::string> ToUtf8Strict(std::string_view cp949)
 {
-    return Convert(cp949, "UTF-8", "CP949", SkipCp949, OnInvalid::Fail);
+    return Convert(cp949, ToUtf8Converter(), SkipCp949, OnInvalid::Fail);
 }
 
 } // namespace velkan::cp949

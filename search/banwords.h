@@ -1,0 +1,15 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace velkan::search {
+
+// True when text, lower-cased (single-byte letters only), without spaces and without every
+// string of the strip list, contains one of the words. A word "left^right" needs both parts,
+// anywhere and in any order. An empty word is contained in every text.
+bool IsBanned(std::string_view text, const std::vector<std::string>& words,
+              const std::vector<std::string>& stripList);
+
+} // namespace velkan::search

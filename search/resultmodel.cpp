@@ -1,0 +1,186 @@
+#include "resultmodel.h"
+
+#include "compareresults.h"
+#include "cp949convert.h"
+#include "resulttexts.h"
+
+#include <algorithm>
+#include <numeric>
+
+namespace velkan::search {
+
+namespace {
+
+const char* const kColumnTitles[kResultColumnCount] = {"서버닉네임", "파일이름", "파일크기",
+                                                       "날짜", "속도"};
+const Qt::Alignment kColumnAlignments[kResultColumnCount] = {
+    Qt::AlignLeft, Qt::AlignLeft, Qt::AlignRight, Qt::AlignHCenter, Qt::AlignHCenter};
+
+// Sorts row positions by one key extracted per row, so the comparisons touch a compact array
+// instead of chasing every row's record. Ties keep the current order.
+template <typename Key, typename KeyOf>
+std::vector<std::uint32_t> SortedOrder(const std::vector<ResultRow>& rows, KeyOf keyOf,
+                                       bool ascending)
+{
+    std::vector<std::pair<Key, std::uint32_t>> keyed(rows.size());
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        keyed[i] = {keyOf(*rows[i].record), static_cast<std::uint32_t>(i)};
+    }
+    const auto before = [ascending](const auto& a, const auto& b) {
+        if (a.first != b.first) {
+            return ascending ? a.first < b.first : b.first < a.first;
+        }
+        return a.second < b.second;
+    };
+    std::sort(keyed.begin(), keyed.end(), before);
+    std::vector<std::uint32_t> order(rows.size());
+    for (std::size_t i = 0; i < keyed.size(); ++i) {
+        order[i] = keyed[i].second;
+    }
+    return order;
+}
+
+} // namespace
+
+ResultModel::ResultModel(QObject* parent) : QAbstractTableModel(parent) {}
+
+ResultModel::~ResultModel() = default;
+
+const SearchResult* ResultModel::AddRecord(const SearchResult::Fields& fields)
+{
+    m_records.push_back(std::make_unique<SearchResult>(fields));
+    return m_records.back().get();
+}
+
+void ResultModel::AppendRows(const std::vector<ResultRow>& rows)
+{
+    if (rows.empty()) {
+        return;
+    }
+    const int first = RowCount();
+    beginInsertRows({}, first, first + static_cast<int>(rows.size()) - 1);
+    m_rows.insert(m_rows.end(), rows.begin(), rows.end());
+    endInsertRows();
+}
+
+void ResultModel::Clear()
+{
+    beginResetModel();
+    // Give the memory back: a finished search may have held a million rows.
+    std::vector<ResultRow>().swap(m_rows);
+    std::vector<std::unique_ptr<SearchResult>>().swap(m_records);
+    endResetModel();
+}
+
+int ResultModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : RowCount();
+}
+
+int ResultModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : kResultColumnCount;
+}
+
+std::string ResultModel::CellText(int row, int column) const
+{
+    const ResultRow& line = Row(row);
+    const SearchResult& record = *line.record;
+    const bool folder = line.kind == ResultRow::Kind::Folder;
+    switch (column) {
+    case NickColumn:
+        return std::string(record.nick());
+    case NameColumn:
+        return std::string(folder ? FolderOf(record.path()) : FileNameOf(record.path()));
+    case SizeColumn: {
+        static const std::string kFolderText = cp949::FromUtf8("[폴더]");
+        return folder ? kFolderText : SizeText(record.size);
+    }
+    case DateColumn:
+        return folder ? std::string() : std::string(DateColumnText(record.date()));
+    default:
+        return {};
+    }
+}
+
+QVariant ResultModel::data(const QModelIndex& index, int role) const
+{
+    if (!checkIndex(index, CheckIndexOption::IndexIsValid)) {
+        return {};
+    }
+    switch (role) {
+    case Qt::DisplayRole:
+        if (index.column() == SpeedColumn) {
+            return {};
+        }
+        return QString::fromStdString(cp949::ToUtf8(CellText(index.row(), index.column())));
+    case Qt::TextAlignmentRole:
+        return QVariant::fromValue(kColumnAlignments[index.column()] | Qt::AlignVCenter);
+    case ImageRole:
+        return Row(index.row()).image;
+    case SpeedLevelRole:
+        return SpeedLevel(Row(index.row()).record->speed);
+    default:
+        return {};
+    }
+}
+
+QVariant ResultModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || section < 0 || section >= kResultColumnCount) {
+        return QAbstractTableModel::headerData(section, orientation, role);
+    }
+    if (role == Qt::DisplayRole) {
+        return QString::fromUtf8(kColumnTitles[section]);
+    }
+    if (role == Qt::TextAlignmentRole) {
+        return QVariant::fromValue(kColumnAlignments[section] | Qt::AlignVCenter);
+    }
+    return {};
+}
+
+void ResultModel::sort(int column, Qt::SortOrder order)
+{
+    const bool ascending = order == Qt::AscendingOrder;
+    switch (column) {
+    case NickColumn:
+        ApplyOrder(SortedOrder<std::string_view>(m_rows, [](const SearchResult& r) { return r.nick(); }, ascending));
+        break;
+    case NameColumn:
+        ApplyOrder(SortedOrder<std::string_view>(m_rows, [](const SearchResult& r) { return r.path(); }, ascending));
+        break;
+    case DateColumn:
+        ApplyOrder(SortedOrder<std::string_view>(m_rows, [](const SearchResult& r) { return r.date(); }, ascending));
+        break;
+    case SizeColumn:
+        ApplyOrder(SortedOrder<std::int64_t>(m_rows, [](const SearchResult& r) { return r.size; }, ascending));
+        break;
+    case SpeedColumn:
+        ApplyOrder(SortedOrder<std::int32_t>(m_rows, [](const SearchResult& r) { return r.speed; }, ascending));
+        break;
+    default:
+        break; // every other column compares equal: the order stays
+    }
+}
+
+void ResultModel::ApplyOrder(const std::vector<std::uint32_t>& order)
+{
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    std::vector<ResultRow> sorted(m_rows.size());
+    std::vector<int> newPosition(m_rows.size());
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        sorted[i] = m_rows[order[i]];
+        newPosition[order[i]] = static_cast<int>(i);
+    }
+    m_rows = std::move(sorted);
+    const QModelIndexList before = persistentIndexList();
+    QModelIndexList after;
+    after.reserve(before.size());
+    for (const QModelIndex& index : before) {
+        after.append(this->index(newPosition[static_cast<std::size_t>(index.row())], index.column()));
+    }
+    changePersistentIndexList(before, after);
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+} // namespace velkan::search

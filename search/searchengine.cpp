@@ -1,0 +1,297 @@
+#include "searchengine.h"
+
+#include "base64codec.h"
+#include "cp949.h"
+#include "cp949convert.h"
+#include "fanouttimer.h"
+#include "imageindexprovider.h"
+#include "peerprotocol.h"
+#include "resultmodel.h"
+#include "resulttexts.h"
+#include "searchview.h"
+#include "ticksource.h"
+
+#include <QMetaObject>
+
+namespace velkan::search {
+
+namespace {
+
+constexpr std::string_view kCipherKey = "3vindermok";
+
+QString FoundText(int count)
+{
+    return QString::number(count) + QStringLiteral(" 개");
+}
+
+} // namespace
+
+SearchEngine::SearchEngine(SearchView& view, ResultModel& model, ImageIndexProvider& images,
+                           SearchSeams seams, QObject* parent)
+    : QObject(parent), m_view(view), m_model(model), m_images(images),
+      m_appServer(std::move(seams.appServer)),
+      m_ownTicks(seams.ticks ? nullptr : std::make_unique<SteadyTickSource>()),
+      m_ticks(seams.ticks ? seams.ticks : m_ownTicks.get()),
+      m_ownTimer(seams.timer ? nullptr : std::make_unique<QtFanOutTimer>()),
+      m_timer(seams.timer ? seams.timer : m_ownTimer.get()), m_progressText(QStringLiteral("0%")),
+      m_foundText(FoundText(0)), m_replies(m_config, m_model, m_images),
+      m_random(std::random_device{}())
+{
+    [[maybe_unused]] const bool keyed = m_cipher.Initialize(kCipherKey);
+    m_timer->SetCallback([this] { OnTimer(); });
+    for (int slot = 0; slot < kPeerSlots; ++slot) {
+        m_peers[slot].connection = std::make_unique<PeerConnection>(PeerConnection::Callbacks{
+            .connected = [this, slot] { OnPeerConnected(slot); },
+            .connectFailed = [this, slot] { OnPeerClosed(slot); },
+            .lineReceived = [this, slot](const std::string& line) { OnFindReply(slot, line); },
+            .closed = [this, slot] { OnPeerClosed(slot); },
+        });
+    }
+}
+
+SearchEngine::~SearchEngine()
+{
+    m_timer->Stop();
+    m_timer->SetCallback([] {});
+    ClosePeers();
+    m_worker.reset(); // wakes the fetch and waits for it
+}
+
+void SearchEngine::Configure(const StartupProperties& properties)
+{
+    m_config = ParseStartupConfig(m_cipher, properties);
+    if (m_config.identityLabel) {
+        m_view.SetIdentityLabel(QString::fromLatin1(*m_config.identityLabel));
+    }
+    if (!properties.search.empty()) {
+        StartSearch(properties.search);
+    }
+}
+
+bool SearchEngine::IsOperator() const
+{
+    return m_config.userId == kOperatorUserId;
+}
+
+std::int32_t SearchEngine::NextRequestNumber()
+{
+    return static_cast<std::int32_t>(m_random() & 0x7FFF);
+}
+
+void SearchEngine::StartSearch(std::string_view text)
+{
+    const std::string listRequest = channel::ListRequest(NextRequestNumber());
+
+    std::string prepared(cp949::Trim(text));
+    const std::size_t caret = cp949::FindByte(prepared, '^');
+    if (caret != cp949::npos && caret > 0) {
+        prepared = cp949::ReplaceAll(prepared, " ", "");
+    }
+
+    m_timer->Stop();
+    ClosePeers();
+    m_model.Clear();
+    m_searchText = std::move(prepared);
+
+    // A fetch under way ends in OnListDone, which fans out with the newest search text.
+    if (m_worker) {
+        return;
+    }
+    const std::uint32_t now = m_ticks->Now();
+    if (now - m_listFetchTick < kListReuseMs && !m_serverList.empty()) {
+        StartFanOut();
+        return;
+    }
+    m_listFetchTick = m_ticks->Now();
+    m_serverList.clear();
+    m_worker = std::make_unique<ServerListFetch>(
+        m_appServer, listRequest, m_cipher, m_config.options,
+        [this](ServerListFetch::Result result) {
+            QMetaObject::invokeMethod(
+                this, [this, result = std::move(result)]() mutable { OnListDone(std::move(result)); },
+                Qt::QueuedConnection);
+        });
+}
+
+void SearchEngine::OnListDone(ServerListFetch::Result result)
+{
+    m_worker.reset();
+    emit serverListFetched(result.ok);
+    if (!result.ok) {
+        emit searchIdle();
+        return;
+    }
+    m_serverList = std::move(result.servers);
+    StartFanOut();
+}
+
+void SearchEngine::StartFanOut()
+{
+    m_timer->Stop();
+    m_contactedCount = 0;
+    m_foundCount = 0;
+    ClosePeers();
+    m_findRequest = channel::FindRequest(NextRequestNumber(), m_searchText, m_config.userId);
+    m_progressText = QStringLiteral("0%");
+    m_foundText = FoundText(0);
+    m_view.SetProgressPosition(0);
+    m_view.SetButtonEnabled(PanelButton::Download, false);
+    m_view.SetButtonEnabled(PanelButton::Connect, false);
+    if (IsOperator()) {
+        m_view.SetButtonVisible(PanelButton::ServerInfo, true);
+        m_view.SetButtonEnabled(PanelButton::ServerInfo, false);
+    }
+    m_view.SetButtonEnabled(PanelButton::Stop, true);
+    m_nextServer = 0;
+    m_timer->Start(kFanOutIntervalMs);
+}
+
+void SearchEngine::OnTimer()
+{
+    if (m_nextServer >= m_serverList.size()) {
+        m_view.SetButtonEnabled(PanelButton::Stop, false);
+        m_timer->Stop();
+        CheckIdle();
+        return;
+    }
+    PeerSlot* free = nullptr;
+    int slot = 0;
+    for (; slot < kPeerSlots; ++slot) {
+        if (!m_peers[slot].connection->IsOpen()) {
+            free = &m_peers[slot];
+            break;
+        }
+    }
+    if (free == nullptr) {
+        return; // every slot busy: the entry waits for a later tick
+    }
+
+    ++m_contactedCount;
+    const auto percent = static_cast<int>(static_cast<double>(m_contactedCount) /
+                                          static_cast<double>(m_serverList.size()) * 100.0);
+    m_view.SetProgressPosition(percent);
+    m_progressText = QString::number(percent) + QStringLiteral("%\n");
+    PushTexts();
+
+    const channel::ServerEntry& entry = m_serverList[m_nextServer++];
+    free->nick = entry.nick;
+    PeerConnection& connection = *free->connection;
+    connection.ResetCounters();
+    connection.SetStartTick(m_ticks->Now());
+    // A host that does not resolve, or a connect refused on the spot, frees the slot at once.
+    connection.Open(entry.host, entry.port, false);
+}
+
+void SearchEngine::OnPeerConnected(int slot)
+{
+    m_peers[slot].connection->SendRequest(m_cipher, m_findRequest);
+}
+
+void SearchEngine::OnPeerClosed(int slot)
+{
+    m_peers[slot].connection->Close();
+    CheckIdle();
+}
+
+void SearchEngine::ClosePeers()
+{
+    for (PeerSlot& peer : m_peers) {
+        peer.connection->Close();
+    }
+}
+
+bool SearchEngine::IsFanningOut() const
+{
+    return m_timer->IsActive();
+}
+
+int SearchEngine::OpenPeerConnections() const
+{
+    int open = 0;
+    for (const PeerSlot& peer : m_peers) {
+        open += peer.connection->IsOpen() ? 1 : 0;
+    }
+    return open;
+}
+
+void SearchEngine::CheckIdle()
+{
+    if (!m_worker && !m_timer->IsActive() && OpenPeerConnections() == 0) {
+        emit searchIdle();
+    }
+}
+
+void SearchEngine::OnCancel()
+{
+    m_view.SetButtonEnabled(PanelButton::Stop, false);
+    m_timer->Stop();
+    ClosePeers();
+    CheckIdle();
+}
+
+void SearchEngine::PushTexts()
+{
+    m_view.ShowProgressTexts(m_progressText, m_foundText);
+}
+
+const channel::ServerEntry* SearchEngine::FindServerEntry(std::string_view nick) const
+{
+    for (const channel::ServerEntry& entry : m_serverList) {
+        if (entry.nick == nick) {
+            return &entry;
+        }
+    }
+    return nullptr;
+}
+
+void SearchEngine::OnFindReply(int slot, const std::string& line)
+{
+    const std::string& nick = m_peers[slot].nick;
+    if (!m_replies.Handle(line, nick, FindServerEntry(nick), m_foundCount)) {
+        return;
+    }
+    m_foundText = FoundText(m_foundCount);
+    PushTexts();
+}
+
+void SearchEngine::ConnectToSelected()
+{
+    const int row = m_view.SelectedRow();
+    if (row < 0 || row >= m_model.RowCount()) {
+        m_view.ShowMessage(QStringLiteral("파일을 선택하세요"));
+        return;
+    }
+    const SearchResult& record = *m_model.Row(row).record;
+    const std::string_view path = record.path();
+    const std::size_t slash = cp949::FindLastByte(path, '\\');
+    const std::string folder = slash != cp949::npos && slash > 0
+                                   ? channel::Base64Codec::Encode(path.substr(0, slash))
+                                   : std::string(path);
+    m_view.FireConnect(std::string(record.nick()), folder);
+}
+
+void SearchEngine::OnResultClick()
+{
+    const int row = m_view.SelectedRow();
+    if (row < 0 || row >= m_model.RowCount()) {
+        return;
+    }
+    const bool starred = m_model.Row(row).record->nick().starts_with('*');
+    m_view.SetButtonEnabled(PanelButton::Download, !starred);
+    m_view.SetButtonEnabled(PanelButton::Connect, !starred);
+    if (!starred && IsOperator()) {
+        m_view.SetButtonEnabled(PanelButton::ServerInfo, true);
+    }
+}
+
+std::optional<channel::ServerEntry> SearchEngine::ServerInfoTarget() const
+{
+    const int row = m_view.SelectedRow();
+    if (row < 0 || row >= m_model.RowCount()) {
+        return std::nullopt;
+    }
+    const channel::ServerEntry* entry = FindServerEntry(m_model.Row(row).record->nick());
+    return entry ? std::optional(*entry) : std::nullopt;
+}
+
+} // namespace velkan::search

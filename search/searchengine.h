@@ -1,0 +1,132 @@
+#pragma once
+
+#include "appserverendpoint.h"
+#include "appserverprotocol.h"
+#include "blowfish.h"
+#include "findreplyhandler.h"
+#include "peerconnection.h"
+#include "serverlistfetch.h"
+#include "startupconfig.h"
+
+#include <QObject>
+
+#include <array>
+#include <memory>
+#include <optional>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace velkan::search {
+
+class FanOutTimer;
+class ImageIndexProvider;
+class ResultModel;
+class SearchView;
+class TickSource;
+
+// What the engine is given from outside; only the view, the model and the images are required.
+struct SearchSeams {
+    AppServerEndpoint appServer;
+    TickSource* ticks = nullptr;     // the steady clock when not given
+    FanOutTimer* timer = nullptr;    // a 30 ms Qt timer when not given
+};
+
+// The search panel's state and everything a search does: start-up configuration, the server
+// list fetch, the fan-out to sharing servers and the handling of their replies. It lives on
+// the panel's thread and reaches the screen only through SearchView and ResultModel.
+class SearchEngine : public QObject {
+    Q_OBJECT
+
+public:
+    static constexpr int kPeerSlots = 500;
+    static constexpr int kFanOutIntervalMs = 30;
+    static constexpr std::uint32_t kListReuseMs = 60000;
+
+    SearchEngine(SearchView& view, ResultModel& model, ImageIndexProvider& images,
+                 SearchSeams seams = {}, QObject* parent = nullptr);
+    // Closes every connection and waits for a running fetch, which is woken at once.
+    ~SearchEngine() override;
+
+    // The start-up configuration from the control's properties; starts the stored search.
+    void Configure(const StartupProperties& properties);
+
+    // texts in CP949
+    void StartSearch(std::string_view text);
+    // The stop button and the host's StopSearch.
+    void OnCancel();
+    // The download button and a double click: the host's Connect event for the selected row.
+    void ConnectToSelected();
+    // A mouse click in the results list: the buttons follow the clicked row.
+    void OnResultClick();
+    // The server whose statistics the server-information command would ask for.
+    [[nodiscard]] std::optional<channel::ServerEntry> ServerInfoTarget() const;
+
+    [[nodiscard]] const channel::ServerEntry* FindServerEntry(std::string_view nick) const;
+    [[nodiscard]] channel::BlowFish& Cipher() { return m_cipher; }
+
+    // State, for the panel and for tests.
+    [[nodiscard]] const StartupConfig& Config() const { return m_config; }
+    [[nodiscard]] const std::vector<channel::ServerEntry>& ServerList() const { return m_serverList; }
+    [[nodiscard]] const std::string& SearchText() const { return m_searchText; }
+    [[nodiscard]] const std::string& FindRequestText() const { return m_findRequest; }
+    [[nodiscard]] bool IsFetching() const { return m_worker != nullptr; }
+    [[nodiscard]] bool IsFanningOut() const;
+    [[nodiscard]] int OpenPeerConnections() const;
+    [[nodiscard]] int FoundCount() const { return m_foundCount; }
+    [[nodiscard]] int ContactedCount() const { return m_contactedCount; }
+
+    // The engine's side of the fan-out tick, public so that a hand-driven timer can reach it.
+    void OnTimer();
+
+signals:
+    // A fetch ended; ok is false when it failed. For hosts that wait for a search to finish.
+    void serverListFetched(bool ok);
+    // Nothing is left to wait for: the fetch failed, the list is used up and its last
+    // connection closed, or the user stopped a search that was not fetching.
+    void searchIdle();
+
+private:
+    struct PeerSlot {
+        std::unique_ptr<PeerConnection> connection;
+        std::string nick;
+    };
+
+    void OnListDone(ServerListFetch::Result result);
+    void StartFanOut();
+    void ClosePeers();
+    void OnPeerConnected(int slot);
+    void OnPeerClosed(int slot);
+    void OnFindReply(int slot, const std::string& line);
+    void PushTexts();
+    void CheckIdle();
+    [[nodiscard]] std::int32_t NextRequestNumber();
+    [[nodiscard]] bool IsOperator() const;
+
+    SearchView& m_view;
+    ResultModel& m_model;
+    ImageIndexProvider& m_images;
+    AppServerEndpoint m_appServer;
+    std::unique_ptr<TickSource> m_ownTicks;
+    TickSource* m_ticks;
+    std::unique_ptr<FanOutTimer> m_ownTimer;
+    FanOutTimer* m_timer;
+
+    channel::BlowFish m_cipher;
+    StartupConfig m_config;
+    std::unique_ptr<ServerListFetch> m_worker;
+    std::array<PeerSlot, kPeerSlots> m_peers;
+    std::vector<channel::ServerEntry> m_serverList;
+    std::size_t m_nextServer = 0; // index of the entry to contact next
+    std::uint32_t m_listFetchTick = 0;
+    std::string m_searchText;
+    std::string m_findRequest;
+    int m_foundCount = 0;
+    int m_contactedCount = 0;
+    QString m_progressText;
+    QString m_foundText;
+    FindReplyHandler m_replies;
+    std::minstd_rand m_random;
+};
+
+} // namespace velkan::search

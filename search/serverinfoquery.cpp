@@ -1,0 +1,67 @@
+#include "serverinfoquery.h"
+
+#include "cp949convert.h"
+#include "decimal.h"
+#include "peerprotocol.h"
+#include "resulttexts.h"
+
+#include <cmath>
+
+namespace velkan::search {
+
+namespace {
+
+QString FromCp949(std::string_view text)
+{
+    return QString::fromStdString(cp949::ToUtf8(text));
+}
+
+} // namespace
+
+ServerInfoQuery::ServerInfoQuery(channel::BlowFish& cipher, std::string host, int port,
+                                 QObject* parent)
+    : QObject(parent), m_cipher(cipher), m_host(std::move(host)), m_port(port),
+      m_connection(PeerConnection::Callbacks{
+          .connected = [this] { m_connection.SendRequest(m_cipher, channel::kServerInfoRequest); },
+          // A failed connection is simply left until the window closes.
+          .connectFailed = [] {},
+          .lineReceived = [this](const std::string& line) { OnLine(line); },
+          .closed = [] {},
+      })
+{
+    m_connectTimer.setSingleShot(true);
+    m_connectTimer.setTimerType(Qt::PreciseTimer);
+    connect(&m_connectTimer, &QTimer::timeout, this, &ServerInfoQuery::Connect);
+}
+
+void ServerInfoQuery::Start()
+{
+    m_connectTimer.start(kConnectDelayMs);
+}
+
+void ServerInfoQuery::Connect()
+{
+    m_connection.ResetCounters();
+    m_connection.Open(m_host, m_port, true);
+}
+
+void ServerInfoQuery::OnLine(const std::string& line)
+{
+    const std::optional<channel::ServerInfo> info = channel::ParseServerInfoReply(line);
+    if (!info) {
+        return;
+    }
+    emit answered({
+        .download = FromCp949(info->download),
+        .upload = FromCp949(info->upload),
+        .count = QString::fromStdString(decimal::GroupDigits(info->fileCount)),
+        .size = QString::fromStdString(InfoSizeText(info->totalSize)),
+    });
+}
+
+QString ServerInfoTitle(std::string_view nick)
+{
+    return FromCp949(nick) + QStringLiteral(" 서버 정보");
+}
+
+} // namespace velkan::search
