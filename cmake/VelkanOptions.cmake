@@ -3,7 +3,9 @@ add_library(velkan_options INTERFACE)
 add_library(Velkan::options ALIAS velkan_options)
 
 target_compile_options(velkan_options INTERFACE -Wall -Wextra -Wpedantic -Wshadow -Wconversion
-                                                -Wno-sign-conversion)
+                                                -Wno-sign-conversion
+                                                # designated initialisers leave defaulted members out on purpose
+                                                -Wno-missing-field-initializers)
 
 if(VELKAN_SANITIZE)
   target_compile_options(velkan_options INTERFACE -fsanitize=address,undefined

@@ -36,8 +36,10 @@ SearchResult::SearchResult(const Fields& fields)
     m_text = std::make_unique_for_overwrite<char[]>(total == 0 ? 1 : total);
     char* out = m_text.get();
     for (const std::string_view text : texts) {
-        std::memcpy(out, text.data(), text.size());
-        out += text.size();
+        if (!text.empty()) {
+            std::memcpy(out, text.data(), text.size());
+            out += text.size();
+        }
     }
 }
 

@@ -1,0 +1,165 @@
+#include "appserverprotocol.h"
+#include "cp949convert.h"
+#include "fakes.h"
+#include "findreplyhandler.h"
+#include "resultmodel.h"
+#include "startupconfig.h"
+
+#include <gtest/gtest.h>
+
+using namespace velkan;
+using search::ResultRow;
+
+namespace {
+
+class FindReplyTest : public ::testing::Test {
+protected:
+    // One row as the list shows it: nick, column 1, column 2, column 3, image.
+    using Shown = std::tuple<std::string, std::string, std::string, std::string, int>;
+
+    std::vector<Shown> Rows() const
+    {
+        std::vector<Shown> rows;
+        for (int row = 0; row < m_model.RowCount(); ++row) {
+            rows.emplace_back(m_model.CellText(row, 0), m_model.CellText(row, 1),
+                              m_model.CellText(row, 2), m_model.CellText(row, 3),
+                              m_model.Row(row).image);
+        }
+        return rows;
+    }
+    std::vector<std::string> Names() const
+    {
+        std::vector<std::string> names;
+        for (int row = 0; row < m_model.RowCount(); ++row) {
+            names.push_back(m_model.CellText(row, 1));
+        }
+        return names;
+    }
+    bool Handle(std::string_view line, std::string_view nick = "peer")
+    {
+        return m_handler.Handle(line, nick, nullptr, m_found);
+    }
+
+    const std::string m_folderText = cp949::FromUtf8("[폴더]");
+    search::StartupConfig m_config;
+    search::ResultModel m_model;
+    test::FakeImages m_images;
+    search::FindReplyHandler m_handler{m_config, m_model, m_images};
+    int m_found = 0;
+};
+
+TEST_F(FindReplyTest, FolderRowThenFileRows)
+{
+    ASSERT_TRUE(Handle("find>C:\\a\\x.txt|2004-01-02|10|0|0>C:\\a\\y.txt|2004-01-02 10:11|2048|0|0"));
+    const std::vector<Shown> expected = {
+        {"peer", "C:\\a", m_folderText, "", 1},
+        {"peer", "x.txt", "10B", "2004-01-02", 8},
+        {"peer", "y.txt", "2KB", "2004-01-02", 8},
+    };
+    EXPECT_EQ(Rows(), expected);
+    EXPECT_EQ(m_found, 3);
+    // The folder row and its file row share one record.
+    EXPECT_EQ(m_model.Row(0).record, m_model.Row(1).record);
+    EXPECT_EQ(m_model.RecordCount(), 2U);
+}
+
+TEST_F(FindReplyTest, FolderRowsFollowFolderChangesWithinALine)
+{
+    ASSERT_TRUE(Handle("find>C:\\a\\1.mp3|d|1|0|0>C:\\b\\2.avi|d|1|0|0>C:\\a\\3.mp3|d|1|0|0>top.txt|d|1|0|0"));
+    EXPECT_EQ(Names(), (std::vector<std::string>{"C:\\a", "1.mp3", "C:\\b", "2.avi", "C:\\a",
+                                                 "3.mp3", "", "top.txt"}));
+    // Every line starts afresh, so a repeated line repeats its folder row.
+    ASSERT_TRUE(Handle("find>C:\\a\\1.mp3|d|1|0|0", "other"));
+    EXPECT_EQ(m_model.RowCount(), 10);
+    EXPECT_EQ(m_model.CellText(8, 0), "other");
+    EXPECT_EQ(m_found, 10);
+}
+
+TEST_F(FindReplyTest, NoFolderRowForAPathWithoutFolderFirstOnItsLine)
+{
+    ASSERT_TRUE(Handle("find>readme|d|1|0|0>\\root.txt|d|1|0|0"));
+    EXPECT_EQ(Names(), (std::vector<std::string>{"readme", "root.txt"}));
+}
+
+TEST_F(FindReplyTest, LinesThatAreNotFindRepliesChangeNothing)
+{
+    EXPECT_FALSE(Handle("FIND>C:\\a\\x.txt|d|1|0|0"));
+    EXPECT_FALSE(Handle(" find>C:\\a\\x.txt|d|1|0|0"));
+    EXPECT_EQ(m_model.RowCount(), 0);
+    EXPECT_TRUE(Handle("find"));
+    EXPECT_EQ(m_found, 0);
+}
+
+TEST_F(FindReplyTest, EscapesAndServerFields)
+{
+    const channel::ServerEntry server{"peer", "10.0.0.9", 9000, 150, 0};
+    ASSERT_TRUE(m_handler.Handle("find>C:\\x\\a&gt;b&0x7c;c.txt|2004-01-02 10:11|1536|0|5", "peer",
+                                 &server, m_found));
+    EXPECT_EQ(Names(), (std::vector<std::string>{"C:\\x", "a>b|c.txt"}));
+    const search::SearchResult& record = *m_model.Row(1).record;
+    EXPECT_EQ(record.path(), "C:\\x\\a>b|c.txt");
+    EXPECT_EQ(record.speed, 150);
+    EXPECT_EQ(record.host(), "10.0.0.9");
+    EXPECT_EQ(record.port, 9000);
+    EXPECT_EQ(record.extra, 5);
+    EXPECT_EQ(m_model.CellText(1, 2), "1KB");
+}
+
+TEST_F(FindReplyTest, AdultPersonAndBanWordRules)
+{
+    struct Case {
+        std::string userId;
+        std::string userClass;
+        int options;
+        std::vector<std::string> plain;
+        std::vector<std::string> strict;
+        std::string line;
+        std::vector<std::string> names;
+        std::vector<int> folderImages;
+    };
+    const Case cases[] = {
+        {"u", "", 0, {}, {}, "find>C:\\a\\x.avi|d|1|16|0>C:\\b\\y.avi|d|1|0|0", {"C:\\b", "y.avi"}, {1}},
+        {"u", "A", 0, {}, {}, "find>C:\\a\\x.avi|d|1|16|0", {"C:\\a", "x.avi"}, {4}},
+        {"u", "A", 0, {}, {}, "find>C:\\a\\x.avi|d|1|24|0", {"C:\\a", "x.avi"}, {6}},
+        {"u", "", 0, {}, {}, "find>C:\\a\\x.avi|d|1|24|0", {}, {}},
+        {"u", "", 0x40, {}, {}, "find>C:\\a\\1.txt|d|1|0|0>C:\\a\\2.txt|d|1|8|0>C:\\a\\3.txt|d|1|0|0",
+         {"C:\\a", "1.txt"}, {1}},
+        {"u", "", 0, {}, {}, "find>C:\\a\\2.txt|d|1|8|0>C:\\a\\3.txt|d|1|0|0", {"C:\\a", "2.txt", "3.txt"}, {6}},
+        {"u", "", 0, {"mp3"}, {}, "find>a.mp3|d|1|0|0>b.mp3|d|1|8|0>c.mp3|d|1|128|0>d.avi|d|1|0|0",
+         {"b.mp3", "c.mp3", "d.avi"}, {}},
+        {"velkan", "", 0, {"mp3"}, {}, "find>a.mp3|d|1|0|0", {"a.mp3"}, {}},
+        {"u", "", 0x20, {"mp3"}, {}, "find>a.mp3|d|1|0|0", {"a.mp3"}, {}},
+        {"velkan", "", 0, {}, {"abc^xyz"}, "find>xyz_abc.avi|d|1|128|0>ok.avi|d|1|0|0", {"ok.avi"}, {}},
+        {"u", "", 0, {""}, {}, "find>a.mp3|d|1|0|0>b.mp3|d|1|128|0", {"b.mp3"}, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line);
+        m_model.Clear();
+        m_config.userId = c.userId;
+        m_config.userClass = c.userClass;
+        m_config.options = c.options;
+        m_config.banWords = c.plain;
+        m_config.strictBanWords = c.strict;
+        ASSERT_TRUE(Handle(c.line));
+        EXPECT_EQ(Names(), c.names);
+        std::vector<int> folderImages;
+        for (int row = 0; row < m_model.RowCount(); ++row) {
+            if (m_model.Row(row).kind == ResultRow::Kind::Folder) {
+                folderImages.push_back(m_model.Row(row).image);
+            }
+        }
+        EXPECT_EQ(folderImages, c.folderImages);
+    }
+}
+
+TEST_F(FindReplyTest, ImageIndexesGrowPerExtension)
+{
+    ASSERT_TRUE(Handle("find>a.mp3|d|1|0|0>b.avi|d|1|0|0>c.mp3|d|1|0|0>d.MP3|d|1|0|0>e|d|1|0|0>.f|d|1|0|0"));
+    std::vector<int> images;
+    for (int row = 0; row < m_model.RowCount(); ++row) {
+        images.push_back(m_model.Row(row).image);
+    }
+    EXPECT_EQ(images, (std::vector<int>{8, 9, 8, 10, 11, 11}));
+}
+
+} // namespace

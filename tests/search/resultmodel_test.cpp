@@ -1,0 +1,147 @@
+#include "compareresults.h"
+#include "resultmodel.h"
+
+#include <QAbstractItemModelTester>
+#include <QPersistentModelIndex>
+#include <QSignalSpy>
+#include <gtest/gtest.h>
+
+#include <random>
+
+using namespace velkan::search;
+
+namespace {
+
+SearchResult Record(std::string_view nick, std::string_view path, std::int64_t size,
+                    std::string_view date = "2004-01-02", int speed = 0)
+{
+    return SearchResult({.nick = nick, .path = path, .date = date, .size = size, .speed = speed});
+}
+
+TEST(CompareResults, KeysAndDirections)
+{
+    const SearchResult a = Record("a", "C:\\x", 5, "2004", 40);
+    const SearchResult b = Record("b", "C:\\y", 7, "2003", 40);
+    const SearchResult high = Record("\xC7\xD1", "C:\\x\\longer", 5, "2004", 90);
+    struct Case {
+        const SearchResult* left;
+        const SearchResult* right;
+        int column;
+        bool ascending;
+        int expected;
+    };
+    const Case cases[] = {
+        {&a, &b, NickColumn, true, -1},       {&a, &b, NickColumn, false, 1},
+        {&b, &high, NickColumn, true, -1},    // bytes compare unsigned: 0xC7 after "b"
+        {&a, &high, NameColumn, true, -1},    // a prefix comes first
+        {&a, &a, NameColumn, true, 0},        {&a, &b, DateColumn, true, 1},
+        {&a, &b, SizeColumn, true, -1},       {&a, &b, SizeColumn, false, 1},
+        {&a, &high, SizeColumn, true, 1},     {&high, &a, SizeColumn, true, 1},   // equal: +1
+        {&a, &high, SizeColumn, false, 1},    {&high, &a, SizeColumn, false, 1},
+        {&a, &b, SpeedColumn, true, 1},       {&b, &a, SpeedColumn, false, 1},    // equal: +1
+        {&a, &high, SpeedColumn, false, 1},   {&high, &a, SpeedColumn, false, -1},
+        {&a, &b, 7, true, 0},
+        {nullptr, &b, NickColumn, true, -1},  {&a, nullptr, NickColumn, false, -1},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(CompareResults(c.left, c.right, c.column, c.ascending), c.expected)
+            << c.column << " " << c.ascending;
+    }
+}
+
+class ResultModelTest : public ::testing::Test {
+protected:
+    // Each record gets a folder row and a file row, as replies do.
+    void Fill(int records, unsigned seed)
+    {
+        std::mt19937 random(seed);
+        std::vector<ResultRow> rows;
+        for (int i = 0; i < records; ++i) {
+            const std::string nick = "n" + std::to_string(random() % 7);
+            const std::string path = "C:\\" + std::to_string(random() % 13) + "\\f" + std::to_string(i);
+            const SearchResult* record = m_model.AddRecord(
+                {.nick = nick, .path = path, .date = "2004-0" + std::to_string(random() % 9),
+                 .size = static_cast<std::int64_t>(random() % 5) - 2,
+                 .speed = static_cast<int>(random() % 4) * 60});
+            rows.push_back({record, 1, ResultRow::Kind::Folder});
+            rows.push_back({record, 8, ResultRow::Kind::File});
+        }
+        m_model.AppendRows(rows);
+    }
+
+    ResultModel m_model;
+    QAbstractItemModelTester m_tester{&m_model, QAbstractItemModelTester::FailureReportingMode::Fatal};
+};
+
+TEST_F(ResultModelTest, RowsArriveInOneInsertionPerBatch)
+{
+    QSignalSpy inserted(&m_model, &QAbstractItemModel::rowsInserted);
+    Fill(50, 1);
+    Fill(3, 2);
+    m_model.AppendRows({});
+    ASSERT_EQ(inserted.count(), 2);
+    EXPECT_EQ(inserted[1][1].toInt(), 100);
+    EXPECT_EQ(inserted[1][2].toInt(), 105);
+    EXPECT_EQ(m_model.rowCount(), 106);
+    m_model.Clear();
+    EXPECT_EQ(m_model.rowCount(), 0);
+    EXPECT_EQ(m_model.RecordCount(), 0U);
+}
+
+TEST_F(ResultModelTest, SortingFollowsCompareResultsAndKeepsTiesInOrder)
+{
+    Fill(300, 3);
+    for (int column = 0; column < kResultColumnCount; ++column) {
+        for (const bool ascending : {true, false}) {
+            SCOPED_TRACE(std::to_string(column) + (ascending ? " ascending" : " descending"));
+            m_model.sort(column, ascending ? Qt::AscendingOrder : Qt::DescendingOrder);
+            for (int row = 1; row < m_model.RowCount(); ++row) {
+                const ResultRow& before = m_model.Row(row - 1);
+                const ResultRow& after = m_model.Row(row);
+                // The later row must never belong strictly before the earlier one.
+                ASSERT_FALSE(CompareResults(after.record, before.record, column, ascending) < 0 &&
+                             CompareResults(before.record, after.record, column, ascending) > 0)
+                    << "row " << row;
+                // Rows that tie on the key keep the order they had; a record's folder row stays
+                // just before its file row.
+                if (before.record == after.record) {
+                    EXPECT_EQ(before.kind, ResultRow::Kind::Folder);
+                    EXPECT_EQ(after.kind, ResultRow::Kind::File);
+                }
+            }
+        }
+    }
+}
+
+TEST_F(ResultModelTest, SortKeepsASelectedRowSelected)
+{
+    Fill(40, 4);
+    const int row = 17;
+    const ResultRow chosen = m_model.Row(row);
+    const QPersistentModelIndex selected(m_model.index(row, 1));
+    m_model.sort(SizeColumn, Qt::DescendingOrder);
+    ASSERT_TRUE(selected.isValid());
+    EXPECT_EQ(m_model.Row(selected.row()).record, chosen.record);
+    EXPECT_EQ(m_model.Row(selected.row()).kind, chosen.kind);
+}
+
+TEST_F(ResultModelTest, DisplayTextsAndRoles)
+{
+    const SearchResult* record = m_model.AddRecord(
+        {.nick = "\xC7\xD1", .path = "C:\\a\\song.mp3", .date = "2004-01-02 10:11", .size = 3072, .speed = 150});
+    m_model.AppendRows({{record, 1, ResultRow::Kind::Folder}, {record, 9, ResultRow::Kind::File}});
+    const auto text = [&](int row, int column) { return m_model.index(row, column).data().toString(); };
+    EXPECT_EQ(text(0, 0), QStringLiteral("한"));
+    EXPECT_EQ(text(0, 1), QStringLiteral("C:\\a"));
+    EXPECT_EQ(text(0, 2), QStringLiteral("[폴더]"));
+    EXPECT_EQ(text(0, 3), QString());
+    EXPECT_EQ(text(1, 1), QStringLiteral("song.mp3"));
+    EXPECT_EQ(text(1, 2), QStringLiteral("3KB"));
+    EXPECT_EQ(text(1, 3), QStringLiteral("2004-01-02"));
+    EXPECT_FALSE(m_model.index(1, SpeedColumn).data().isValid());
+    EXPECT_EQ(m_model.index(1, 0).data(ResultModel::ImageRole).toInt(), 9);
+    EXPECT_EQ(m_model.index(1, 4).data(ResultModel::SpeedLevelRole).toInt(), 3);
+    EXPECT_EQ(m_model.headerData(2, Qt::Horizontal).toString(), QStringLiteral("파일크기"));
+}
+
+} // namespace

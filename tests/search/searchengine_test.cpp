@@ -1,0 +1,421 @@
+#include "base64codec.h"
+#include "cp949convert.h"
+#include "fakes.h"
+#include "network.h"
+#include "protectedtext.h"
+#include "resultmodel.h"
+#include "searchengine.h"
+
+#include <QSignalSpy>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <chrono>
+#include <sys/socket.h>
+#include <unistd.h>
+
+using namespace velkan;
+using search::PanelButton;
+using search::SearchEngine;
+
+namespace {
+
+constexpr int kWaitMs = 10000;
+
+localnet::SharedFile File(std::string path, std::int64_t size = 100, std::int32_t flags = 0)
+{
+    return {.path = std::move(path), .date = "2004-01-02 10:11", .size = size, .flags = flags};
+}
+
+class SearchEngineTest : public ::testing::Test {
+protected:
+    void TearDown() override
+    {
+        m_engine.reset();
+        m_network.Stop();
+    }
+
+    std::uint16_t AddPeer(std::string nick, std::vector<localnet::SharedFile> files,
+                          localnet::PeerBehaviour behaviour = localnet::PeerBehaviour::Normal,
+                          std::int32_t speed = 100)
+    {
+        return m_network.AddPeer({.nick = std::move(nick), .speed = speed, .behaviour = behaviour,
+                                  .files = std::move(files)});
+    }
+
+    SearchEngine& Engine(int replyTimeoutMs = 10000)
+    {
+        if (!m_engine) {
+            m_network.Start();
+            m_engine = std::make_unique<SearchEngine>(
+                m_view, m_model, m_images,
+                search::SearchSeams{
+                    .appServer = {"127.0.0.1", m_network.AppServerPort(), replyTimeoutMs},
+                    .ticks = &m_ticks,
+                    .timer = &m_timer,
+                });
+            m_engine->Configure({.param = UserParam("tester")});
+        }
+        return *m_engine;
+    }
+
+    std::string UserParam(std::string_view userId, std::string_view userClass = "", int options = 0)
+    {
+        channel::BlowFish cipher;
+        EXPECT_TRUE(cipher.Initialize("3vindermok"));
+        const std::string plain = "x|" + std::string(userId) + "|c|d|e|" + std::string(userClass) +
+                                  "|" + std::to_string(options) + "|0";
+        return channel::EncryptToBase64(cipher, plain);
+    }
+
+    bool WaitForFanOut()
+    {
+        return QTest::qWaitFor([&] { return m_timer.IsActive(); }, kWaitMs);
+    }
+
+    // Ticks until the list is used up, letting connections progress between ticks, then waits
+    // for every connection to end.
+    bool RunFanOut()
+    {
+        if (!WaitForFanOut()) {
+            return false;
+        }
+        QSignalSpy idle(m_engine.get(), &SearchEngine::searchIdle);
+        while (m_timer.Tick() > 0) {
+            QCoreApplication::processEvents();
+        }
+        // A real event loop, not a polling wait: a peer's long line is read one chunk per pass.
+        return m_engine->OpenPeerConnections() == 0 || !idle.isEmpty() || idle.wait(kWaitMs);
+    }
+
+    std::vector<std::string> Names() const
+    {
+        std::vector<std::string> names;
+        for (int row = 0; row < m_model.RowCount(); ++row) {
+            names.push_back(m_model.CellText(row, 0) + ":" + m_model.CellText(row, 1));
+        }
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    template <typename Action> static std::chrono::milliseconds Timed(Action action)
+    {
+        const auto start = std::chrono::steady_clock::now();
+        action();
+        return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
+                                                                     start);
+    }
+
+    localnet::Network m_network;
+    test::RecordingView m_view;
+    search::ResultModel m_model;
+    test::FakeImages m_images;
+    test::ManualTicks m_ticks;
+    test::ManualTimer m_timer;
+    std::unique_ptr<SearchEngine> m_engine;
+};
+
+TEST_F(SearchEngineTest, SearchFindsRowsOfEveryPeer)
+{
+    const std::uint16_t kim = AddPeer("kim", {File("C:\\music\\a song.mp3", 2048), File("C:\\music\\b.txt")}, localnet::PeerBehaviour::Normal, 150);
+    AddPeer("lee", {File("D:\\share\\song<1>.mp3", 10), File("D:\\x\\other.avi")});
+    SearchEngine& engine = Engine();
+    QSignalSpy idle(&engine, &SearchEngine::searchIdle);
+
+    engine.StartSearch("  song ");
+    ASSERT_TRUE(RunFanOut());
+    EXPECT_EQ(Names(), (std::vector<std::string>{"kim:C:\\music", "kim:a song.mp3", "lee:D:\\share",
+                                                 "lee:song<1>.mp3"}));
+    EXPECT_EQ(engine.FoundCount(), 4);
+    EXPECT_EQ(m_view.foundTexts.back(), QStringLiteral("4 개"));
+    EXPECT_EQ(m_view.progressTexts.back(), QStringLiteral("100%\n"));
+    EXPECT_FALSE(m_view.buttons[PanelButton::Stop].enabled);
+    EXPECT_FALSE(idle.isEmpty());
+
+    // Each peer got one find request with the trimmed text and the user ID.
+    const auto requests = m_network.PeerCounters(kim).requests;
+    ASSERT_EQ(requests.size(), 1U);
+    EXPECT_TRUE(requests[0].starts_with("/find "));
+    EXPECT_TRUE(requests[0].ends_with("|song|tester")) << requests[0];
+    EXPECT_EQ(requests[0], engine.FindRequestText());
+    // The list's speed reaches the rows.
+    const auto& kimRow = m_model.Row(0).record->nick() == "kim" ? m_model.Row(0) : m_model.Row(2);
+    EXPECT_EQ(kimRow.record->speed, 150);
+}
+
+TEST_F(SearchEngineTest, ProgressOfThreeServers)
+{
+    for (const char* nick : {"a", "b", "c"}) {
+        AddPeer(nick, {}, localnet::PeerBehaviour::Silent);
+    }
+    SearchEngine& engine = Engine();
+    engine.StartSearch("x");
+    ASSERT_TRUE(WaitForFanOut());
+    EXPECT_EQ(m_timer.interval, 30);
+    EXPECT_TRUE(m_view.buttons[PanelButton::Stop].enabled);
+    EXPECT_EQ(m_timer.Tick(3), 3);
+    EXPECT_EQ(m_view.positions, (std::vector<int>{0, 33, 66, 100}));
+    EXPECT_EQ(m_view.progressTexts,
+              (std::vector<QString>{QStringLiteral("33%\n"), QStringLiteral("66%\n"), QStringLiteral("100%\n")}));
+    EXPECT_EQ(m_timer.Tick(), 1);
+    EXPECT_FALSE(m_timer.IsActive());
+    EXPECT_FALSE(m_view.buttons[PanelButton::Stop].enabled);
+    EXPECT_EQ(engine.OpenPeerConnections(), 3); // silent peers keep theirs
+}
+
+TEST_F(SearchEngineTest, ListIsReusedWithinSixtySecondsOfItsFetch)
+{
+    const std::uint16_t port = AddPeer("kim", {File("C:\\a\\one.txt"), File("C:\\a\\two.txt")});
+    SearchEngine& engine = Engine();
+    engine.StartSearch("one");
+    ASSERT_TRUE(RunFanOut());
+    ASSERT_EQ(m_model.RowCount(), 2);
+
+    m_ticks.now += 59999;
+    engine.StartSearch("two");
+    EXPECT_EQ(m_model.RowCount(), 0); // the old rows go at once
+    ASSERT_TRUE(RunFanOut());
+    EXPECT_EQ(m_network.AppServerCounters().accepted, 1U);
+    EXPECT_EQ(Names(), (std::vector<std::string>{"kim:C:\\a", "kim:two.txt"}));
+    EXPECT_EQ(m_network.PeerCounters(port).accepted, 2U);
+
+    m_ticks.now += 1;
+    engine.StartSearch("one");
+    ASSERT_TRUE(RunFanOut());
+    EXPECT_EQ(m_network.AppServerCounters().accepted, 2U);
+}
+
+TEST_F(SearchEngineTest, SecondSearchDuringAFetchRunsOnceWithTheNewerText)
+{
+    const std::uint16_t port = AddPeer("kim", {File("C:\\a\\old.txt"), File("C:\\a\\new.txt")});
+    // The reply comes in two pieces with a pause between them, so the fetch is still running.
+    m_network.ServeScript({.pieces = {"kim,127.0.0.1,", std::to_string(port) + ",100\r\n"},
+                           .pause = std::chrono::milliseconds(300)});
+    SearchEngine& engine = Engine();
+    QSignalSpy fetched(&engine, &SearchEngine::serverListFetched);
+    engine.StartSearch("old");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_network.AppServerCounters().accepted == 1; }, kWaitMs));
+    engine.StartSearch("new");
+    EXPECT_TRUE(engine.IsFetching());
+    ASSERT_TRUE(RunFanOut());
+    EXPECT_EQ(fetched.count(), 1);
+    EXPECT_EQ(m_network.AppServerCounters().accepted, 1U);
+    EXPECT_EQ(m_network.PeerCounters(port).accepted, 1U);
+    EXPECT_EQ(Names(), (std::vector<std::string>{"kim:C:\\a", "kim:new.txt"}));
+}
+
+TEST_F(SearchEngineTest, FailedFetchIsRetriedAtOnce)
+{
+    m_network.ServeCloseWithoutAnswer();
+    SearchEngine& engine = Engine();
+    QSignalSpy fetched(&engine, &SearchEngine::serverListFetched);
+    QSignalSpy idle(&engine, &SearchEngine::searchIdle);
+    engine.StartSearch("x");
+    ASSERT_TRUE(fetched.wait(kWaitMs));
+    EXPECT_FALSE(fetched[0][0].toBool());
+    EXPECT_EQ(idle.count(), 1);
+    EXPECT_FALSE(m_timer.IsActive());
+
+    engine.StartSearch("x"); // same tick: no reuse of an empty list
+    ASSERT_TRUE(fetched.wait(kWaitMs));
+    EXPECT_EQ(m_network.AppServerCounters().accepted, 2U);
+}
+
+TEST_F(SearchEngineTest, ReplyAfterAnEmptyLineAndInPieces)
+{
+    const std::uint16_t port = AddPeer("kim", {File("C:\\a\\x.txt")});
+    m_network.ServeScript({.pieces = {"\r\n", "kim,127.0.", "0.1," + std::to_string(port), ",77\r\nleft over"},
+                           .pause = std::chrono::milliseconds(20)});
+    SearchEngine& engine = Engine();
+    engine.StartSearch("x");
+    ASSERT_TRUE(RunFanOut());
+    ASSERT_EQ(engine.ServerList().size(), 1U);
+    EXPECT_EQ(engine.ServerList()[0].speed, 77);
+    EXPECT_EQ(m_model.RowCount(), 2);
+}
+
+TEST_F(SearchEngineTest, SilentApplicationServerFailsAfterItsTimeOut)
+{
+    m_network.ServeSilence();
+    SearchEngine& engine = Engine(300);
+    QSignalSpy fetched(&engine, &SearchEngine::serverListFetched);
+    engine.StartSearch("x");
+    ASSERT_TRUE(fetched.wait(kWaitMs));
+    EXPECT_FALSE(fetched[0][0].toBool());
+}
+
+TEST_F(SearchEngineTest, SixHundredServersThatNeverCloseGetFiveHundredConnections)
+{
+    const std::uint16_t port = AddPeer("mute", {}, localnet::PeerBehaviour::Silent);
+    std::string list;
+    for (int i = 0; i < 600; ++i) {
+        list += "p" + std::to_string(i) + ",127.0.0.1," + std::to_string(port) + ",10|";
+    }
+    m_network.ServeScript({.pieces = {list + "\r\n"}});
+    SearchEngine& engine = Engine();
+    engine.StartSearch("x");
+    ASSERT_TRUE(WaitForFanOut());
+    EXPECT_EQ(m_timer.Tick(600), 600);
+    EXPECT_TRUE(m_timer.IsActive()); // entries still wait for a free slot
+    EXPECT_EQ(engine.ContactedCount(), 500);
+    EXPECT_EQ(m_view.positions.back(), 83);
+    EXPECT_EQ(engine.OpenPeerConnections(), 500);
+    ASSERT_TRUE(m_network.WaitUntil([&] { return m_network.PeerCounters(port).accepted == 500; },
+                                    std::chrono::milliseconds(kWaitMs)));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(m_network.PeerCounters(port).accepted, 500U);
+
+    // Teardown with 500 silent connections open returns at once.
+    EXPECT_LT(Timed([&] { m_engine.reset(); }).count(), 100);
+    EXPECT_TRUE(m_network.WaitUntil([&] { return m_network.OpenPeerConnections() == 0; },
+                                    std::chrono::milliseconds(kWaitMs)));
+}
+
+TEST_F(SearchEngineTest, StopDuringAFetchStillFansOutAfterIt)
+{
+    const std::uint16_t port = AddPeer("kim", {File("C:\\a\\x.txt")});
+    m_network.ServeScript({.pieces = {"kim,127.0.0.1,", std::to_string(port) + ",100\r\n"},
+                           .pause = std::chrono::milliseconds(200)});
+    SearchEngine& engine = Engine();
+    engine.StartSearch("x");
+    engine.OnCancel();
+    EXPECT_FALSE(m_view.buttons[PanelButton::Stop].enabled);
+    ASSERT_TRUE(RunFanOut());
+    EXPECT_EQ(m_model.RowCount(), 2);
+}
+
+TEST_F(SearchEngineTest, StopClosesConnectionsAndKeepsRows)
+{
+    AddPeer("kim", {File("C:\\a\\x.txt")});
+    AddPeer("mute", {}, localnet::PeerBehaviour::Silent);
+    SearchEngine& engine = Engine();
+    engine.StartSearch("x");
+    ASSERT_TRUE(WaitForFanOut());
+    m_timer.Tick(2);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_model.RowCount() == 2; }, kWaitMs));
+    engine.OnCancel();
+    EXPECT_FALSE(m_timer.IsActive());
+    EXPECT_EQ(engine.OpenPeerConnections(), 0);
+    EXPECT_EQ(m_model.RowCount(), 2);
+    EXPECT_EQ(m_view.foundTexts.back(), QStringLiteral("2 개"));
+}
+
+TEST_F(SearchEngineTest, RepliesOfAnAbandonedSearchNeverReachTheNextOne)
+{
+    for (int i = 0; i < 5; ++i) {
+        AddPeer("slow" + std::to_string(i), {File("C:\\a\\match.txt")}, localnet::PeerBehaviour::Slow);
+    }
+    SearchEngine& engine = Engine();
+    engine.StartSearch("match");
+    ASSERT_TRUE(WaitForFanOut());
+    m_timer.Tick(5);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_network.OpenPeerConnections() == 5; }, kWaitMs));
+    engine.StartSearch("nothing at all");
+    ASSERT_TRUE(RunFanOut());
+    EXPECT_EQ(m_model.RowCount(), 0);
+}
+
+TEST_F(SearchEngineTest, HostilePeersNeitherHangNorCorruptTheSearch)
+{
+    AddPeer("good", {File("C:\\a\\x.txt")});
+    for (const localnet::PeerBehaviour behaviour :
+         {localnet::PeerBehaviour::Refuse, localnet::PeerBehaviour::Garbage,
+          localnet::PeerBehaviour::Reset, localnet::PeerBehaviour::Endless}) {
+        AddPeer(std::string(localnet::BehaviourName(behaviour)), {File("C:\\b\\x.txt")}, behaviour);
+    }
+    SearchEngine& engine = Engine();
+    engine.StartSearch("x");
+    ASSERT_TRUE(RunFanOut()); // the endless line is cut off at the pending-input cap
+    EXPECT_EQ(Names(), (std::vector<std::string>{"good:C:\\a", "good:x.txt"}));
+}
+
+TEST_F(SearchEngineTest, StoredSearchStartsOnConfigure)
+{
+    const std::uint16_t port = AddPeer("kim", {File("C:\\a\\x.txt")});
+    m_network.Start();
+    m_engine = std::make_unique<SearchEngine>(
+        m_view, m_model, m_images,
+        search::SearchSeams{.appServer = {"127.0.0.1", m_network.AppServerPort(), 10000},
+                            .ticks = &m_ticks, .timer = &m_timer});
+    m_engine->Configure({.param = UserParam("velkan", "A", 0), .search = "x"});
+    EXPECT_NE(m_view.identityLabel, QStringLiteral("VELKAN"));
+    ASSERT_TRUE(RunFanOut());
+    EXPECT_EQ(m_network.PeerCounters(port).requests.at(0).substr(0, 6), "/find ");
+    // The operator's server-information button appears, disabled, with every fan-out.
+    EXPECT_TRUE(m_view.buttons[PanelButton::ServerInfo].visible);
+    EXPECT_FALSE(m_view.buttons[PanelButton::ServerInfo].enabled);
+}
+
+TEST_F(SearchEngineTest, ConnectToSelectedAndRowClicks)
+{
+    AddPeer("kim", {File("C:\\a b\\x.txt")});
+    AddPeer("*star", {File("top.txt")});
+    SearchEngine& engine = Engine();
+    engine.StartSearch("t");
+    ASSERT_TRUE(RunFanOut());
+    ASSERT_EQ(m_model.RowCount(), 3);
+
+    engine.ConnectToSelected();
+    EXPECT_EQ(m_view.messages, (std::vector<QString>{QStringLiteral("파일을 선택하세요")}));
+    EXPECT_TRUE(m_view.connects.empty());
+
+    for (int row = 0; row < m_model.RowCount(); ++row) {
+        m_view.selectedRow = row;
+        engine.ConnectToSelected();
+        engine.OnResultClick();
+        const bool starred = m_model.CellText(row, 0) == "*star";
+        EXPECT_EQ(m_view.buttons[PanelButton::Download].enabled, !starred);
+        EXPECT_EQ(m_view.buttons[PanelButton::Connect].enabled, !starred);
+        EXPECT_FALSE(m_view.buttons[PanelButton::ServerInfo].enabled); // not the operator
+    }
+    std::sort(m_view.connects.begin(), m_view.connects.end());
+    const std::string folder = channel::Base64Codec::Encode("C:\\a b");
+    EXPECT_EQ(m_view.connects, (std::vector<std::pair<std::string, std::string>>{
+                                   {"*star", "top.txt"}, {"kim", folder}, {"kim", folder}}));
+}
+
+class TeardownTest : public SearchEngineTest {};
+
+TEST_F(TeardownTest, WhileTheFetchWaitsForItsReply)
+{
+    m_network.ServeSilence();
+    SearchEngine& engine = Engine();
+    engine.StartSearch("x");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_network.AppServerCounters().requests.size() == 1; }, kWaitMs));
+    EXPECT_LT(Timed([&] { m_engine.reset(); }).count(), 100);
+}
+
+TEST_F(TeardownTest, WhileTheFetchIsConnecting)
+{
+    // A listener whose backlog is full drops further connection attempts, which then hang.
+    const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(::listen(listener, 0), 0);
+    ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
+    std::vector<int> fillers;
+    for (int i = 0; i < 4; ++i) {
+        const int filler = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
+        ::connect(filler, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        fillers.push_back(filler);
+    }
+    search::ResultModel model;
+    auto engine = std::make_unique<SearchEngine>(
+        m_view, model, m_images,
+        search::SearchSeams{.appServer = {"127.0.0.1", ntohs(address.sin_port), 10000},
+                            .ticks = &m_ticks, .timer = &m_timer});
+    engine->StartSearch("x");
+    QTest::qWait(50);
+    EXPECT_TRUE(engine->IsFetching());
+    EXPECT_LT(Timed([&] { engine.reset(); }).count(), 100);
+    for (const int filler : fillers) {
+        ::close(filler);
+    }
+    ::close(listener);
+}
+
+} // namespace
