@@ -1,0 +1,28 @@
+#pragma once
+
+#include <array>
+#include <optional>
+#include <string_view>
+
+namespace velkan::localnet {
+
+// How a peer treats the connections it gets.
+enum class PeerBehaviour {
+    Normal,  // answers the request and closes
+    Silent,  // accepts and reads, never answers, never closes
+    Slow,    // sends its answer a byte at a time
+    Refuse,  // holds a port nobody listens on, so connections are refused
+    Garbage, // answers a line that belongs to no protocol and closes
+    Endless, // sends a line that never ends (up to a cap), then holds the connection
+    Reset,   // sends half of its answer, then resets the connection
+};
+
+inline constexpr std::array<PeerBehaviour, 6> kHostileBehaviours = {
+    PeerBehaviour::Silent,  PeerBehaviour::Slow,    PeerBehaviour::Refuse,
+    PeerBehaviour::Garbage, PeerBehaviour::Endless, PeerBehaviour::Reset,
+};
+
+std::string_view BehaviourName(PeerBehaviour behaviour);
+std::optional<PeerBehaviour> ParseBehaviour(std::string_view name);
+
+} // namespace velkan::localnet

@@ -1,0 +1,165 @@
+#include "commandline.h"
+
+#include "cp949.h"
+#include "cp949convert.h"
+#include "network.h"
+#include "sharedirectory.h"
+#include "sharegenerator.h"
+#include "socketutil.h"
+
+#include <charconv>
+#include <cstdio>
+
+namespace velkan::localnet {
+
+namespace {
+
+constexpr std::size_t kMaxNick = 15;
+constexpr std::size_t kMaxPeers = 20000;
+
+template <typename T> bool ParseUnsigned(std::string_view text, T& value, T maximum)
+{
+    T parsed{};
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), parsed);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() ||
+        parsed > maximum) {
+        return false;
+    }
+    value = parsed;
+    return true;
+}
+
+std::string ListenerLine(std::string_view nickCp949, std::uint16_t port, PeerBehaviour behaviour)
+{
+    return "peer " + cp949::ToUtf8(nickCp949) + " " + kLoopbackHost + ":" + std::to_string(port) +
+           " " + std::string(BehaviourName(behaviour));
+}
+
+} // namespace
+
+std::string Usage()
+{
+    return "usage: velkan-localnet [--port PORT] [--peers N] [--seed S] [--share NICK=DIR]...\n"
+           "                       [--hostile KIND=COUNT]...\n"
+           "\n"
+           "Runs an application server and sharing peers on 127.0.0.1 until SIGINT or SIGTERM,\n"
+           "after printing one line per listener.\n"
+           "\n"
+           "  --port PORT          the application server's port (default 8081; 0: any free port)\n"
+           "  --peers N            generated peers with made-up shares (default 20)\n"
+           "  --seed S             what the generated peers hold (default 1)\n"
+           "  --share NICK=DIR     a peer sharing the files under DIR (NICK at most 15 bytes\n"
+           "                       in CP949, without \",\" or \"|\")\n"
+           "  --hostile KIND=COUNT peers that misbehave: silent, slow, refuse, garbage,\n"
+           "                       endless or reset\n";
+}
+
+std::variant<CommandLine, std::string> ParseCommandLine(std::span<const std::string> args)
+{
+    CommandLine commandLine;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& option = args[i];
+        if (option == "--help" || option == "-h") {
+            commandLine.help = true;
+            continue;
+        }
+        if (option != "--port" && option != "--peers" && option != "--seed" &&
+            option != "--share" && option != "--hostile") {
+            return "unknown option: " + option;
+        }
+        if (i + 1 >= args.size()) {
+            return option + " needs a value";
+        }
+        const std::string& value = args[++i];
+        if (option == "--port") {
+            if (!ParseUnsigned<std::uint16_t>(value, commandLine.port, 65535)) {
+                return "--port takes a number from 0 to 65535: " + value;
+            }
+        } else if (option == "--peers") {
+            if (!ParseUnsigned<std::size_t>(value, commandLine.peers, kMaxPeers)) {
+                return "--peers takes a number from 0 to " + std::to_string(kMaxPeers) + ": " +
+                       value;
+            }
+        } else if (option == "--seed") {
+            if (!ParseUnsigned<std::uint64_t>(value, commandLine.seed, UINT64_MAX)) {
+                return "--seed takes a non-negative number: " + value;
+            }
+        } else {
+            const std::size_t equals = value.find('=');
+            if (equals == std::string::npos || equals == 0 || equals + 1 == value.size()) {
+                return option + " takes NAME=VALUE: " + value;
+            }
+            const std::string name = value.substr(0, equals);
+            const std::string rest = value.substr(equals + 1);
+            if (option == "--share") {
+                const std::optional<std::string> nick = cp949::FromUtf8Strict(name);
+                if (!nick || nick->size() > kMaxNick ||
+                    cp949::FindByte(*nick, ',') != cp949::npos ||
+                    cp949::FindByte(*nick, '|') != cp949::npos) {
+                    return "--share: unusable nickname: " + name;
+                }
+                commandLine.shares.push_back({*nick, rest});
+            } else {
+                const std::optional<PeerBehaviour> kind = ParseBehaviour(name);
+                std::size_t count = 0;
+                if (!kind || *kind == PeerBehaviour::Normal) {
+                    return "--hostile: unknown kind: " + name;
+                }
+                if (!ParseUnsigned<std::size_t>(rest, count, kMaxPeers)) {
+                    return "--hostile: COUNT must be a number from 0 to " +
+                           std::to_string(kMaxPeers) + ": " + rest;
+                }
+                commandLine.hostile.emplace_back(*kind, count);
+            }
+        }
+    }
+    return commandLine;
+}
+
+std::vector<std::string> PopulateNetwork(Network& network, const CommandLine& commandLine)
+{
+    const std::uint64_t seed = commandLine.seed;
+    std::vector<std::string> lines;
+    lines.push_back("appserver " + std::string(kLoopbackHost) + ":" +
+                    std::to_string(network.AppServerPort()));
+
+    for (std::size_t index = 0; index < commandLine.peers; ++index) {
+        PeerConfig peer;
+        peer.nick = GenerateNick(seed, index);
+        peer.speed = GenerateSpeed(seed, index);
+        peer.info = GenerateInfoFigures(seed, index);
+        peer.generateFiles = [seed, index] { return GenerateShare(seed, index); };
+        const std::string nick = peer.nick;
+        const std::uint16_t port = network.AddPeer(std::move(peer));
+        lines.push_back(ListenerLine(nick, port, PeerBehaviour::Normal));
+    }
+    for (const CommandLine::Share& share : commandLine.shares) {
+        PeerConfig peer;
+        peer.nick = share.nick;
+        peer.speed = 1024;
+        peer.files = ShareDirectory(share.directory, "C:\\share");
+        const std::uint16_t port = network.AddPeer(std::move(peer));
+        lines.push_back(ListenerLine(share.nick, port, PeerBehaviour::Normal));
+    }
+    // Hostile peers hold generated shares too (the slow and reset ones send parts of them),
+    // under indexes after the generated peers'.
+    std::size_t index = commandLine.peers;
+    for (const auto& [kind, count] : commandLine.hostile) {
+        for (std::size_t n = 0; n < count; ++n, ++index) {
+            char nick[32];
+            std::snprintf(nick, sizeof nick, "%.*s%03zu", 10,
+                          std::string(BehaviourName(kind)).c_str(), n + 1);
+            PeerConfig peer;
+            peer.nick = nick;
+            peer.behaviour = kind;
+            peer.speed = GenerateSpeed(seed, index);
+            peer.info = GenerateInfoFigures(seed, index);
+            peer.generateFiles = [seed, index] { return GenerateShare(seed, index); };
+            const std::uint16_t port = network.AddPeer(std::move(peer));
+            lines.push_back(ListenerLine(nick, port, kind));
+        }
+    }
+    return lines;
+}
+
+} // namespace velkan::localnet
