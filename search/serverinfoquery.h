@@ -55,3 +55,5 @@ private:
 QString ServerInfoTitle(std::string_view nick);
 
 } // namespace velkan::search
+
+Q_DECLARE_METATYPE(velkan::search::ServerInfoTexts)

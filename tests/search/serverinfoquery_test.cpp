@@ -1,0 +1,61 @@
+#include "blowfish.h"
+#include "network.h"
+#include "serverinfoquery.h"
+
+#include <QSignalSpy>
+#include <gtest/gtest.h>
+
+using namespace velkan;
+
+namespace {
+
+class ServerInfoQueryTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(m_cipher.Initialize("3vindermok")); }
+    void TearDown() override { m_network.Stop(); }
+
+    channel::BlowFish m_cipher;
+    localnet::Network m_network;
+};
+
+TEST_F(ServerInfoQueryTest, ShowsTheFourValuesOfTheAnswer)
+{
+    const std::uint16_t port = m_network.AddPeer(
+        {.nick = "kim",
+         .info = {.download1 = "3", .download2 = "10", .upload1 = "0", .upload2 = "5",
+                  .fileCount = 1234, .totalBytes = 5368709120}});
+    m_network.Start();
+    search::ServerInfoQuery query(m_cipher, "127.0.0.1", port);
+    QSignalSpy answered(&query, &search::ServerInfoQuery::answered);
+    query.Start();
+    EXPECT_EQ(m_network.PeerCounters(port).accepted, 0U); // the connect waits for its window
+    ASSERT_TRUE(answered.wait(10000));
+    const auto texts = answered[0][0].value<search::ServerInfoTexts>();
+    EXPECT_EQ(texts.download, QStringLiteral("3/10"));
+    EXPECT_EQ(texts.upload, QStringLiteral("0/5"));
+    EXPECT_EQ(texts.count, QStringLiteral("1,234"));
+    EXPECT_EQ(texts.size, QStringLiteral("5GB"));
+    EXPECT_EQ(m_network.PeerCounters(port).requests, (std::vector<std::string>{"/sinf "}));
+}
+
+TEST_F(ServerInfoQueryTest, AnUnreachableOrWrongServerShowsNothing)
+{
+    const std::uint16_t refusing =
+        m_network.AddPeer({.nick = "gone", .behaviour = localnet::PeerBehaviour::Refuse});
+    const std::uint16_t garbage =
+        m_network.AddPeer({.nick = "junk", .behaviour = localnet::PeerBehaviour::Garbage});
+    m_network.Start();
+    for (const std::uint16_t port : {refusing, garbage}) {
+        search::ServerInfoQuery query(m_cipher, "127.0.0.1", port);
+        QSignalSpy answered(&query, &search::ServerInfoQuery::answered);
+        query.Start();
+        EXPECT_FALSE(answered.wait(500)) << port;
+    }
+}
+
+TEST(ServerInfoTitle, NicknameThenTheLabel)
+{
+    EXPECT_EQ(search::ServerInfoTitle("\xC7\xD1"), QStringLiteral("한 서버 정보"));
+}
+
+} // namespace
