@@ -109,6 +109,7 @@ public:
     ~Loop()
     {
         for (auto& connection : m_connections) {
+            Drain(*connection); // an unread request would turn the close into a reset
             Close(*connection);
         }
     }
@@ -336,8 +337,19 @@ private:
             }
         }
 
-        // Recorded before anything is answered, so a client that has its answer (or the end of
-        // the connection) finds the request on record.
+        connection.answered = true;
+        connection.receiver.Clear();
+        const bool hold = !request && HoldsEverything(listener);
+        if (request) {
+            connection.plan = Plan(listener, *request);
+        } else if (hold) {
+            connection.plan.ending = ResponsePlan::Ending::Hold;
+        }
+
+        // Recorded once the answer is decided but before any of it is sent, so whoever sees
+        // the record may change the servers' settings without touching this answer, and a
+        // client that has its answer (or the end of the connection) finds its request on
+        // record.
         if (plain) {
             const std::lock_guard lock(m_network.m_mutex);
             if (m_network.m_options.keepRecords) {
@@ -346,16 +358,9 @@ private:
             m_network.Changed();
         }
 
-        connection.answered = true;
-        connection.receiver.Clear();
-        if (request) {
-            connection.plan = Plan(listener, *request);
-        } else if (HoldsEverything(listener)) {
-            connection.plan.ending = ResponsePlan::Ending::Hold;
-        } else {
+        if (!request && !hold) {
             Close(connection);
-        }
-        if (connection.Sending()) {
+        } else {
             Pump(connection, now);
         }
         if (!error.empty()) {

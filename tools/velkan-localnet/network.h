@@ -72,7 +72,8 @@ struct ListenerCounters {
 // or "/sinf " for a peer), is reported as an error and the connection is closed (a silent
 // listener keeps it open even then).
 //
-// All members are thread-safe. The error callback runs on the network's thread.
+// All members are thread-safe. The error callback runs on the network's thread and must not
+// call Stop or destroy the network.
 class Network {
 public:
     // Binds the application server's port. Throws std::system_error (e.g. the port is taken).
