@@ -1,6 +1,9 @@
 #include "base64codec.h"
 #include "cp949convert.h"
 #include "fakes.h"
+#include "findreplyhandler.h"
+#include "replies.h"
+#include "sharegenerator.h"
 #include "network.h"
 #include "protectedtext.h"
 #include "resultmodel.h"
@@ -416,6 +419,58 @@ TEST_F(TeardownTest, WhileTheFetchIsConnecting)
         ::close(filler);
     }
     ::close(listener);
+}
+
+} // namespace
+
+namespace {
+
+// Two hundred generated peers, as velkan-localnet serves them: every peer is asked once and
+// every row of every reply arrives, exactly as the replies' own lines give them.
+TEST_F(SearchEngineTest, TwoHundredGeneratedPeersGiveEveryExpectedRow)
+{
+    constexpr std::uint64_t kSeed = 7;
+    constexpr std::string_view kText = "mp3";
+    search::StartupConfig config;
+    config.userId = "velkan"; // no plain ban words
+    config.userClass = "A";   // adult items shown
+    search::ResultModel expected;
+    test::FakeImages images;
+    search::FindReplyHandler handler(config, expected, images);
+    int expectedCount = 0;
+    for (std::size_t i = 0; i < 200; ++i) {
+        const std::string nick = localnet::GenerateNick(kSeed, i);
+        const auto share = localnet::GenerateShare(kSeed, i);
+        m_network.AddPeer({.nick = nick, .speed = localnet::GenerateSpeed(kSeed, i), .files = share});
+        ASSERT_TRUE(handler.Handle(localnet::FindReply(share, kText), nick,
+                                   nullptr, expectedCount));
+    }
+    ASSERT_GT(expected.RowCount(), 200);
+
+    m_network.Start();
+    m_engine = std::make_unique<SearchEngine>(
+        m_view, m_model, m_images,
+        search::SearchSeams{.appServer = {"127.0.0.1", m_network.AppServerPort(), 10000},
+                            .ticks = &m_ticks, .timer = &m_timer});
+    m_engine->Configure({.param = UserParam("velkan", "A", 0)});
+    m_engine->StartSearch(kText);
+    ASSERT_TRUE(RunFanOut());
+
+    const auto rowsOf = [](const search::ResultModel& model) {
+        std::vector<std::string> rows;
+        for (int row = 0; row < model.RowCount(); ++row) {
+            std::string shown;
+            for (int column = 0; column < 4; ++column) {
+                shown += model.CellText(row, column) + "\t";
+            }
+            rows.push_back(shown);
+        }
+        std::sort(rows.begin(), rows.end());
+        return rows;
+    };
+    EXPECT_EQ(rowsOf(m_model), rowsOf(expected));
+    EXPECT_EQ(m_engine->FoundCount(), expectedCount);
+    EXPECT_EQ(m_engine->ContactedCount(), 200);
 }
 
 } // namespace
