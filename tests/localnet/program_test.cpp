@@ -16,7 +16,7 @@
 #include <map>
 #include <poll.h>
 #include <regex>
-#include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -33,35 +33,40 @@ using Args = std::vector<std::string>;
 // The program run as a subprocess, its output read through pipes with every wait bounded.
 class Program {
 public:
-    explicit Program(const Args& args)
+    // fileLimit, when given, becomes the child's soft and hard limit of open files.
+    explicit Program(const Args& args, std::optional<rlim_t> fileLimit = std::nullopt)
     {
         int out[2];
         int err[2];
         if (::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(err, O_CLOEXEC) != 0) {
             throw std::runtime_error("pipe2");
         }
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-        posix_spawn_file_actions_adddup2(&actions, err[1], STDERR_FILENO);
-        std::vector<char*> argv;
         std::string binary = VELKAN_LOCALNET_BINARY;
-        argv.push_back(binary.data());
         std::vector<std::string> copies = args;
+        std::vector<char*> argv;
+        argv.push_back(binary.data());
         for (std::string& arg : copies) {
             argv.push_back(arg.data());
         }
         argv.push_back(nullptr);
-        const int spawned =
-            ::posix_spawn(&m_pid, binary.c_str(), &actions, nullptr, argv.data(), environ);
-        posix_spawn_file_actions_destroy(&actions);
+        const rlimit limit{fileLimit.value_or(0), fileLimit.value_or(0)};
+        m_pid = ::fork();
+        if (m_pid == 0) {
+            // Only async-signal-safe calls between fork and exec.
+            ::dup2(out[1], STDOUT_FILENO);
+            ::dup2(err[1], STDERR_FILENO);
+            if (fileLimit) {
+                ::setrlimit(RLIMIT_NOFILE, &limit);
+            }
+            ::execve(binary.c_str(), argv.data(), environ);
+            ::_exit(127);
+        }
         ::close(out[1]);
         ::close(err[1]);
         m_out = FileDescriptor(out[0]);
         m_err = FileDescriptor(err[0]);
-        if (spawned != 0) {
-            m_pid = -1;
-            throw std::runtime_error("posix_spawn");
+        if (m_pid < 0) {
+            throw std::runtime_error("fork");
         }
     }
 
@@ -281,6 +286,32 @@ TEST(ProgramTest, SharesAFolderAndStartsHostilePeers)
     const FileDescriptor silent = ConnectTo(static_cast<std::uint16_t>(byKind["silent"]), error);
     EXPECT_TRUE(silent.Valid()) << error;
 
+    program.Signal(SIGTERM);
+    EXPECT_EQ(program.Wait(), 0);
+}
+
+TEST(ProgramTest, RunningOutOfDescriptorsIsReportedAndOutlived)
+{
+    // A limit far below what the clients below take: accepting must fail, be reported, and
+    // resume once descriptors are free again.
+    Program program({"--port", "0", "--peers", "2"}, 48);
+    std::map<int, Listed> peers;
+    const std::uint16_t app = ReadListeners(program.OutLines(3), peers);
+    ASSERT_EQ(peers.size(), 2U);
+    std::vector<FileDescriptor> clients;
+    for (int i = 0; i < 80; ++i) {
+        int error = 0;
+        clients.push_back(ConnectTo(app, error));
+        ASSERT_TRUE(clients.back().Valid()) << error;
+    }
+    const std::vector<std::string> lines = program.ErrLines(1);
+    ASSERT_EQ(lines.size(), 1U);
+    EXPECT_NE(lines[0].find("cannot accept"), std::string::npos) << lines[0];
+
+    clients.clear();
+    const Received list = Ask(app, "/slst 1|");
+    EXPECT_EQ(list.end, Received::End::Closed);
+    EXPECT_EQ(velkan::channel::ParseServerList(list.bytes, 0).size(), 2U);
     program.Signal(SIGTERM);
     EXPECT_EQ(program.Wait(), 0);
 }
