@@ -1,0 +1,610 @@
+#!/usr/bin/env python3
+"""Draws the panel's pictures into resources/bitmaps/ and resources/icons/.
+
+    python3 resources/draw-bitmaps.py            draw everything, then check it
+    python3 resources/draw-bitmaps.py --check    only check the files on disk
+    python3 resources/draw-bitmaps.py --sheet /tmp/sheet.png
+                                                 also write an enlarged preview sheet
+
+Needs python3-pil and fonts-nanum. The BMP files are written here byte by byte so that
+the output is always the classic 24-bit BI_RGB format and identical from run to run.
+"""
+
+import io
+import os
+import struct
+import sys
+
+from PIL import Image, ImageDraw, ImageFont
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+BITMAP_DIR = os.path.join(HERE, "bitmaps")
+ICON_DIR = os.path.join(HERE, "icons")
+FONT_DIR = "/usr/share/fonts/truetype/nanum"
+BOLD_FONT = os.path.join(FONT_DIR, "NanumGothicBold.ttf")
+
+MAGENTA = (255, 0, 255)
+TOOLBOX_GROUND = (192, 192, 192)
+
+
+def rgb(hex_colour):
+    hex_colour = hex_colour.lstrip("#")
+    return tuple(int(hex_colour[i:i + 2], 16) for i in (0, 2, 4))
+
+
+def mix(a, b, t):
+    """a at t = 0, b at t = 1, rounded the same way everywhere."""
+    return tuple(int(round(x + (y - x) * t)) for x, y in zip(a, b))
+
+
+# ---------------------------------------------------------------------------------------
+# BMP writing and reading
+# ---------------------------------------------------------------------------------------
+
+def bmp_bytes(image):
+    """A 24-bit bottom-up BI_RGB file of an RGB image."""
+    image = image.convert("RGB")
+    width, height = image.size
+    stride = (width * 3 + 3) & ~3
+    pixels = image.load()
+    rows = []
+    for y in range(height - 1, -1, -1):
+        row = bytearray()
+        for x in range(width):
+            r, g, b = pixels[x, y]
+            row += bytes((b, g, r))
+        row += b"\0" * (stride - len(row))
+        rows.append(bytes(row))
+    data = b"".join(rows)
+    offset = 14 + 40
+    file_header = struct.pack("<2sIHHI", b"BM", offset + len(data), 0, 0, offset)
+    info_header = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 24, 0, len(data),
+                              0, 0, 0, 0)
+    return file_header + info_header + data
+
+
+def read_bmp(path):
+    """Checks the headers and returns (width, height, rows top-down of (r, g, b))."""
+    with open(path, "rb") as f:
+        blob = f.read()
+    magic, size, _, _, offset = struct.unpack_from("<2sIHHI", blob, 0)
+    assert magic == b"BM", f"{path}: not BM"
+    assert size == len(blob), f"{path}: file size field {size} != {len(blob)}"
+    (hsize, width, height, planes, bpp, compression, image_size,
+     _, _, used, _) = struct.unpack_from("<IiiHHIIiiII", blob, 14)
+    assert hsize == 40, f"{path}: header size {hsize}"
+    assert planes == 1 and bpp == 24, f"{path}: {bpp} bpp"
+    assert compression == 0, f"{path}: compression {compression}, not BI_RGB"
+    assert height > 0, f"{path}: not bottom-up"
+    assert used == 0, f"{path}: colour table"
+    stride = (width * 3 + 3) & ~3
+    assert image_size == stride * height, f"{path}: image size {image_size}"
+    assert offset == 54 and offset + image_size == len(blob), f"{path}: layout"
+    rows = []
+    for y in range(height - 1, -1, -1):
+        start = offset + y * stride
+        rows.append([(blob[start + 3 * x + 2], blob[start + 3 * x + 1], blob[start + 3 * x])
+                     for x in range(width)])
+    first = (blob[offset + 2], blob[offset + 1], blob[offset])
+    return width, height, rows, first
+
+
+# ---------------------------------------------------------------------------------------
+# Button faces
+# ---------------------------------------------------------------------------------------
+
+BUTTON_SIZE = (83, 23)
+
+BUTTONS = [
+    # (normal id, disabled id or None, label)
+    (218, 211, "다운로드"),
+    (214, 215, "서버정보"),
+    (202, 203, "검색중지"),
+    (204, 205, "서버연결"),
+    (219, None, "확인"),
+]
+
+NORMAL_STYLE = {
+    "outline": rgb("#1F5796"),
+    "top": rgb("#8CC4F2"),
+    "bottom": rgb("#2F71C2"),
+    "shine": rgb("#D8ECFC"),
+    "text": rgb("#FFFFFF"),
+    "shadow": rgb("#1A4A84"),
+    "shadow_offset": (0, 1),
+    "shadow_strength": 0.75,
+}
+
+DISABLED_STYLE = {
+    "outline": rgb("#A0A0A0"),
+    "top": rgb("#EEEEEE"),
+    "bottom": rgb("#C8C8C8"),
+    "shine": rgb("#FAFAFA"),
+    "text": rgb("#8C8C8C"),
+    "shadow": rgb("#FFFFFF"),
+    "shadow_offset": (1, 1),
+    "shadow_strength": 1.0,
+}
+
+
+def pill_mask(width, height):
+    """Which pixels belong to the pill: at least half covered by the exact shape.
+    Decided pixel by pixel so the edge never blends into the magenta ground."""
+    radius = height / 2.0
+    cy = height / 2.0
+    left, right = radius, width - radius
+    n = 8
+    mask = []
+    for y in range(height):
+        row = []
+        for x in range(width):
+            inside = 0
+            for sy in range(n):
+                py = y + (sy + 0.5) / n
+                for sx in range(n):
+                    px = x + (sx + 0.5) / n
+                    cx = min(max(px, left), right)
+                    if (px - cx) ** 2 + (py - cy) ** 2 <= radius * radius:
+                        inside += 1
+            row.append(inside * 2 >= n * n)
+        mask.append(row)
+    return mask
+
+
+def edge_of(mask):
+    """Pixels of the mask with a 4-neighbour outside it: a thin 1-pixel outline."""
+    height, width = len(mask), len(mask[0])
+
+    def inside(x, y):
+        return 0 <= x < width and 0 <= y < height and mask[y][x]
+
+    return [[mask[y][x] and not (inside(x - 1, y) and inside(x + 1, y)
+                                 and inside(x, y - 1) and inside(x, y + 1))
+             for x in range(width)] for y in range(height)]
+
+
+def text_mask(size, label, font):
+    """The label's coverage, its ink centred in the face."""
+    width, height = size
+    left, top, right, bottom = font.getbbox(label)
+    x = (width - (right - left)) / 2.0 - left
+    # Hangul sits visually a little high in its box; rounding down keeps it centred.
+    y = (height - (bottom - top)) / 2.0 - top
+    mask = Image.new("L", size, 0)
+    ImageDraw.Draw(mask).text((int(round(x)), int(y + 0.5)), label, fill=255, font=font)
+    return mask
+
+
+def draw_button(label, style, font, mask, edge):
+    width, height = BUTTON_SIZE
+    face = Image.new("RGB", BUTTON_SIZE, MAGENTA)
+    px = face.load()
+    for y in range(height):
+        # A gentle vertical gradient, brighter in the upper half like a lit glass pill.
+        t = y / (height - 1)
+        body = mix(style["top"], style["bottom"], t ** 0.9)
+        for x in range(width):
+            if not mask[y][x]:
+                continue
+            px[x, y] = style["outline"] if edge[y][x] else body
+    # One soft highlight line just inside the top edge.
+    for x in range(width):
+        for y in range(height):
+            if mask[y][x] and not edge[y][x]:
+                if y > 0 and edge[y - 1][x] and y < height // 2:
+                    px[x, y] = mix(px[x, y], style["shine"], 0.7)
+                break
+    glyphs = text_mask(BUTTON_SIZE, label, font)
+    gx, gy = style["shadow_offset"]
+    shadow = Image.new("L", BUTTON_SIZE, 0)
+    shadow.paste(glyphs, (gx, gy))
+    shadow = shadow.point(lambda v: int(v * style["shadow_strength"]))
+    face = Image.composite(Image.new("RGB", BUTTON_SIZE, style["shadow"]), face, shadow)
+    face = Image.composite(Image.new("RGB", BUTTON_SIZE, style["text"]), face, glyphs)
+    # Text and its shadow stay well inside the pill; restore the ground exactly anyway.
+    px = face.load()
+    for y in range(height):
+        for x in range(width):
+            if not mask[y][x]:
+                px[x, y] = MAGENTA
+    return face
+
+
+def button_font():
+    return ImageFont.truetype(BOLD_FONT, 12, layout_engine=ImageFont.Layout.BASIC)
+
+
+def draw_buttons():
+    font = button_font()
+    mask = pill_mask(*BUTTON_SIZE)
+    edge = edge_of(mask)
+    out = {}
+    for normal, disabled, label in BUTTONS:
+        out[normal] = draw_button(label, NORMAL_STYLE, font, mask, edge)
+        if disabled is not None:
+            out[disabled] = draw_button(label, DISABLED_STYLE, font, mask, edge)
+    return out
+
+
+# ---------------------------------------------------------------------------------------
+# Pixel art from character maps
+# ---------------------------------------------------------------------------------------
+
+def paint(image, art, palette, origin=(0, 0)):
+    """Paints a character map; a space or '.' leaves the pixel as it is."""
+    ox, oy = origin
+    px = image.load()
+    for y, line in enumerate(art):
+        for x, ch in enumerate(line):
+            if ch in " .":
+                continue
+            px[ox + x, oy + y] = palette[ch]
+
+
+def check_art(name, art, width, height):
+    assert len(art) == height, f"{name}: {len(art)} rows"
+    for i, line in enumerate(art):
+        assert len(line) == width, f"{name} row {i}: {len(line)} columns"
+
+
+# k outline, h highlight, f fill, s shade
+CLOSED_FOLDER = [
+    "................",
+    "................",
+    "................",
+    ".kkkkk..........",
+    "khhhhhk.........",
+    "khfffffkkkkkkkk.",
+    "khhhhhhhhhhhhhsk",
+    "khfffffffffffffk",
+    "khfffffffffffffk",
+    "khfffffffffffffk",
+    "khfffffffffffffk",
+    "khfffffffffffffk",
+    "khfffffffffffffk",
+    "ksssssssssssssfk",
+    "kkkkkkkkkkkkkkkk",
+    "................",
+]
+
+# The back wall in the shade colour, the front flap tipped forward.
+OPEN_FOLDER = [
+    "................",
+    "................",
+    "................",
+    ".kkkkk..........",
+    "ksssssk.........",
+    "kssssssskkkkkk..",
+    "ksssssssssssssk.",
+    "kssskkkkkkkkkkkk",
+    "ksskhhhhhhhhhhhk",
+    "ksskhffffffffffk",
+    "kskhffffffffffk.",
+    "kskhffffffffffk.",
+    "kkhffffffffffk..",
+    "kkhffffffffffk..",
+    "kkkkkkkkkkkkk...",
+    "................",
+]
+
+# a arrow outline, g arrow fill
+UP_ARROW = [
+    "       a        ",
+    "      aga       ",
+    "     aggga      ",
+    "    aggggga     ",
+    "   aggggggga    ",
+    "   aaaggggaaa   ",
+    "     aggga      ",
+    "     aggga      ",
+    "     aggga      ",
+    "     aggga      ",
+    "     aaaaa      ",
+    "                ",
+    "                ",
+    "                ",
+    "                ",
+    "                ",
+]
+
+# n digit
+NINETEEN = [
+    "                ",
+    "                ",
+    "                ",
+    "                ",
+    "                ",
+    "                ",
+    "                ",
+    "    n   nnn     ",
+    "   nn   n n     ",
+    "    n   nnn     ",
+    "    n     n     ",
+    "   nnn  nnn     ",
+    "                ",
+    "                ",
+    "                ",
+    "                ",
+]
+
+# o figure outline, p face, b shirt
+PERSON = [
+    "                ",
+    "                ",
+    "                ",
+    "                ",
+    "                ",
+    "                ",
+    "          ooo   ",
+    "         opppo  ",
+    "         opppo  ",
+    "         opppo  ",
+    "          ooo   ",
+    "        oobbboo ",
+    "       obbbbbbbo",
+    "       obbbbbbbo",
+    "       obbbbbbbo",
+    "       ooooooooo",
+]
+
+YELLOW = {"k": rgb("#7A5A0C"), "h": rgb("#FFF3B8"), "f": rgb("#F6CF4A"),
+          "s": rgb("#D6A526")}
+GREY = {"k": rgb("#565656"), "h": rgb("#EEEEEE"), "f": rgb("#C4C4C4"),
+        "s": rgb("#9C9C9C")}
+RED = {"k": rgb("#6E0E0E"), "h": rgb("#FF9C8C"), "f": rgb("#DE3A2C"),
+       "s": rgb("#A81E16")}
+ARROW = {"a": rgb("#145214"), "g": rgb("#3CB43C")}
+DIGITS_ON_RED = {"n": rgb("#FFFFFF")}
+DIGITS_ON_GREY = {"n": rgb("#FFFFFF")}
+PERSON_COLOUR = {"o": rgb("#1C2F5C"), "p": rgb("#FFD2A8"), "b": rgb("#3A6FD0")}
+PERSON_GREY = {"o": rgb("#4A4A4A"), "p": rgb("#E6E6E6"), "b": rgb("#8E8E8E")}
+
+
+def draw_folder_strip():
+    tiles = [
+        [(OPEN_FOLDER, YELLOW)],
+        [(CLOSED_FOLDER, YELLOW)],
+        [(CLOSED_FOLDER, YELLOW), (UP_ARROW, ARROW)],
+        [(CLOSED_FOLDER, GREY)],
+        [(CLOSED_FOLDER, RED), (NINETEEN, DIGITS_ON_RED)],
+        [(CLOSED_FOLDER, GREY), (NINETEEN, DIGITS_ON_GREY)],
+        [(CLOSED_FOLDER, YELLOW), (PERSON, PERSON_COLOUR)],
+        [(CLOSED_FOLDER, GREY), (PERSON, PERSON_GREY)],
+    ]
+    strip = Image.new("RGB", (16 * len(tiles), 16), MAGENTA)
+    for i, layers in enumerate(tiles):
+        for art, palette in layers:
+            check_art(f"folder {i}", art, 16, 16)
+            paint(strip, art, palette, (16 * i, 0))
+    return strip
+
+
+# ---------------------------------------------------------------------------------------
+# Speed gauge
+# ---------------------------------------------------------------------------------------
+
+GAUGE = {
+    "frame": rgb("#404040"),
+    "ground": rgb("#F4F4F4"),
+    "grey_top": rgb("#D2D2D2"),
+    "grey_bottom": rgb("#B0B0B0"),
+    "green_top": rgb("#8EE07E"),
+    "green_bottom": rgb("#20A030"),
+}
+GAUGE_CELL = (33, 12)
+GAUGE_BARS = [(2 + 6 * i, 5) for i in range(5)]  # (left, width); gaps of one pixel
+
+
+def draw_gauge_strip():
+    width, height = GAUGE_CELL
+    strip = Image.new("RGB", (width * 6, height), GAUGE["ground"])
+    px = strip.load()
+    for k in range(6):
+        ox = k * width
+        for y in range(height):
+            for x in range(width):
+                if x in (0, width - 1) or y in (0, height - 1):
+                    px[ox + x, y] = GAUGE["frame"]
+        for i, (left, bar_width) in enumerate(GAUGE_BARS):
+            lit = i < k
+            top, bottom = (("green_top", "green_bottom") if lit
+                           else ("grey_top", "grey_bottom"))
+            for y in range(2, height - 2):
+                colour = mix(GAUGE[top], GAUGE[bottom], (y - 2) / (height - 5))
+                for x in range(left, left + bar_width):
+                    px[ox + x, y] = colour
+    return strip
+
+
+# ---------------------------------------------------------------------------------------
+# Toolbox bitmap and icon
+# ---------------------------------------------------------------------------------------
+
+# Folder (k h f s), lens (l glass, w glint), handle (d)
+TOOLBOX = [
+    "......kkkk......",
+    ".....kwwllk.....",
+    ".kkkkwllllk.....",
+    "khhkwllllllkk...",
+    "khfkwllllllkfk..",
+    "khhkllllllk hk..",
+    "khfkkllllkdhfk..",
+    "khffkkkkkdddfk..",
+    "khfffffffddddk..",
+    "khffffffffddddk.",
+    "khfffffffffddddk",
+    "khffffffffffddd.",
+    "kssssssssssssk..",
+    "kkkkkkkkkkkkkk..",
+    "................",
+]
+TOOLBOX_COLOURS = dict(YELLOW, l=rgb("#BFE4FF"), w=rgb("#FFFFFF"), d=rgb("#3A3A3A"))
+
+
+def draw_toolbox():
+    image = Image.new("RGB", (16, 15), TOOLBOX_GROUND)
+    check_art("toolbox", TOOLBOX, 16, 15)
+    paint(image, TOOLBOX, TOOLBOX_COLOURS)
+    return image
+
+
+def draw_icon():
+    scale = 8
+    size = 32 * scale
+    image = Image.new("RGBA", (size, size), (0, 0, 0, 0))
+    d = ImageDraw.Draw(image)
+
+    def s(*values):
+        return [int(round(v * scale)) for v in values]
+
+    outline = YELLOW["k"] + (255,)
+    line = int(1.25 * scale)
+    # Back of the folder with its tab.
+    d.rounded_rectangle(s(1.5, 6, 13, 12), radius=2 * scale, fill=YELLOW["s"] + (255,),
+                        outline=outline, width=line)
+    d.rounded_rectangle(s(1.5, 9, 27, 28), radius=2 * scale, fill=YELLOW["s"] + (255,),
+                        outline=outline, width=line)
+    # Front of the folder.
+    d.rounded_rectangle(s(1.5, 12, 27, 28), radius=2 * scale, fill=YELLOW["f"] + (255,),
+                        outline=outline, width=line)
+    d.line(s(3, 14, 25.5, 14), fill=YELLOW["h"] + (255,), width=scale)
+    # Handle of the magnifier, then its rim and glass.
+    d.line(s(23, 20.5, 29.5, 27), fill=(40, 40, 40, 255), width=int(4.2 * scale))
+    d.ellipse(s(28, 25.5, 31, 28.5), fill=(40, 40, 40, 255))
+    cx, cy, r = 18.5, 14.5, 8
+    d.ellipse(s(cx - r, cy - r, cx + r, cy + r), fill=(70, 70, 78, 255))
+    gr = r - 2
+    d.ellipse(s(cx - gr, cy - gr, cx + gr, cy + gr), fill=(196, 230, 255, 235))
+    d.arc(s(cx - gr + 1.5, cy - gr + 1.5, cx + gr - 1.5, cy + gr - 1.5), 190, 260,
+          fill=(255, 255, 255, 255), width=int(1.5 * scale))
+    return image.resize((32, 32), Image.Resampling.BOX)
+
+
+def png_bytes(image):
+    out = io.BytesIO()
+    image.save(out, format="PNG", optimize=False)
+    return out.getvalue()
+
+
+# ---------------------------------------------------------------------------------------
+# Everything, written and checked
+# ---------------------------------------------------------------------------------------
+
+def all_files():
+    files = {}
+    for number, image in draw_buttons().items():
+        files[f"bitmaps/{number}.bmp"] = bmp_bytes(image)
+    files["bitmaps/220.bmp"] = bmp_bytes(draw_folder_strip())
+    files["bitmaps/213.bmp"] = bmp_bytes(draw_gauge_strip())
+    files["bitmaps/1.bmp"] = bmp_bytes(draw_toolbox())
+    files["icons/velkanfilesearch.png"] = png_bytes(draw_icon())
+    return files
+
+
+EXPECTED_SIZES = {
+    **{n: BUTTON_SIZE for n in (218, 211, 214, 215, 202, 203, 204, 205, 219)},
+    220: (128, 16),
+    213: (198, 12),
+    1: (16, 15),
+}
+
+
+def near_magenta(c):
+    # A blend of magenta into anything shows up as strong red and blue over weak green.
+    return c != MAGENTA and c[0] > 140 and c[2] > 140 and c[1] < min(c[0], c[2]) - 60
+
+
+def check(files_expected=None):
+    mask = pill_mask(*BUTTON_SIZE)
+    problems = 0
+    for number, (width, height) in sorted(EXPECTED_SIZES.items()):
+        path = os.path.join(BITMAP_DIR, f"{number}.bmp")
+        w, h, rows, first = read_bmp(path)
+        assert (w, h) == (width, height), f"{path}: {w} x {h}, wanted {width} x {height}"
+        for y, row in enumerate(rows):
+            for x, c in enumerate(row):
+                assert not near_magenta(c), f"{path}: ({x}, {y}) {c} blends into magenta"
+        if (width, height) == BUTTON_SIZE:
+            for y, row in enumerate(rows):
+                for x, c in enumerate(row):
+                    if mask[y][x]:
+                        assert c != MAGENTA, f"{path}: ({x}, {y}) magenta inside the pill"
+                    else:
+                        assert c == MAGENTA, f"{path}: ({x}, {y}) {c} outside the pill"
+        elif number == 220:
+            assert first == MAGENTA, f"{path}: first pixel {first} is not magenta"
+            for tile in range(8):
+                for x, y in ((0, 0), (15, 0), (0, 15)):
+                    c = rows[y][16 * tile + x]
+                    assert c == MAGENTA, f"{path}: tile {tile} corner ({x}, {y}) {c}"
+            colours = {c for row in rows for c in row}
+            assert MAGENTA in colours
+        elif number == 213:
+            for k in range(6):
+                lit = []
+                for left, bar_width in GAUGE_BARS:
+                    r, g, b = rows[6][33 * k + left + bar_width // 2]
+                    lit.append(g > r + 40)
+                assert lit == [i < k for i in range(5)], f"{path}: picture {k} shows {lit}"
+                assert rows[0][33 * k] == GAUGE["frame"]
+            assert all(c != MAGENTA for row in rows for c in row)
+        elif number == 1:
+            for x, y in ((0, 14), (15, 14), (15, 0), (0, 0)):
+                assert rows[y][x] == TOOLBOX_GROUND, f"{path}: ground at ({x}, {y})"
+    icon_path = os.path.join(ICON_DIR, "velkanfilesearch.png")
+    with Image.open(icon_path) as icon:
+        assert icon.format == "PNG" and icon.size == (32, 32) and icon.mode == "RGBA", \
+            f"{icon_path}: {icon.format} {icon.size} {icon.mode}"
+        assert icon.getpixel((0, 0))[3] == 0, f"{icon_path}: ground is not transparent"
+    if files_expected is not None:
+        for name, blob in files_expected.items():
+            with open(os.path.join(HERE, name), "rb") as f:
+                if f.read() != blob:
+                    print(f"{name}: differs from what this script draws", file=sys.stderr)
+                    problems += 1
+    return problems
+
+
+def write_sheet(path, zoom=4):
+    """An enlarged preview of every picture, on a neutral ground, to look at."""
+    pictures = []
+    for number in (218, 211, 214, 215, 202, 203, 204, 205, 219, 220, 213, 1):
+        with Image.open(os.path.join(BITMAP_DIR, f"{number}.bmp")) as im:
+            pictures.append(im.convert("RGB"))
+    with Image.open(os.path.join(ICON_DIR, "velkanfilesearch.png")) as im:
+        icon = Image.new("RGB", im.size, (255, 255, 255))
+        icon.paste(im, (0, 0), im)
+        pictures.append(icon)
+    gap = 8
+    width = max(p.width for p in pictures) * zoom + 2 * gap
+    height = sum(p.height * zoom + gap for p in pictures) + gap
+    sheet = Image.new("RGB", (width, height), (96, 96, 96))
+    y = gap
+    for p in pictures:
+        sheet.paste(p.resize((p.width * zoom, p.height * zoom), Image.Resampling.NEAREST),
+                    (gap, y))
+        y += p.height * zoom + gap
+    sheet.save(path)
+
+
+def main(argv):
+    only_check = "--check" in argv
+    sheet = argv[argv.index("--sheet") + 1] if "--sheet" in argv else None
+    files = all_files()
+    if not only_check:
+        os.makedirs(BITMAP_DIR, exist_ok=True)
+        os.makedirs(ICON_DIR, exist_ok=True)
+        for name, blob in files.items():
+            with open(os.path.join(HERE, name), "wb") as f:
+                f.write(blob)
+    problems = check(files)
+    if sheet:
+        write_sheet(sheet)
+    if problems:
+        return 1
+    print(f"{len(files)} files checked")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv[1:]))
