@@ -64,7 +64,8 @@ def bmp_bytes(image):
 
 
 def read_bmp(path):
-    """Checks the headers and returns (width, height, rows top-down of (r, g, b))."""
+    """Checks the headers; returns width, height, the rows top-down as (r, g, b) and the
+    first pixel of the pixel data as stored (the bottom-left one)."""
     with open(path, "rb") as f:
         blob = f.read()
     magic, size, _, _, offset = struct.unpack_from("<2sIHHI", blob, 0)
@@ -112,7 +113,7 @@ NORMAL_STYLE = {
     "text": rgb("#FFFFFF"),
     "shadow": rgb("#1A4A84"),
     "shadow_offset": (0, 1),
-    "shadow_strength": 0.75,
+    "shadow_strength": 0.55,
 }
 
 DISABLED_STYLE = {
@@ -168,7 +169,7 @@ def text_mask(size, label, font):
     width, height = size
     left, top, right, bottom = font.getbbox(label)
     x = (width - (right - left)) / 2.0 - left
-    # Hangul sits visually a little high in its box; rounding down keeps it centred.
+    # Centre the ink, not the font's line box, which has room for descenders Hangul lacks.
     y = (height - (bottom - top)) / 2.0 - top
     mask = Image.new("L", size, 0)
     ImageDraw.Draw(mask).text((int(round(x)), int(y + 0.5)), label, fill=255, font=font)
@@ -255,14 +256,14 @@ CLOSED_FOLDER = [
     ".kkkkk..........",
     "khhhhhk.........",
     "khfffffkkkkkkkk.",
-    "khhhhhhhhhhhhhsk",
-    "khfffffffffffffk",
-    "khfffffffffffffk",
-    "khfffffffffffffk",
-    "khfffffffffffffk",
-    "khfffffffffffffk",
-    "khfffffffffffffk",
-    "ksssssssssssssfk",
+    "khhhhhhhhhhhhhhk",
+    "khffffffffffffsk",
+    "khffffffffffffsk",
+    "khffffffffffffsk",
+    "khffffffffffffsk",
+    "khffffffffffffsk",
+    "khffffffffffffsk",
+    "kssssssssssssssk",
     "kkkkkkkkkkkkkkkk",
     "................",
 ]
@@ -327,24 +328,24 @@ NINETEEN = [
     "                ",
 ]
 
-# o figure outline, p face, b shirt
+# o figure outline, r hair, p face, b shirt
 PERSON = [
     "                ",
     "                ",
     "                ",
     "                ",
     "                ",
+    "          oooo  ",
+    "         orrrro ",
+    "         oppppo ",
+    "         oppppo ",
+    "          oppo  ",
+    "         obbbbo ",
+    "        obbbbbbo",
+    "        obbbbbbo",
+    "        obbbbbbo",
+    "        oooooooo",
     "                ",
-    "          ooo   ",
-    "         opppo  ",
-    "         opppo  ",
-    "         opppo  ",
-    "          ooo   ",
-    "        oobbboo ",
-    "       obbbbbbbo",
-    "       obbbbbbbo",
-    "       obbbbbbbo",
-    "       ooooooooo",
 ]
 
 YELLOW = {"k": rgb("#7A5A0C"), "h": rgb("#FFF3B8"), "f": rgb("#F6CF4A"),
@@ -356,8 +357,13 @@ RED = {"k": rgb("#6E0E0E"), "h": rgb("#FF9C8C"), "f": rgb("#DE3A2C"),
 ARROW = {"a": rgb("#145214"), "g": rgb("#3CB43C")}
 DIGITS_ON_RED = {"n": rgb("#FFFFFF")}
 DIGITS_ON_GREY = {"n": rgb("#FFFFFF")}
-PERSON_COLOUR = {"o": rgb("#1C2F5C"), "p": rgb("#FFD2A8"), "b": rgb("#3A6FD0")}
-PERSON_GREY = {"o": rgb("#4A4A4A"), "p": rgb("#E6E6E6"), "b": rgb("#8E8E8E")}
+# Darker than GREY so the white number stands out as well as it does on red.
+DARK_GREY = {"k": rgb("#4A4A4A"), "h": rgb("#C8C8C8"), "f": rgb("#9A9A9A"),
+             "s": rgb("#7A7A7A")}
+PERSON_COLOUR = {"o": rgb("#1C2F5C"), "r": rgb("#5A3A1E"), "p": rgb("#FFD2A8"),
+                 "b": rgb("#3A6FD0")}
+PERSON_GREY = {"o": rgb("#474747"), "r": rgb("#6A6A6A"), "p": rgb("#E8E8E8"),
+               "b": rgb("#8E8E8E")}
 
 
 def draw_folder_strip():
@@ -367,7 +373,7 @@ def draw_folder_strip():
         [(CLOSED_FOLDER, YELLOW), (UP_ARROW, ARROW)],
         [(CLOSED_FOLDER, GREY)],
         [(CLOSED_FOLDER, RED), (NINETEEN, DIGITS_ON_RED)],
-        [(CLOSED_FOLDER, GREY), (NINETEEN, DIGITS_ON_GREY)],
+        [(CLOSED_FOLDER, DARK_GREY), (NINETEEN, DIGITS_ON_GREY)],
         [(CLOSED_FOLDER, YELLOW), (PERSON, PERSON_COLOUR)],
         [(CLOSED_FOLDER, GREY), (PERSON, PERSON_GREY)],
     ]
@@ -420,62 +426,90 @@ def draw_gauge_strip():
 # Toolbox bitmap and icon
 # ---------------------------------------------------------------------------------------
 
-# Folder (k h f s), lens (l glass, w glint), handle (d)
-TOOLBOX = [
-    "......kkkk......",
-    ".....kwwllk.....",
-    ".kkkkwllllk.....",
-    "khhkwllllllkk...",
-    "khfkwllllllkfk..",
-    "khhkllllllk hk..",
-    "khfkkllllkdhfk..",
-    "khffkkkkkdddfk..",
-    "khfffffffddddk..",
-    "khffffffffddddk.",
-    "khfffffffffddddk",
-    "khffffffffffddd.",
-    "kssssssssssssk..",
-    "kkkkkkkkkkkkkk..",
+# Folder (k h f s), then the magnifier in front of it: r rim, l glass, w glint, d handle
+TOOLBOX_FOLDER = [
+    "................",
+    "................",
+    ".kkkk...........",
+    "khhhhk..........",
+    "khffffkkkkkkk...",
+    "khhhhhhhhhhhk...",
+    "khfffffffffsk...",
+    "khfffffffffsk...",
+    "khfffffffffsk...",
+    "khfffffffffsk...",
+    "khfffffffffsk...",
+    "khfffffffffsk...",
+    "ksssssssssssk...",
+    "kkkkkkkkkkkkk...",
     "................",
 ]
-TOOLBOX_COLOURS = dict(YELLOW, l=rgb("#BFE4FF"), w=rgb("#FFFFFF"), d=rgb("#3A3A3A"))
+TOOLBOX_LENS = [
+    "        rrrr    ",
+    "       rwwllr   ",
+    "      rwlllllr  ",
+    "      rllllllr  ",
+    "      rllllllr  ",
+    "      rllllllr  ",
+    "       rllllrd  ",
+    "        rrrrddd ",
+    "             ddd",
+    "              dd",
+    "                ",
+    "                ",
+    "                ",
+    "                ",
+    "                ",
+]
+TOOLBOX_COLOURS = dict(YELLOW, r=rgb("#3C3C46"), l=rgb("#C4E6FF"), w=rgb("#FFFFFF"),
+                       d=rgb("#2A2A2A"))
 
 
 def draw_toolbox():
     image = Image.new("RGB", (16, 15), TOOLBOX_GROUND)
-    check_art("toolbox", TOOLBOX, 16, 15)
-    paint(image, TOOLBOX, TOOLBOX_COLOURS)
+    for art in (TOOLBOX_FOLDER, TOOLBOX_LENS):
+        check_art("toolbox", art, 16, 15)
+        paint(image, art, TOOLBOX_COLOURS)
     return image
 
 
 def draw_icon():
+    # Drawn eight times larger on whole-pixel edges, then averaged down: crisp straight
+    # edges, smooth round ones.
     scale = 8
-    size = 32 * scale
-    image = Image.new("RGBA", (size, size), (0, 0, 0, 0))
+    image = Image.new("RGBA", (32 * scale, 32 * scale), (0, 0, 0, 0))
     d = ImageDraw.Draw(image)
 
     def s(*values):
         return [int(round(v * scale)) for v in values]
 
-    outline = YELLOW["k"] + (255,)
-    line = int(1.25 * scale)
-    # Back of the folder with its tab.
-    d.rounded_rectangle(s(1.5, 6, 13, 12), radius=2 * scale, fill=YELLOW["s"] + (255,),
-                        outline=outline, width=line)
-    d.rounded_rectangle(s(1.5, 9, 27, 28), radius=2 * scale, fill=YELLOW["s"] + (255,),
-                        outline=outline, width=line)
-    # Front of the folder.
-    d.rounded_rectangle(s(1.5, 12, 27, 28), radius=2 * scale, fill=YELLOW["f"] + (255,),
-                        outline=outline, width=line)
-    d.line(s(3, 14, 25.5, 14), fill=YELLOW["h"] + (255,), width=scale)
-    # Handle of the magnifier, then its rim and glass.
-    d.line(s(23, 20.5, 29.5, 27), fill=(40, 40, 40, 255), width=int(4.2 * scale))
-    d.ellipse(s(28, 25.5, 31, 28.5), fill=(40, 40, 40, 255))
-    cx, cy, r = 18.5, 14.5, 8
-    d.ellipse(s(cx - r, cy - r, cx + r, cy + r), fill=(70, 70, 78, 255))
-    gr = r - 2
-    d.ellipse(s(cx - gr, cy - gr, cx + gr, cy + gr), fill=(196, 230, 255, 235))
-    d.arc(s(cx - gr + 1.5, cy - gr + 1.5, cx + gr - 1.5, cy + gr - 1.5), 190, 260,
+    def solid(colour):
+        return colour + (255,)
+
+    def framed(box, fill, radius=1.5):
+        # Outline first, fill inset by one pixel: overlapping parts share one outline.
+        x0, y0, x1, y1 = box
+        d.rounded_rectangle(s(x0, y0, x1, y1), radius=radius * scale,
+                            fill=solid(YELLOW["k"]))
+        return (s(x0 + 1, y0 + 1, x1 - 1, y1 - 1), fill, (radius - 0.5) * scale)
+
+    # The back of the folder with its tab, then the front.
+    inner = [framed((1, 5, 13, 11), YELLOW["s"]), framed((1, 8, 27, 28), YELLOW["s"])]
+    for box, fill, radius in inner:
+        d.rounded_rectangle(box, radius=radius, fill=solid(fill))
+    box, fill, radius = framed((1, 11, 27, 28), YELLOW["f"])
+    d.rounded_rectangle(box, radius=radius, fill=solid(fill))
+    d.rectangle(s(2, 12, 26, 13), fill=solid(YELLOW["h"]))
+    d.rectangle(s(2, 26, 26, 27), fill=solid(YELLOW["s"]))
+    # The magnifier: handle, rim, glass and a glint.
+    handle = (42, 42, 42, 255)
+    d.line(s(22, 19, 29, 26), fill=handle, width=int(4 * scale))
+    d.ellipse(s(27, 24, 31, 28), fill=handle)
+    cx, cy, r = 18, 14, 8.5
+    d.ellipse(s(cx - r, cy - r, cx + r, cy + r), fill=(58, 58, 68, 255))
+    g = r - 2
+    d.ellipse(s(cx - g, cy - g, cx + g, cy + g), fill=(200, 232, 255, 240))
+    d.arc(s(cx - g + 1.5, cy - g + 1.5, cx + g - 1.5, cy + g - 1.5), 195, 255,
           fill=(255, 255, 255, 255), width=int(1.5 * scale))
     return image.resize((32, 32), Image.Resampling.BOX)
 
