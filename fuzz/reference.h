@@ -1,0 +1,142 @@
+#pragma once
+
+// Second, deliberately plain readings of the wire rules, written from the headers' contracts
+// without the library's helpers, so that a harness compares two implementations instead of
+// trusting one.
+
+#include <cstddef>
+#include <cstdint>
+#include <limits>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace velkan::fuzz {
+
+inline bool IsWhite(char byte)
+{
+    return byte == ' ' || byte == '\t' || byte == '\n' || byte == '\v' || byte == '\f' ||
+           byte == '\r';
+}
+
+// A byte from 0x81 to 0xFE takes the next byte, whatever it is, as its second half.
+inline std::size_t CharSize(std::string_view text, std::size_t at)
+{
+    const auto value = static_cast<unsigned char>(text[at]);
+    return value >= 0x81 && value <= 0xFE && at + 1 < text.size() ? 2 : 1;
+}
+
+// Whether position at starts a character when the text is read from its first byte.
+inline bool IsCharStart(std::string_view text, std::size_t at)
+{
+    std::size_t i = 0;
+    while (i < at) {
+        i += CharSize(text, i);
+    }
+    return i == at;
+}
+
+// Whether byte occurs as a whole character of text.
+inline bool HasCharByte(std::string_view text, char byte)
+{
+    for (std::size_t i = 0; i < text.size(); i += CharSize(text, i)) {
+        if (text[i] == byte) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The fields of a list: trimmed at both ends, cut at separators that are whole characters, every
+// field after the first without leading white space, and an empty last field not counted.
+inline std::vector<std::string> SplitFields(std::string_view text, char separator)
+{
+    std::size_t begin = 0;
+    while (begin < text.size() && IsWhite(text[begin])) {
+        ++begin;
+    }
+    std::size_t end = begin;
+    for (std::size_t i = begin; i < text.size(); i += CharSize(text, i)) {
+        if (!IsWhite(text[i])) {
+            end = i + CharSize(text, i);
+        }
+    }
+    text = text.substr(begin, end - begin);
+
+    std::vector<std::string> fields;
+    std::size_t start = 0;
+    std::size_t i = 0;
+    while (i < text.size()) {
+        if (text[i] != separator) {
+            i += CharSize(text, i);
+            continue;
+        }
+        fields.emplace_back(text.substr(start, i - start));
+        ++i;
+        while (i < text.size() && IsWhite(text[i])) {
+            ++i;
+        }
+        start = i;
+    }
+    if (start < text.size()) {
+        fields.emplace_back(text.substr(start));
+    }
+    return fields;
+}
+
+// Non-empty runs between delimiter bytes, byte by byte as strtok cuts.
+inline std::vector<std::string_view> Tokens(std::string_view text, char delimiter)
+{
+    std::vector<std::string_view> tokens;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i <= text.size(); ++i) {
+        if (i == text.size() || text[i] == delimiter) {
+            if (i > start) {
+                tokens.push_back(text.substr(start, i - start));
+            }
+            start = i + 1;
+        }
+    }
+    return tokens;
+}
+
+// atoi's reading, with values past the type's range held at its ends.
+template <typename Integer> Integer ParseInteger(std::string_view text)
+{
+    std::size_t i = 0;
+    while (i < text.size() && IsWhite(text[i])) {
+        ++i;
+    }
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    // Magnitude in an unsigned type wide enough for |min|, saturating there.
+    const std::uint64_t cap = static_cast<std::uint64_t>(std::numeric_limits<Integer>::max()) + 1;
+    std::uint64_t magnitude = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        const auto digit = static_cast<std::uint64_t>(text[i] - '0');
+        magnitude = magnitude > cap / 10 ? cap : magnitude * 10 + digit;
+        if (magnitude > cap) {
+            magnitude = cap;
+        }
+    }
+    if (negative) {
+        return magnitude == cap ? std::numeric_limits<Integer>::min()
+                                : static_cast<Integer>(-static_cast<std::int64_t>(magnitude));
+    }
+    return magnitude >= cap ? std::numeric_limits<Integer>::max() : static_cast<Integer>(magnitude);
+}
+
+// The longest prefix of at most maxBytes bytes that does not end inside a character.
+inline std::string_view CutChars(std::string_view text, std::size_t maxBytes)
+{
+    std::size_t end = 0;
+    while (end < text.size() && end + CharSize(text, end) <= maxBytes) {
+        end += CharSize(text, end);
+    }
+    return text.substr(0, end);
+}
+
+} // namespace velkan::fuzz
