@@ -1,0 +1,232 @@
+#include "iconcache.h"
+#include "imagelist.h"
+
+#include <QImage>
+#include <QPixmap>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <string>
+
+using velkan::ui::IconCache;
+using velkan::ui::ImageList;
+using velkan::ui::LoadFolderPictures;
+
+namespace {
+
+QPixmap Square(const QColor& color, int side = ImageList::kImageSide)
+{
+    QPixmap pixmap(side, side);
+    pixmap.fill(color);
+    return pixmap;
+}
+
+ImageList EightBuiltInPictures()
+{
+    ImageList list;
+    for (int n = 0; n < 8; ++n)
+        list.Add(Square(QColor(n * 30, 0, 0)));
+    return list;
+}
+
+int CountPixels(const QImage& image, const QColor& color)
+{
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x)
+            count += image.pixel(x, y) == color.rgba() ? 1 : 0;
+    }
+    return count;
+}
+
+TEST(ImageList, AppendsSixteenSquarePictures)
+{
+    ImageList list;
+    EXPECT_EQ(list.Add(Square(Qt::red)), 0);
+    EXPECT_EQ(list.Add(Square(Qt::blue, 32)), 1);
+    EXPECT_EQ(list.Add(QPixmap()), -1);
+    ASSERT_EQ(list.Count(), 2);
+    EXPECT_EQ(list.Pixmap(0).size(), QSize(16, 16));
+    EXPECT_EQ(list.Pixmap(1).size(), QSize(16, 16));
+    EXPECT_EQ(list.Pixmap(1).toImage().pixel(8, 8), QColor(Qt::blue).rgba());
+    EXPECT_TRUE(list.Pixmap(-1).isNull());
+    EXPECT_TRUE(list.Pixmap(2).isNull());
+}
+
+TEST(IconCache, NumbersExtensionsAfterTheBuiltInPictures)
+{
+    ImageList list = EightBuiltInPictures();
+    IconCache cache;
+    ASSERT_EQ(&cache.Attach(&list), &list);
+    EXPECT_EQ(cache.EntryCount(), 8);
+    EXPECT_EQ(cache.IndexOfKey("ORG_0"), 0);
+    EXPECT_EQ(cache.IndexOfKey("ORG_7"), 7);
+
+    struct Case {
+        std::string path;
+        int index;
+    };
+    const Case cases[] = {
+        {"song.mp3", 8},
+        {"notes.txt", 9},
+        {"other.mp3", 8},      // known: no new picture
+        {"README", 10},        // no dot: the empty key
+        {".bashrc", 10},       // only a leading dot: the empty key too
+        {"song.MP3", 11},      // no case folding
+        {"dir.v1/readme", 12}, // the last dot of the whole name, even in a folder part
+        {"other.v1/readme", 12},
+        {"archive.tar.gz", 13}, // from the last dot only
+        {"x.gz", 13},
+        {"weird.", 14}, // a lone trailing dot is a key of its own
+        {"notes.txt", 9},
+    };
+    int expectedCount = 8;
+    for (const Case& c : cases) {
+        const int index = cache.ImageIndexFor(c.path);
+        EXPECT_EQ(index, c.index) << c.path;
+        if (index == expectedCount)
+            ++expectedCount;
+        EXPECT_EQ(list.Count(), expectedCount) << c.path;
+        EXPECT_EQ(cache.EntryCount(), list.Count()) << c.path;
+        EXPECT_EQ(list.Pixmap(index).size(), QSize(16, 16)) << c.path;
+    }
+    EXPECT_EQ(cache.IndexOfKey(".mp3"), 8);
+    EXPECT_EQ(cache.IndexOfKey(".MP3"), 11);
+    EXPECT_EQ(cache.IndexOfKey(""), 10);
+    EXPECT_EQ(cache.IndexOfKey(".v1/readme"), 12);
+    // The built-in pictures are left as they were.
+    EXPECT_EQ(list.Pixmap(3).toImage().pixel(0, 0), QColor(90, 0, 0).rgba());
+}
+
+TEST(IconCache, AttachingStartsTheEntriesAgain)
+{
+    ImageList list = EightBuiltInPictures();
+    IconCache cache;
+    cache.Attach(&list);
+    EXPECT_EQ(cache.ImageIndexFor("a.mp3"), 8);
+
+    // Attached again, the list's nine pictures are all entered under their numbers.
+    cache.Attach(&list);
+    EXPECT_EQ(cache.EntryCount(), 9);
+    EXPECT_EQ(cache.IndexOfKey(".mp3"), -1);
+    EXPECT_EQ(cache.ImageIndexFor("a.mp3"), 9);
+    EXPECT_EQ(list.Count(), 10);
+}
+
+TEST(IconCache, WithoutAListUsesAnEmptyOneOfItsOwn)
+{
+    ImageList list = EightBuiltInPictures();
+    IconCache cache;
+    cache.Attach(&list);
+    ImageList& own = cache.Attach(nullptr);
+    EXPECT_NE(&own, &list);
+    EXPECT_EQ(&own, &cache.Images());
+    EXPECT_EQ(own.Count(), 0);
+    EXPECT_EQ(cache.EntryCount(), 0);
+    EXPECT_EQ(cache.ImageIndexFor("a.mp3"), 0);
+    EXPECT_EQ(cache.ImageIndexFor("b.txt"), 1);
+    EXPECT_EQ(own.Count(), 2);
+    EXPECT_EQ(list.Count(), 8);
+
+    // A new cache starts the same way.
+    IconCache fresh;
+    EXPECT_EQ(fresh.Images().Count(), 0);
+    EXPECT_EQ(fresh.ImageIndexFor("a.mp3"), 0);
+}
+
+TEST(IconCache, LeavesAnAttachedListToItsOwner)
+{
+    ImageList list = EightBuiltInPictures();
+    {
+        IconCache cache;
+        cache.Attach(&list);
+        cache.ImageIndexFor("a.mp3");
+    }
+    // Still whole after the cache is gone (the sanitizer would catch a release).
+    EXPECT_EQ(list.Count(), 9);
+    EXPECT_EQ(list.Pixmap(8).size(), QSize(16, 16));
+
+    // Re-attaching the list the cache made itself keeps it alive.
+    IconCache cache;
+    ImageList& own = cache.Attach(nullptr);
+    cache.ImageIndexFor("a.mp3");
+    EXPECT_EQ(&cache.Attach(&own), &own);
+    EXPECT_EQ(own.Count(), 1);
+    EXPECT_EQ(cache.ImageIndexFor("b.txt"), 1);
+}
+
+TEST(IconCache, BuiltInPicturesKeepTheirNumbers)
+{
+    IconCache cache;
+    for (const int picture : {0, 1, 4, 6, 7})
+        EXPECT_EQ(cache.BuiltInImageIndex(picture), picture);
+}
+
+TEST(IconCache, GenericPicturesTellExtensionsApart)
+{
+    const std::string keys[] = {".abc", ".xyz", ".ABC", ".v1/readme"};
+    for (const std::string& key : keys) {
+        const QImage picture = IconCache::GenericFilePicture(key).toImage();
+        ASSERT_EQ(picture.size(), QSize(16, 16)) << key;
+        EXPECT_GT(CountPixels(picture, Qt::white), 0) << key;
+        EXPECT_EQ(qAlpha(picture.pixel(0, 0)), 0) << key;
+        EXPECT_EQ(IconCache::BandColor(key), IconCache::BandColor(key)) << key;
+        EXPECT_GT(CountPixels(picture, IconCache::BandColor(key)), 0) << key;
+        for (const std::string& other : keys) {
+            if (other == key)
+                continue;
+            EXPECT_NE(IconCache::BandColor(key), IconCache::BandColor(other)) << key << other;
+            EXPECT_EQ(CountPixels(picture, IconCache::BandColor(other)), 0) << key << other;
+        }
+    }
+    // The empty key's page has no band: it is the same picture for every name without one.
+    EXPECT_FALSE(IconCache::BandColor("").isValid());
+    const QImage plain = IconCache::GenericFilePicture("").toImage();
+    EXPECT_EQ(plain, IconCache::GenericFilePicture("").toImage());
+    EXPECT_NE(plain, IconCache::GenericFilePicture(".abc").toImage());
+}
+
+TEST(LoadFolderPictures, CutsTheStripWithTheBottomLeftColorTransparent)
+{
+    const QColor mask(0, 128, 128);
+    QImage strip(128, 16, QImage::Format_RGB32);
+    for (int n = 0; n < 8; ++n) {
+        for (int y = 0; y < 16; ++y) {
+            for (int x = 0; x < 16; ++x)
+                strip.setPixel(n * 16 + x, y, qRgb(20 + n * 25, 200 - n * 20, 50));
+        }
+    }
+    strip.setPixel(0, 15, mask.rgb());       // first in the file: the mask colour
+    strip.setPixel(0, 0, qRgb(255, 255, 0)); // the top-left corner is an ordinary pixel
+    strip.setPixel(3 * 16 + 5, 7, mask.rgb());
+    strip.setPixel(7 * 16 + 15, 0, mask.rgb());
+
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    const QString path = folder.filePath(QStringLiteral("220.bmp"));
+    ASSERT_TRUE(strip.save(path, "BMP"));
+
+    const ImageList pictures = LoadFolderPictures(path);
+    ASSERT_EQ(pictures.Count(), 8);
+    for (int n = 0; n < 8; ++n) {
+        const QImage picture = pictures.Pixmap(n).toImage().convertToFormat(QImage::Format_ARGB32);
+        ASSERT_EQ(picture.size(), QSize(16, 16)) << n;
+        for (int y = 0; y < 16; ++y) {
+            for (int x = 0; x < 16; ++x) {
+                const QRgb source = strip.pixel(n * 16 + x, y);
+                const QRgb expected = source == mask.rgb() ? 0u : source;
+                const QRgb actual = picture.pixel(x, y);
+                ASSERT_EQ(qAlpha(actual) == 0 ? 0u : actual, expected)
+                    << "picture " << n << " at (" << x << ", " << y << ")";
+            }
+        }
+    }
+}
+
+TEST(LoadFolderPictures, NothingWhenTheStripDoesNotLoad)
+{
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    EXPECT_EQ(LoadFolderPictures(folder.filePath(QStringLiteral("missing.bmp"))).Count(), 0);
+}
+
+} // namespace

@@ -1,0 +1,66 @@
+#pragma once
+
+#include "imageindexprovider.h"
+#include "imagelist.h"
+
+#include <QColor>
+#include <QPixmap>
+#include <QString>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace velkan::ui {
+
+// Hands the results list one picture per file extension met, appended to its image list after
+// the built-in folder pictures. Extensions are told apart byte by byte: ".MP3" and ".mp3" are
+// two entries. Every key has exactly one picture, so the entry count always equals the number
+// of pictures in the list.
+class IconCache : public search::ImageIndexProvider {
+public:
+    // Starts with an empty list of its own. Points the icon theme at the system's themes when
+    // the application has chosen none.
+    IconCache();
+    ~IconCache() override;
+
+    IconCache(const IconCache&) = delete;
+    IconCache& operator=(const IconCache&) = delete;
+
+    // Forgets every entry. With a list: keeps using it (without owning it) and enters each
+    // picture it already holds as "ORG_<n>". With nullptr: a new empty list of its own.
+    ImageList& Attach(ImageList* list);
+
+    int ImageIndexFor(std::string_view path) override;
+    int BuiltInImageIndex(int picture) override { return picture; }
+
+    [[nodiscard]] ImageList& Images() { return *m_list; }
+    [[nodiscard]] const ImageList& Images() const { return *m_list; }
+    [[nodiscard]] int EntryCount() const { return static_cast<int>(m_entries.size()); }
+    // The index entered under the key, or -1.
+    [[nodiscard]] int IndexOfKey(std::string_view key) const;
+
+    // The picture shown for an extension the icon theme has none for: a white page with a
+    // folded corner and a band whose colour follows from the key (none for the empty key).
+    [[nodiscard]] static QPixmap GenericFilePicture(std::string_view key);
+    // The band colour of GenericFilePicture.
+    [[nodiscard]] static QColor BandColor(std::string_view key);
+
+private:
+    QPixmap PictureForKey(std::string_view key) const;
+
+    std::map<std::string, int, std::less<>> m_entries;
+    std::unique_ptr<ImageList> m_ownList;
+    ImageList* m_list = nullptr;
+};
+
+// Where the eight built-in 16 x 16 folder pictures are kept, side by side.
+inline const QString kFolderPicturesPath = QStringLiteral(":/bitmaps/220.bmp");
+
+// Cuts the folder strip into its 16 x 16 pictures, with the colour of the strip's first stored
+// pixel (the bottom-left one: the file is stored bottom-up) made transparent. An empty list
+// when the strip does not load.
+ImageList LoadFolderPictures(const QString& path = kFolderPicturesPath);
+
+} // namespace velkan::ui

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QColor>
+#include <QImage>
+#include <QPixmap>
+#include <QSize>
+#include <vector>
+
+namespace velkan::ui {
+
+// The pictures the results list draws beside its rows, all of one size; a row names its
+// picture by index, so pictures are only ever appended.
+class ImageList {
+public:
+    static constexpr int kImageSide = 16;
+
+    [[nodiscard]] static QSize ImageSize() { return {kImageSide, kImageSide}; }
+
+    [[nodiscard]] int Count() const { return static_cast<int>(m_pixmaps.size()); }
+
+    // Appends the picture, fitted into 16 x 16 (centred, aspect kept) when it has another
+    // size, and returns its index; -1 for a null picture, which adds nothing.
+    int Add(const QPixmap& pixmap);
+
+    // The picture at the index; a null pixmap outside 0 .. Count() - 1.
+    [[nodiscard]] QPixmap Pixmap(int index) const;
+
+private:
+    std::vector<QPixmap> m_pixmaps;
+};
+
+// The image with every pixel of exactly the colour `transparent` (alpha ignored) made fully
+// transparent and every other pixel opaque; a null image when it cannot be converted.
+QImage WithColorTransparent(const QImage& image, QRgb transparent);
+
+} // namespace velkan::ui
