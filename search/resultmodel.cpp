@@ -5,6 +5,7 @@
 #include "resulttexts.h"
 
 #include <algorithm>
+#include <cstring>
 #include <numeric>
 
 namespace velkan::search {
@@ -16,28 +17,60 @@ const char* const kColumnTitles[kResultColumnCount] = {"서버닉네임", "파�
 const Qt::Alignment kColumnAlignments[kResultColumnCount] = {
     Qt::AlignLeft, Qt::AlignLeft, Qt::AlignRight, Qt::AlignHCenter, Qt::AlignHCenter};
 
-// Sorts row positions by one key extracted per row, so the comparisons touch a compact array
-// instead of chasing every row's record. Ties keep the current order.
-template <typename Key, typename KeyOf>
-std::vector<std::uint32_t> SortedOrder(const std::vector<ResultRow>& rows, KeyOf keyOf,
-                                       bool ascending)
-{
-    std::vector<std::pair<Key, std::uint32_t>> keyed(rows.size());
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        keyed[i] = {keyOf(*rows[i].record), static_cast<std::uint32_t>(i)};
-    }
-    const auto before = [ascending](const auto& a, const auto& b) {
-        if (a.first != b.first) {
-            return ascending ? a.first < b.first : b.first < a.first;
+// A row's sort key beside its position, kept as small as the bare key allows: sorting moves
+// these around a million times, and the comparisons touch only this compact array and the
+// text it points to.
+struct TextKey {
+    const char* data;
+    std::uint32_t size;
+    std::uint32_t row;
+
+    // Unsigned bytes, a prefix first.
+    friend int Compare(const TextKey& a, const TextKey& b)
+    {
+        const int order = std::memcmp(a.data, b.data, std::min(a.size, b.size));
+        if (order != 0) {
+            return order;
         }
-        return a.second < b.second;
-    };
-    std::sort(keyed.begin(), keyed.end(), before);
+        return a.size < b.size ? -1 : (a.size > b.size ? 1 : 0);
+    }
+};
+
+struct NumberKey {
+    std::int64_t value;
+    std::uint32_t row;
+
+    friend int Compare(const NumberKey& a, const NumberKey& b)
+    {
+        return a.value < b.value ? -1 : (a.value > b.value ? 1 : 0);
+    }
+};
+
+// Sorts row positions by one key per row; ties keep the current order.
+template <typename Key, typename KeyOf>
+std::vector<std::uint32_t> SortedOrder(const std::vector<ResultRow>& rows, KeyOf keyOf, bool ascending)
+{
+    std::vector<Key> keys(rows.size());
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        keys[i] = keyOf(*rows[i].record, static_cast<std::uint32_t>(i));
+    }
+    std::sort(keys.begin(), keys.end(), [ascending](const Key& a, const Key& b) {
+        const int order = Compare(a, b);
+        if (order != 0) {
+            return ascending ? order < 0 : order > 0;
+        }
+        return a.row < b.row;
+    });
     std::vector<std::uint32_t> order(rows.size());
-    for (std::size_t i = 0; i < keyed.size(); ++i) {
-        order[i] = keyed[i].second;
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        order[i] = keys[i].row;
     }
     return order;
+}
+
+TextKey MakeTextKey(std::string_view text, std::uint32_t row)
+{
+    return {text.data(), static_cast<std::uint32_t>(text.size()), row};
 }
 
 } // namespace
@@ -144,19 +177,29 @@ void ResultModel::sort(int column, Qt::SortOrder order)
     const bool ascending = order == Qt::AscendingOrder;
     switch (column) {
     case NickColumn:
-        ApplyOrder(SortedOrder<std::string_view>(m_rows, [](const SearchResult& r) { return r.nick(); }, ascending));
+        ApplyOrder(SortedOrder<TextKey>(
+            m_rows, [](const SearchResult& r, std::uint32_t row) { return MakeTextKey(r.nick(), row); },
+            ascending));
         break;
     case NameColumn:
-        ApplyOrder(SortedOrder<std::string_view>(m_rows, [](const SearchResult& r) { return r.path(); }, ascending));
+        ApplyOrder(SortedOrder<TextKey>(
+            m_rows, [](const SearchResult& r, std::uint32_t row) { return MakeTextKey(r.path(), row); },
+            ascending));
         break;
     case DateColumn:
-        ApplyOrder(SortedOrder<std::string_view>(m_rows, [](const SearchResult& r) { return r.date(); }, ascending));
+        ApplyOrder(SortedOrder<TextKey>(
+            m_rows, [](const SearchResult& r, std::uint32_t row) { return MakeTextKey(r.date(), row); },
+            ascending));
         break;
     case SizeColumn:
-        ApplyOrder(SortedOrder<std::int64_t>(m_rows, [](const SearchResult& r) { return r.size; }, ascending));
+        ApplyOrder(SortedOrder<NumberKey>(
+            m_rows, [](const SearchResult& r, std::uint32_t row) { return NumberKey{r.size, row}; },
+            ascending));
         break;
     case SpeedColumn:
-        ApplyOrder(SortedOrder<std::int32_t>(m_rows, [](const SearchResult& r) { return r.speed; }, ascending));
+        ApplyOrder(SortedOrder<NumberKey>(
+            m_rows, [](const SearchResult& r, std::uint32_t row) { return NumberKey{r.speed, row}; },
+            ascending));
         break;
     default:
         break; // every other column compares equal: the order stays

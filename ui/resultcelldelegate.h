@@ -1,0 +1,47 @@
+#pragma once
+
+#include "resultcolours.h"
+
+#include <QStyledItemDelegate>
+
+#include <vector>
+
+namespace velkan::ui {
+
+class ImageList;
+
+// Paints every cell of the results list itself: the row band or the selection, the file-type
+// picture before the file name, the speed gauge, and text clipped to its cell.
+class ResultCellDelegate : public QStyledItemDelegate {
+    Q_OBJECT
+
+public:
+    ResultCellDelegate(const ResultColours& colours, QObject* parent = nullptr);
+
+    // The pictures of the file-name column; none draws no picture there.
+    void SetSmallImages(const ImageList* images) { m_smallImages = images; }
+    // The six gauge pictures; an empty list leaves the speed column blank.
+    void SetSpeedImages(std::vector<QPixmap> images) { m_speedImages = std::move(images); }
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override;
+
+private:
+    struct CellColours {
+        QColor text;
+        QColor background;
+    };
+
+    [[nodiscard]] CellColours ColoursFor(const QStyleOptionViewItem& option, int row) const;
+    // Returns the picture's width, 0 when nothing was drawn.
+    int DrawImageCell(QPainter& painter, QRect cell, const QColor& background,
+                      const QPixmap* image) const;
+    void DrawTextCell(QPainter& painter, QRect cell, const CellColours& colours,
+                      const QModelIndex& index) const;
+
+    ResultColours m_colours;
+    const ImageList* m_smallImages = nullptr;
+    std::vector<QPixmap> m_speedImages;
+};
+
+} // namespace velkan::ui

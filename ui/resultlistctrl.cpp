@@ -1,0 +1,120 @@
+#include "resultlistctrl.h"
+
+#include "resultcelldelegate.h"
+#include "resultmodel.h"
+#include "sortheader.h"
+
+#include <QImage>
+#include <QMouseEvent>
+
+namespace velkan::ui {
+
+namespace {
+
+constexpr int kGaugeWidth = 33;
+constexpr int kGaugeHeight = 12;
+constexpr int kGaugeCount = 6;
+
+} // namespace
+
+ResultListCtrl::ResultListCtrl(QWidget* parent)
+    : QTableView(parent), m_header(new SortHeader(this)),
+      m_delegate(new ResultCellDelegate(ResultColours::FromPalette(palette()), this))
+{
+    setHorizontalHeader(m_header);
+    setItemDelegate(m_delegate);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setShowGrid(false);
+    setWordWrap(false);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    verticalHeader()->hide();
+    // Every row has the same height, so a million rows cost no layout.
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setDefaultSectionSize(std::max(17, fontMetrics().height() + 2));
+    m_header->setSectionResizeMode(QHeaderView::Interactive);
+    m_header->setStretchLastSection(false);
+    m_header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    connect(m_header, &QHeaderView::sectionClicked, this, &ResultListCtrl::OnColumnClicked);
+}
+
+void ResultListCtrl::SetResultModel(search::ResultModel* model)
+{
+    m_model = model;
+    setModel(model);
+}
+
+void ResultListCtrl::SetSmallImages(const ImageList* images)
+{
+    m_delegate->SetSmallImages(images);
+    viewport()->update();
+}
+
+bool ResultListCtrl::LoadSpeedImages(const QString& path)
+{
+    const QImage strip(path);
+    std::vector<QPixmap> gauges;
+    if (strip.width() >= kGaugeWidth * kGaugeCount && strip.height() >= kGaugeHeight) {
+        for (int i = 0; i < kGaugeCount; ++i) {
+            gauges.push_back(QPixmap::fromImage(strip.copy(i * kGaugeWidth, 0, kGaugeWidth, kGaugeHeight)));
+        }
+    }
+    const bool loaded = !gauges.empty();
+    m_delegate->SetSpeedImages(std::move(gauges));
+    viewport()->update();
+    return loaded;
+}
+
+void ResultListCtrl::OnColumnClicked(int column)
+{
+    SortByColumn(column, column == m_sortColumn ? !m_ascending : true);
+}
+
+void ResultListCtrl::SortByColumn(int column, bool ascending)
+{
+    m_sortColumn = column;
+    m_ascending = ascending;
+    m_header->SetSortIndicator(column, ascending);
+    if (m_model != nullptr) {
+        m_model->sort(column, ascending ? Qt::AscendingOrder : Qt::DescendingOrder);
+    }
+}
+
+int ResultListCtrl::SelectedRow() const
+{
+    const QModelIndexList rows = selectionModel() ? selectionModel()->selectedRows() : QModelIndexList();
+    int first = -1;
+    for (const QModelIndex& index : rows) {
+        if (first < 0 || index.row() < first) {
+            first = index.row();
+        }
+    }
+    return first;
+}
+
+void ResultListCtrl::SelectRow(int row)
+{
+    if (m_model != nullptr && row >= 0 && row < m_model->rowCount()) {
+        selectionModel()->setCurrentIndex(m_model->index(row, 0),
+                                          QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    }
+}
+
+void ResultListCtrl::mouseReleaseEvent(QMouseEvent* event)
+{
+    QTableView::mouseReleaseEvent(event);
+    if (event->button() == Qt::LeftButton) {
+        emit resultClicked();
+    }
+}
+
+void ResultListCtrl::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    QTableView::mouseDoubleClickEvent(event);
+    if (event->button() == Qt::LeftButton) {
+        emit resultDoubleClicked();
+    }
+}
+
+} // namespace velkan::ui

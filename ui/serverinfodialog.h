@@ -1,0 +1,52 @@
+#pragma once
+
+#include "serverinfoquery.h"
+
+#include <QDialog>
+
+#include <string>
+
+class QLabel;
+
+namespace velkan::channel {
+class BlowFish;
+}
+
+namespace velkan::ui {
+
+class BitmapButton;
+
+// The server-information window: asks one sharing server for its statistics on a connection of
+// its own, 100 ms after it appears, and shows the answer. The search goes on meanwhile.
+class ServerInfoDialog : public QDialog {
+    Q_OBJECT
+
+public:
+    ServerInfoDialog(channel::BlowFish& cipher, const std::string& nick, const std::string& host,
+                     int port, QWidget* parent = nullptr);
+
+    // The texts shown, for the panel's host and for tests.
+    [[nodiscard]] QString TitleText() const;
+    [[nodiscard]] QString DownloadText() const;
+    [[nodiscard]] QString UploadText() const;
+    [[nodiscard]] QString SharedCountText() const;
+    [[nodiscard]] QString SharedSizeText() const;
+    [[nodiscard]] BitmapButton& OkButton() const { return *m_ok; }
+
+signals:
+    void valuesShown();
+
+private:
+    QLabel* AddLabel(const QString& text, QRect geometry, bool value);
+    void Show(const search::ServerInfoTexts& texts);
+
+    search::ServerInfoQuery m_query;
+    QLabel* m_title = nullptr;
+    QLabel* m_download = nullptr;
+    QLabel* m_upload = nullptr;
+    QLabel* m_sharedSize = nullptr;
+    QLabel* m_sharedCount = nullptr;
+    BitmapButton* m_ok = nullptr;
+};
+
+} // namespace velkan::ui
