@@ -1,0 +1,67 @@
+#include "eventsink.h"
+
+#include "velkanfilesearch.h"
+
+#include <QString>
+
+namespace velkan::host {
+
+com::HRESULT EventSink::QueryInterface(const com::Guid& iid, void** object)
+{
+    if (object == nullptr) {
+        return com::E_POINTER;
+    }
+    if (iid == com::IID_IUnknown || iid == com::IID_IDispatch || iid == control::DIID__DVelkanFileSearchEvents) {
+        *object = static_cast<com::IDispatch*>(this);
+        AddRef();
+        return com::S_OK;
+    }
+    *object = nullptr;
+    return com::E_NOINTERFACE;
+}
+
+std::uint32_t EventSink::Release()
+{
+    const std::uint32_t left = --m_references;
+    if (left == 0) {
+        delete this;
+    }
+    return left;
+}
+
+com::HRESULT EventSink::GetTypeInfoCount(std::uint32_t* count)
+{
+    *count = 0;
+    return com::S_OK;
+}
+
+com::HRESULT EventSink::GetTypeInfo(std::uint32_t, std::uint32_t, com::ITypeInfo** info)
+{
+    *info = nullptr;
+    return com::E_NOTIMPL;
+}
+
+com::HRESULT EventSink::GetIDsOfNames(const std::u16string*, std::uint32_t count, std::uint32_t, com::DISPID* ids)
+{
+    for (std::uint32_t i = 0; i < count; ++i) {
+        ids[i] = -1;
+    }
+    return com::DISP_E_UNKNOWNNAME;
+}
+
+com::HRESULT EventSink::Invoke(com::DISPID member, std::uint32_t, std::uint16_t,
+                               const std::vector<com::Variant>& arguments, com::Variant*)
+{
+    if (member != control::DISPID_EVENT_CONNECT) {
+        return com::S_OK;
+    }
+    if (arguments.size() != 2 || !std::holds_alternative<com::Bstr>(arguments[0]) ||
+        !std::holds_alternative<com::Bstr>(arguments[1])) {
+        return com::DISP_E_TYPEMISMATCH;
+    }
+    const auto utf8 = [](const com::Bstr& text) { return QString::fromStdU16String(text).toStdString(); };
+    m_onConnect(utf8(std::get<com::Bstr>(arguments[0])), utf8(std::get<com::Bstr>(arguments[1])));
+    return com::S_OK;
+}
+
+} // namespace velkan::host

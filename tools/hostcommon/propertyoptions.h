@@ -1,0 +1,26 @@
+#pragma once
+
+#include "comhost.h"
+
+#include <optional>
+#include <string>
+
+namespace velkan::host {
+
+// The control's five properties as a host's command line gives them (UTF-8); an option not
+// given is left out of the stored set, so the control keeps its own value.
+struct PropertyOptions {
+    std::optional<std::string> param;         // --param
+    std::optional<std::string> search;        // --search
+    std::optional<std::string> searchBanWord; // --ban-words
+    std::optional<std::string> replaceParam;  // --strip
+    std::optional<std::string> banWord;       // --ban-word
+};
+
+// Takes the option if it is one of the five; false otherwise.
+bool TakePropertyOption(const std::string& name, const std::string& value, PropertyOptions& options);
+
+// The stored property set under the names the control persists them by.
+comhost::MemoryPropertyBag PropertySet(const PropertyOptions& options);
+
+} // namespace velkan::host

@@ -1,0 +1,214 @@
+#include "hostwindow.h"
+
+#include "base64codec.h"
+#include "cp949convert.h"
+#include "eventsink.h"
+
+#include <QDialog>
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSplitter>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+namespace velkan::host {
+
+namespace {
+
+template <typename Interface> Interface* Query(com::IUnknown* object, const com::Guid& iid)
+{
+    void* pointer = nullptr;
+    return object != nullptr && com::Succeeded(object->QueryInterface(iid, &pointer))
+               ? static_cast<Interface*>(pointer)
+               : nullptr;
+}
+
+com::Bstr ToBstr(const QString& text)
+{
+    return text.toStdU16String();
+}
+
+} // namespace
+
+HostWindow::HostWindow(comhost::CreatedObject control, const PropertyOptions& properties,
+                       const std::optional<std::string>& propertyFile, const std::optional<std::string>& appServer,
+                       int appServerPort)
+    : m_control(std::move(control))
+{
+    setWindowTitle(QStringLiteral("VelkanFileSearch host"));
+    com::IUnknown* object = m_control.object;
+    m_dispatch = Query<com::IDispatch>(object, com::IID_IDispatch);
+    m_window = Query<control::IControlWindow>(object, control::IID_IControlWindow);
+    m_persist = Query<com::IPersistPropertyBag>(object, com::IID_IPersistPropertyBag);
+
+    // As a page would: the stored set first, then the window.
+    if (propertyFile && m_persist != nullptr) {
+        comhost::MemoryPropertyBag stored;
+        if (comhost::LoadPropertySetFile(*propertyFile, &stored)) {
+            m_persist->Load(&stored);
+        }
+    }
+    comhost::MemoryPropertyBag given = PropertySet(properties);
+    if (m_persist != nullptr) {
+        m_persist->Load(&given);
+    }
+    if (auto* access = Query<control::IVelkanPanelAccess>(object, control::IID_IVelkanPanelAccess)) {
+        if (appServer) {
+            access->SetAppServer(*appServer, appServerPort);
+        }
+        access->Release();
+    }
+
+    auto* toolbar = addToolBar(QStringLiteral("host"));
+    toolbar->setMovable(false);
+    m_searchBox = new QLineEdit(toolbar);
+    m_searchBox->setPlaceholderText(QStringLiteral("검색어"));
+    toolbar->addWidget(m_searchBox);
+    const auto search = [this] { Invoke(control::DISPID_VELKANSEARCH, {ToBstr(m_searchBox->text())}); };
+    connect(m_searchBox, &QLineEdit::returnPressed, this, search);
+    toolbar->addAction(QStringLiteral("VelkanSearch"), this, search);
+    toolbar->addAction(QStringLiteral("StopSearch"), this, [this] { Invoke(control::DISPID_STOPSEARCH, {}); });
+    toolbar->addAction(QStringLiteral("AboutBox"), this, [this] { Invoke(com::DISPID_ABOUTBOX, {}); });
+    toolbar->addAction(QStringLiteral("Properties…"), this, &HostWindow::ShowPropertyPage);
+    toolbar->addSeparator();
+    toolbar->addAction(QStringLiteral("Load set…"), this, &HostWindow::LoadProperties);
+    toolbar->addAction(QStringLiteral("Save set…"), this, &HostWindow::SaveProperties);
+
+    auto* splitter = new QSplitter(Qt::Vertical, this);
+    m_site = new QWidget(splitter);
+    m_log = new QPlainTextEdit(splitter);
+    m_log->setReadOnly(true);
+    m_log->setMaximumBlockCount(1000);
+    splitter->setStretchFactor(0, 4);
+    splitter->setStretchFactor(1, 1);
+    setCentralWidget(splitter);
+
+    m_sink = new EventSink([this](const std::string& nick, const std::string& folder) {
+        Log(DescribeConnect(nick, folder));
+    });
+    if (auto* points = Query<com::IConnectionPointContainer>(object, com::IID_IConnectionPointContainer)) {
+        if (com::Succeeded(points->FindConnectionPoint(control::DIID__DVelkanFileSearchEvents, &m_events))) {
+            m_events->Advise(m_sink, &m_cookie);
+        }
+        points->Release();
+    }
+    if (m_window != nullptr) {
+        m_window->CreateWindow(m_site);
+        const QSize panel = m_window->Window() ? m_window->Window()->size() : QSize(728, 500);
+        resize(panel.width() + 20, panel.height() + 200);
+    }
+}
+
+HostWindow::~HostWindow()
+{
+    if (m_window != nullptr) {
+        m_window->DestroyWindow();
+        m_window->Release();
+    }
+    if (m_events != nullptr) {
+        m_events->Unadvise(m_cookie);
+        m_events->Release();
+    }
+    if (m_sink != nullptr) {
+        m_sink->Release();
+    }
+    if (m_persist != nullptr) {
+        m_persist->Release();
+    }
+    if (m_dispatch != nullptr) {
+        m_dispatch->Release();
+    }
+    if (m_control.object != nullptr) {
+        m_control.object->Release();
+    }
+}
+
+void HostWindow::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    if (m_window != nullptr) {
+        m_window->SetSize(m_site->width(), m_site->height());
+    }
+}
+
+void HostWindow::Invoke(com::DISPID member, std::vector<com::Variant> arguments)
+{
+    if (m_dispatch == nullptr) {
+        return;
+    }
+    const com::HRESULT result = m_dispatch->Invoke(member, 0, com::DISPATCH_METHOD, arguments, nullptr);
+    if (com::Failed(result)) {
+        Log(QStringLiteral("call %1 failed: 0x%2").arg(member).arg(static_cast<unsigned>(result), 8, 16, QLatin1Char('0')));
+    }
+}
+
+QString HostWindow::DescribeConnect(const std::string& nick, const std::string& folder)
+{
+    // The folder travels in Base64 of its CP949 bytes; a path without a folder travels as is.
+    const std::optional<std::string> decoded =
+        channel::Base64Codec::Decode(cp949::FromUtf8(folder));
+    const QString text = decoded && !decoded->empty() ? QString::fromStdString(cp949::ToUtf8(*decoded))
+                                                      : QString::fromStdString(folder);
+    return QStringLiteral("Connect: %1, folder %2 (%3)")
+        .arg(QString::fromStdString(nick), text, QString::fromStdString(folder));
+}
+
+void HostWindow::LoadProperties()
+{
+    const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("Load property set"));
+    comhost::MemoryPropertyBag bag;
+    if (path.isEmpty() || m_persist == nullptr || !comhost::LoadPropertySetFile(path.toStdString(), &bag)) {
+        return;
+    }
+    m_persist->Load(&bag);
+    Log(QStringLiteral("loaded %1 (takes effect when the control is next activated)").arg(path));
+}
+
+void HostWindow::SaveProperties()
+{
+    const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Save property set"));
+    comhost::MemoryPropertyBag bag;
+    if (path.isEmpty() || m_persist == nullptr || com::Failed(m_persist->Save(&bag, true, true)) ||
+        !comhost::SavePropertySetFile(path.toStdString(), bag)) {
+        return;
+    }
+    Log(QStringLiteral("saved %1").arg(path));
+}
+
+void HostWindow::ShowPropertyPage()
+{
+    auto* pages = Query<com::ISpecifyPropertyPages>(m_control.object, com::IID_ISpecifyPropertyPages);
+    std::vector<com::Guid> clsids;
+    if (pages == nullptr || com::Failed(pages->GetPages(&clsids)) || clsids.empty()) {
+        if (pages != nullptr) {
+            pages->Release();
+        }
+        return;
+    }
+    pages->Release();
+    comhost::CreatedObject page;
+    if (com::Failed(comhost::CreateByClsid(clsids.front(), control::IID_IPropertyPageWindow, &page))) {
+        return;
+    }
+    auto* window = static_cast<control::IPropertyPageWindow*>(page.object);
+    QDialog sheet(this);
+    sheet.setWindowTitle(QStringLiteral("Properties"));
+    auto* layout = new QVBoxLayout(&sheet);
+    layout->addWidget(window->CreatePage(&sheet));
+    auto* ok = new QPushButton(QStringLiteral("OK"), &sheet);
+    connect(ok, &QPushButton::clicked, &sheet, &QDialog::accept);
+    layout->addWidget(ok, 0, Qt::AlignRight);
+    sheet.exec();
+    window->Release();
+}
+
+void HostWindow::Log(const QString& line)
+{
+    m_log->appendPlainText(line);
+}
+
+} // namespace velkan::host

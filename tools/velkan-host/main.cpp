@@ -1,0 +1,77 @@
+// The desktop host: embeds the file-search control in a window of its own, created through the
+// registry, and offers the host's side of it.
+
+#include "comhost.h"
+#include "hostwindow.h"
+#include "propertyoptions.h"
+#include "velkanfilesearch.h"
+
+#include <QApplication>
+
+#include <charconv>
+#include <iostream>
+
+namespace {
+
+const char* const kUsage =
+    "usage: velkan-host [--param P] [--search TEXT] [--ban-words W] [--strip S] [--ban-word B]\n"
+    "                   [--properties FILE] [--app-server HOST:PORT]\n"
+    "\n"
+    "Opens a window that embeds the file-search control. --properties loads a property set\n"
+    "file (as saved from the window) before the options are applied.\n";
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication application(argc, argv);
+    velkan::host::PropertyOptions properties;
+    std::optional<std::string> propertyFile;
+    std::optional<std::string> appServer;
+    int appServerPort = 0;
+    for (int i = 1; i < argc; ++i) {
+        const std::string name = argv[i];
+        if (name == "--help" || name == "-h") {
+            std::cout << kUsage;
+            return 0;
+        }
+        if (i + 1 >= argc) {
+            std::cerr << "velkan-host: missing value for " << name << "\n" << kUsage;
+            return 2;
+        }
+        const std::string value = argv[++i];
+        if (velkan::host::TakePropertyOption(name, value, properties)) {
+            continue;
+        }
+        if (name == "--properties") {
+            propertyFile = value;
+        } else if (name == "--app-server") {
+            const std::size_t colon = value.rfind(':');
+            const char* portText = value.c_str() + (colon == std::string::npos ? value.size() : colon + 1);
+            const auto [end, error] = std::from_chars(portText, value.c_str() + value.size(), appServerPort);
+            if (colon == std::string::npos || colon == 0 || error != std::errc() || *end != '\0' ||
+                appServerPort <= 0 || appServerPort > 65535) {
+                std::cerr << "velkan-host: --app-server needs HOST:PORT\n" << kUsage;
+                return 2;
+            }
+            appServer = value.substr(0, colon);
+        } else {
+            std::cerr << "velkan-host: unknown option " << name << "\n" << kUsage;
+            return 2;
+        }
+    }
+
+    using namespace velkan;
+    if (!comhost::IsRegistered(control::kControlProgId)) {
+        const char* module = std::getenv("VELKAN_MODULE");
+        comhost::RegisterModule(module != nullptr ? module : VELKAN_DEFAULT_MODULE);
+    }
+    comhost::CreatedObject control;
+    if (com::Failed(comhost::CreateByProgId(control::kControlProgId, com::IID_IUnknown, &control))) {
+        std::cerr << "velkan-host: cannot create " << control::kControlProgId << "\n";
+        return 1;
+    }
+    host::HostWindow window(std::move(control), properties, propertyFile, appServer, appServerPort);
+    window.show();
+    return application.exec();
+}
