@@ -29,7 +29,9 @@ std::string_view FieldSplitter::Next()
         return m_remainder;
     }
     const std::string_view field = m_remainder.substr(0, at);
-    m_remainder = cp949::Trim(m_remainder.substr(at + 1));
+    // The text was trimmed at its end once; trimming it again here would walk the whole rest
+    // for every field.
+    m_remainder = cp949::TrimLeft(m_remainder.substr(at + 1));
     return field;
 }
 

@@ -26,16 +26,6 @@ inline std::size_t CharSize(std::string_view text, std::size_t at)
     return value >= 0x81 && value <= 0xFE && at + 1 < text.size() ? 2 : 1;
 }
 
-// Whether position at starts a character when the text is read from its first byte.
-inline bool IsCharStart(std::string_view text, std::size_t at)
-{
-    std::size_t i = 0;
-    while (i < at) {
-        i += CharSize(text, i);
-    }
-    return i == at;
-}
-
 // Whether byte occurs as a whole character of text.
 inline bool HasCharByte(std::string_view text, char byte)
 {
