@@ -1,0 +1,284 @@
+#include "comhost.h"
+
+#include "bstrconvert.h"
+#include "registryfile.h"
+
+#include <dlfcn.h>
+
+#include <fstream>
+#include <sstream>
+
+namespace velkan::comhost {
+
+namespace {
+
+using EntryPoint = HRESULT (*)();
+using GetClassObjectFunction = HRESULT (*)(const Guid&, const Guid&, void**);
+
+void SetError(std::string* error, std::string text)
+{
+    if (error != nullptr) {
+        *error = std::move(text);
+    }
+}
+
+std::string Escape(std::string_view text)
+{
+    std::string out;
+    for (const char c : text) {
+        switch (c) {
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        default:
+            out += c;
+        }
+    }
+    return out;
+}
+
+std::optional<std::string> Unescape(std::string_view text)
+{
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\\') {
+            out += text[i];
+            continue;
+        }
+        if (++i == text.size()) {
+            return std::nullopt;
+        }
+        switch (text[i]) {
+        case '\\':
+            out += '\\';
+            break;
+        case 'n':
+            out += '\n';
+            break;
+        case 'r':
+            out += '\r';
+            break;
+        default:
+            return std::nullopt;
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+std::filesystem::path RegistryPath()
+{
+    return registry::DefaultRegistryPath();
+}
+
+std::shared_ptr<Module> Module::Load(const std::filesystem::path& path, std::string* error)
+{
+    // A bare file name means the file here, not a search of the library path.
+    const std::filesystem::path target = path.has_parent_path() ? path : std::filesystem::path(".") / path;
+    // RTLD_NODELETE: see the class comment.
+    void* handle = ::dlopen(target.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
+    if (handle == nullptr) {
+        const char* why = ::dlerror();
+        SetError(error, why != nullptr ? why : "cannot load " + path.string());
+        return nullptr;
+    }
+    return std::shared_ptr<Module>(new Module(handle, target));
+}
+
+Module::~Module()
+{
+    ::dlclose(m_handle);
+}
+
+void* Module::Symbol(const char* name) const
+{
+    return ::dlsym(m_handle, name);
+}
+
+EntryPointCall CallEntryPoint(const std::filesystem::path& module, const char* name)
+{
+    EntryPointCall call;
+    const std::shared_ptr<Module> loaded = Module::Load(module, &call.error);
+    if (!loaded) {
+        call.outcome = EntryPointCall::Outcome::NotLoadable;
+        return call;
+    }
+    const auto entry = reinterpret_cast<EntryPoint>(loaded->Symbol(name));
+    if (entry == nullptr) {
+        call.outcome = EntryPointCall::Outcome::NoEntryPoint;
+        call.error = module.string() + " has no entry point " + name;
+        return call;
+    }
+    call.outcome = EntryPointCall::Outcome::Called;
+    call.result = entry();
+    return call;
+}
+
+HRESULT RegisterModule(const std::filesystem::path& module)
+{
+    const EntryPointCall call = CallEntryPoint(module, "DllRegisterServer");
+    return call.outcome == EntryPointCall::Outcome::Called ? call.result : com::E_FAIL;
+}
+
+HRESULT UnregisterModule(const std::filesystem::path& module)
+{
+    const EntryPointCall call = CallEntryPoint(module, "DllUnregisterServer");
+    return call.outcome == EntryPointCall::Outcome::Called ? call.result : com::E_FAIL;
+}
+
+namespace {
+
+struct ServerLocation {
+    Guid clsid;
+    std::string modulePath;
+};
+
+std::optional<ServerLocation> FindServer(const std::string& progId)
+{
+    const std::optional<registry::RegistryFile> file = registry::RegistryFile::Load(RegistryPath());
+    if (!file) {
+        return std::nullopt;
+    }
+    const std::optional<std::string> clsidText = file->GetString(registry::ClassesRootKey(progId + "\\CLSID"));
+    const std::optional<Guid> clsid = clsidText ? Guid::Parse(*clsidText) : std::nullopt;
+    if (!clsid) {
+        return std::nullopt;
+    }
+    const std::optional<std::string> path =
+        file->GetString(registry::ClassesRootKey("CLSID\\" + clsid->ToString() + "\\InprocServer32"));
+    if (!path || path->empty()) {
+        return std::nullopt;
+    }
+    return ServerLocation{*clsid, *path};
+}
+
+} // namespace
+
+bool IsRegistered(const std::string& progId)
+{
+    return !progId.empty() && FindServer(progId).has_value();
+}
+
+HRESULT CreateByProgId(const std::string& progId, const Guid& iid, CreatedObject* out)
+{
+    if (out == nullptr) {
+        return com::E_POINTER;
+    }
+    *out = {};
+    if (progId.empty()) {
+        return com::REGDB_E_CLASSNOTREG;
+    }
+    const std::optional<ServerLocation> server = FindServer(progId);
+    if (!server) {
+        return com::REGDB_E_CLASSNOTREG;
+    }
+    std::shared_ptr<Module> module = Module::Load(server->modulePath);
+    if (!module) {
+        return com::E_FAIL;
+    }
+    const auto getClassObject = reinterpret_cast<GetClassObjectFunction>(module->Symbol("DllGetClassObject"));
+    if (getClassObject == nullptr) {
+        return com::E_FAIL;
+    }
+    com::ComPtr<com::IClassFactory> factory;
+    HRESULT result = getClassObject(server->clsid, com::IID_IClassFactory, factory.PutVoid());
+    if (com::Failed(result)) {
+        return result;
+    }
+    com::ComPtr<com::IUnknown> object;
+    result = factory->CreateInstance(nullptr, iid, object.PutVoid());
+    if (com::Failed(result)) {
+        return result;
+    }
+    factory.Reset();
+    out->module = std::move(module);
+    out->object = std::move(object);
+    return com::S_OK;
+}
+
+HRESULT MemoryPropertyBag::Read(const std::u16string& name, com::Bstr* value)
+{
+    if (value == nullptr) {
+        return com::E_POINTER;
+    }
+    const auto found = values.find(name);
+    if (found == values.end()) {
+        return com::E_INVALIDARG;
+    }
+    *value = found->second;
+    return com::S_OK;
+}
+
+HRESULT MemoryPropertyBag::Write(const std::u16string& name, const com::Bstr& value)
+{
+    values[name] = value;
+    return com::S_OK;
+}
+
+bool LoadPropertySet(const std::filesystem::path& path, MemoryPropertyBag& bag, std::string* error)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        SetError(error, "cannot read " + path.string());
+        return false;
+    }
+    MemoryPropertyBag loaded;
+    std::string line;
+    for (int number = 1; std::getline(in, line); ++number) {
+        // Escaped carriage returns never reach the end of a line, so one there is a CRLF file's.
+        if (line.ends_with('\r')) {
+            line.pop_back();
+        }
+        if (line.empty()) {
+            continue;
+        }
+        const std::size_t equals = line.find('=');
+        const std::optional<std::string> name =
+            equals == std::string::npos ? std::nullopt : Unescape(std::string_view(line).substr(0, equals));
+        const std::optional<std::string> value =
+            equals == std::string::npos ? std::nullopt : Unescape(std::string_view(line).substr(equals + 1));
+        if (!name || !value || name->empty()) {
+            SetError(error, path.string() + ":" + std::to_string(number) + ": not a name=value line");
+            return false;
+        }
+        loaded.values[com::FromUtf8(*name)] = com::FromUtf8(*value);
+    }
+    if (in.bad()) {
+        SetError(error, "cannot read " + path.string());
+        return false;
+    }
+    for (auto& [name, value] : loaded.values) {
+        bag.values[name] = std::move(value);
+    }
+    return true;
+}
+
+bool SavePropertySet(const std::filesystem::path& path, const MemoryPropertyBag& bag, std::string* error)
+{
+    std::ostringstream text;
+    for (const auto& [name, value] : bag.values) {
+        const std::string utf8Name = com::ToUtf8(name);
+        if (utf8Name.empty() || utf8Name.find('=') != std::string::npos) {
+            SetError(error, "a property name cannot be empty or hold '=': " + utf8Name);
+            return false;
+        }
+        text << Escape(utf8Name) << '=' << Escape(com::ToUtf8(value)) << '\n';
+    }
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << text.str();
+    out.close();
+    if (!out) {
+        SetError(error, "cannot write " + path.string());
+        return false;
+    }
+    return true;
+}
+
+} // namespace velkan::comhost

@@ -1,0 +1,76 @@
+#pragma once
+
+// The per-user registry: a text file in the Windows registry-file format that maps class
+// identifiers, ProgIDs and type libraries to modules, shared by the control's module and its
+// hosts. Keys and value names compare without regard to ASCII case, as the registry's do.
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace velkan::registry {
+
+inline constexpr std::string_view kHeader = "Windows Registry Editor Version 5.00";
+inline constexpr std::string_view kClassesRoot = "HKEY_CLASSES_ROOT";
+
+// $VELKAN_REGISTRY if set, else $XDG_DATA_HOME/velkan/registry.reg (XDG_DATA_HOME defaulting
+// to ~/.local/share).
+std::filesystem::path DefaultRegistryPath();
+
+// "HKEY_CLASSES_ROOT\" followed by the key.
+std::string ClassesRootKey(std::string_view key);
+
+// The file's keys in their order, each with its values in theirs. Entries this program never
+// writes (values of other types, such as dword: or hex:) are kept byte for byte; comments are
+// not kept.
+class RegistryFile {
+public:
+    struct Value {
+        std::string name;  // empty for the default value ("@")
+        bool isString = true;
+        std::string data;  // the text of a string, or the raw text after '=' of any other type
+        bool operator==(const Value&) const = default;
+    };
+    struct Key {
+        std::string path;  // e.g. "HKEY_CLASSES_ROOT\CLSID\{...}"
+        std::vector<Value> values;
+        bool operator==(const Key&) const = default;
+    };
+
+    // A missing file is an empty registry; an unreadable or malformed one is nothing.
+    static std::optional<RegistryFile> Load(const std::filesystem::path& path, std::string* error = nullptr);
+    static std::optional<RegistryFile> Parse(std::string_view text, std::string* error = nullptr);
+
+    [[nodiscard]] std::string Serialize() const;
+    // Writes a temporary file beside path and renames it over path, creating missing parent
+    // directories; the old file stays whole when anything fails.
+    bool Save(const std::filesystem::path& path, std::string* error = nullptr) const;
+
+    // True for a key written in the file and for every key above one.
+    [[nodiscard]] bool KeyExists(std::string_view key) const;
+    // Adds the key without values unless it is there already.
+    void CreateKey(std::string_view key);
+    // Removes the key and every key below it; false when there was none.
+    bool RemoveKey(std::string_view key);
+
+    // name empty for the default value; nothing for a missing value or one of another type.
+    [[nodiscard]] std::optional<std::string> GetString(std::string_view key, std::string_view name = {}) const;
+    // Creates the key when needed; the value keeps its place when it exists. Values hold no line
+    // breaks.
+    void SetString(std::string_view key, std::string_view name, std::string_view data);
+    bool RemoveValue(std::string_view key, std::string_view name);
+
+    [[nodiscard]] const std::vector<Key>& Keys() const { return m_keys; }
+    bool operator==(const RegistryFile&) const = default;
+
+private:
+    [[nodiscard]] const Key* Find(std::string_view key) const;
+    [[nodiscard]] Key* Find(std::string_view key);
+    Key& FindOrCreate(std::string_view key);
+
+    std::vector<Key> m_keys;
+};
+
+} // namespace velkan::registry

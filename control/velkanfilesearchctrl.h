@@ -1,0 +1,187 @@
+#pragma once
+
+// The control object: automation properties and methods, events, persistence through a
+// property bag, safety options, its property page, and the search panel it shows while a host
+// has given it a window.
+
+#include "appserverendpoint.h"
+#include "comptr.h"
+#include "moduleobjects.h"
+#include "velkanfilesearch.h"
+
+#include <QMetaObject>
+#include <QPointer>
+#include <QSize>
+
+#include <atomic>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace velkan::ui {
+class SearchPanel;
+class ServerInfoDialog;
+} // namespace velkan::ui
+
+namespace velkan::control {
+
+// Reads or writes the control's persistent properties over a property bag, one name at a time.
+class PropertyExchange {
+public:
+    PropertyExchange(com::IPropertyBag& bag, bool loading) : m_bag(bag), m_loading(loading) {}
+
+    [[nodiscard]] bool IsLoading() const { return m_loading; }
+    // A CP949 property: loading keeps value when the bag lacks name.
+    void Text(std::u16string_view name, std::string& value);
+    // Written on save only.
+    void SaveOnly(std::u16string_view name, const std::string& value);
+    // The first failure of a write, S_OK when none failed.
+    [[nodiscard]] HRESULT Result() const { return m_result; }
+
+private:
+    com::IPropertyBag& m_bag;
+    bool m_loading;
+    HRESULT m_result = com::S_OK;
+};
+
+// One outgoing interface with any number of sinks. Part of its container: its references are
+// the container's.
+class ConnectionPoint final : public com::IConnectionPoint {
+public:
+    ConnectionPoint(com::IUnknown& container, const Guid& iid) : m_container(container), m_iid(iid) {}
+    ~ConnectionPoint() = default;
+
+    HRESULT QueryInterface(const Guid& iid, void** object) override;
+    std::uint32_t AddRef() override { return m_container.AddRef(); }
+    std::uint32_t Release() override { return m_container.Release(); }
+
+    HRESULT GetConnectionInterface(Guid* iid) override;
+    HRESULT Advise(com::IUnknown* sink, std::uint32_t* cookie) override;
+    HRESULT Unadvise(std::uint32_t cookie) override;
+
+    // Invokes the event on every sink advised when it starts.
+    void Fire(com::DISPID dispid, const std::vector<com::Variant>& arguments);
+    [[nodiscard]] std::size_t SinkCount() const { return m_sinks.size(); }
+
+private:
+    com::IUnknown& m_container;
+    Guid m_iid;
+    std::map<std::uint32_t, com::ComPtr<com::IDispatch>> m_sinks;
+    std::uint32_t m_nextCookie = 1;
+};
+
+class CVelkanFileSearchCtrl final : public com::IDispatch,
+                                    public com::IConnectionPointContainer,
+                                    public com::IPersistPropertyBag,
+                                    public com::IObjectSafety,
+                                    public com::ISpecifyPropertyPages,
+                                    public IControlWindow,
+                                    public IVelkanPanelAccess,
+                                    private ModuleObject {
+public:
+    // A new control holding one reference, the caller's.
+    static CVelkanFileSearchCtrl* Create();
+
+    // IUnknown
+    HRESULT QueryInterface(const Guid& iid, void** object) override;
+    std::uint32_t AddRef() override;
+    std::uint32_t Release() override;
+
+    // IDispatch
+    HRESULT GetTypeInfoCount(std::uint32_t* count) override;
+    HRESULT GetTypeInfo(std::uint32_t index, std::uint32_t locale, com::ITypeInfo** info) override;
+    HRESULT GetIDsOfNames(const std::u16string* names, std::uint32_t count, std::uint32_t locale,
+                          com::DISPID* ids) override;
+    HRESULT Invoke(com::DISPID member, std::uint32_t locale, std::uint16_t flags,
+                   const std::vector<com::Variant>& arguments, com::Variant* result) override;
+
+    // IConnectionPointContainer
+    HRESULT FindConnectionPoint(const Guid& iid, com::IConnectionPoint** point) override;
+
+    // IPersistPropertyBag
+    HRESULT InitNew() override;
+    HRESULT Load(com::IPropertyBag* bag) override;
+    HRESULT Save(com::IPropertyBag* bag, bool clearDirty, bool saveAllProperties) override;
+    HRESULT IsDirty() override;
+
+    // IObjectSafety
+    HRESULT GetInterfaceSafetyOptions(const Guid& iid, std::uint32_t* supported, std::uint32_t* enabled) override;
+    HRESULT SetInterfaceSafetyOptions(const Guid& iid, std::uint32_t mask, std::uint32_t enabled) override;
+
+    // ISpecifyPropertyPages
+    HRESULT GetPages(std::vector<Guid>* pages) override;
+
+    // IControlWindow
+    HRESULT CreateWindow(QWidget* parent) override;
+    HRESULT SetSize(int width, int height) override;
+    HRESULT DestroyWindow() override;
+    QWidget* Window() override;
+
+    // IVelkanPanelAccess
+    HRESULT SetAppServer(const std::string& host, int port) override;
+    HRESULT SetMessageHandler(std::function<void(const std::string& text)> handler) override;
+    HRESULT SetIdleHandler(std::function<void()> handler) override;
+    HRESULT RowCount(int* rows) override;
+    HRESULT Row(int row, RowView* view) override;
+    HRESULT FoundText(std::string* text) override;
+    HRESULT ProgressText(std::string* text) override;
+    HRESULT ConnectToRow(int row) override;
+    HRESULT QueryServerInfo(int row, std::function<void(const ServerInfoView&)> answered) override;
+
+    // The five string properties by their dispatch identifiers, as CP949 bytes.
+    [[nodiscard]] std::string GetProperty(com::DISPID dispid) const;
+    // Replaces the value and marks the control modified, even when the value is the same.
+    void SetProperty(com::DISPID dispid, std::string value);
+
+    void VelkanSearch(const std::string& text);
+    void StopSearch();
+    void AboutBox();
+
+    // The events; nick and folder in CP949.
+    void FireConnect(const std::string& nick, const std::string& folder);
+
+    void SetModifiedFlag(bool modified) { m_modified = modified; }
+    [[nodiscard]] bool IsModified() const { return m_modified; }
+
+    // Reads or writes every persistent property.
+    void DoPropExchange(PropertyExchange& exchange);
+    // What InitNew restores; the five properties keep their values.
+    void OnResetState();
+
+    // The size persistence records as _ExtentX and _ExtentY, in HIMETRIC.
+    [[nodiscard]] QSize ExtentHimetric() const;
+
+    // The panel while the control has a window, else null.
+    [[nodiscard]] ui::SearchPanel* Panel() const;
+    [[nodiscard]] std::size_t SinkCount() const { return m_events.SinkCount(); }
+
+private:
+    CVelkanFileSearchCtrl();
+    ~CVelkanFileSearchCtrl();
+
+    // The member behind one of the five properties (const or not, as control is); null for
+    // another identifier.
+    template <class Control> static auto* PropertySlot(Control& control, com::DISPID dispid);
+    void CloseServerInfoDialogs();
+
+    std::atomic<std::uint32_t> m_references{1};
+    ConnectionPoint m_events;
+
+    std::string m_param;
+    std::string m_search;
+    std::string m_banWord;
+    std::string m_searchBanWord;
+    std::string m_replaceParam;
+    bool m_modified = false;
+
+    std::optional<search::AppServerEndpoint> m_appServer;
+    std::function<void(const std::string&)> m_messageHandler;
+    std::function<void()> m_idleHandler;
+    std::optional<QSize> m_size;
+    QPointer<ui::SearchPanel> m_panel;
+    QMetaObject::Connection m_panelDestroyed;
+    std::vector<QPointer<ui::ServerInfoDialog>> m_serverInfoDialogs;
+};
+
+} // namespace velkan::control
