@@ -104,7 +104,7 @@ std::filesystem::path DefaultRegistryPath()
         return explicitPath;
     }
     std::filesystem::path dataHome;
-    // The base directory specification ignores a relative XDG_DATA_HOME.
+    // Only an absolute XDG_DATA_HOME counts; a relative one is ignored, as XDG hosts do.
     if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg != nullptr && xdg[0] == '/') {
         dataHome = xdg;
     } else {
@@ -125,12 +125,17 @@ std::string ClassesRootKey(std::string_view key)
 
 std::optional<RegistryFile> RegistryFile::Load(const std::filesystem::path& path, std::string* error)
 {
+    std::error_code code;
+    const std::filesystem::file_status status = std::filesystem::status(path, code);
+    if (status.type() == std::filesystem::file_type::not_found) {
+        return RegistryFile{};
+    }
+    if (code || status.type() != std::filesystem::file_type::regular) {
+        SetError(error, path.string() + " is not a readable file");
+        return std::nullopt;
+    }
     std::ifstream in(path, std::ios::binary);
     if (!in) {
-        std::error_code ignored;
-        if (!std::filesystem::exists(path, ignored) && !std::filesystem::is_symlink(path, ignored)) {
-            return RegistryFile{};
-        }
         SetError(error, "cannot read " + path.string());
         return std::nullopt;
     }

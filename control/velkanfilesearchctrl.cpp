@@ -369,6 +369,9 @@ void CVelkanFileSearchCtrl::StopSearch()
 
 void CVelkanFileSearchCtrl::AboutBox()
 {
+    if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr) {
+        return;
+    }
     AboutDialog dialog;
     dialog.exec();
 }
