@@ -40,7 +40,7 @@ HostWindow::HostWindow(comhost::CreatedObject control, const PropertyOptions& pr
     : m_control(std::move(control))
 {
     setWindowTitle(QStringLiteral("VelkanFileSearch host"));
-    com::IUnknown* object = m_control.object;
+    com::IUnknown* object = m_control.object.Get();
     m_dispatch = Query<com::IDispatch>(object, com::IID_IDispatch);
     m_window = Query<control::IControlWindow>(object, control::IID_IControlWindow);
     m_persist = Query<com::IPersistPropertyBag>(object, com::IID_IPersistPropertyBag);
@@ -48,7 +48,7 @@ HostWindow::HostWindow(comhost::CreatedObject control, const PropertyOptions& pr
     // As a page would: the stored set first, then the window.
     if (propertyFile && m_persist != nullptr) {
         comhost::MemoryPropertyBag stored;
-        if (comhost::LoadPropertySetFile(*propertyFile, &stored)) {
+        if (comhost::LoadPropertySet(*propertyFile, stored)) {
             m_persist->Load(&stored);
         }
     }
@@ -122,9 +122,6 @@ HostWindow::~HostWindow()
     if (m_dispatch != nullptr) {
         m_dispatch->Release();
     }
-    if (m_control.object != nullptr) {
-        m_control.object->Release();
-    }
 }
 
 void HostWindow::resizeEvent(QResizeEvent* event)
@@ -161,7 +158,7 @@ void HostWindow::LoadProperties()
 {
     const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("Load property set"));
     comhost::MemoryPropertyBag bag;
-    if (path.isEmpty() || m_persist == nullptr || !comhost::LoadPropertySetFile(path.toStdString(), &bag)) {
+    if (path.isEmpty() || m_persist == nullptr || !comhost::LoadPropertySet(path.toStdString(), bag)) {
         return;
     }
     m_persist->Load(&bag);
@@ -173,7 +170,7 @@ void HostWindow::SaveProperties()
     const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Save property set"));
     comhost::MemoryPropertyBag bag;
     if (path.isEmpty() || m_persist == nullptr || com::Failed(m_persist->Save(&bag, true, true)) ||
-        !comhost::SavePropertySetFile(path.toStdString(), bag)) {
+        !comhost::SavePropertySet(path.toStdString(), bag)) {
         return;
     }
     Log(QStringLiteral("saved %1").arg(path));
@@ -181,7 +178,7 @@ void HostWindow::SaveProperties()
 
 void HostWindow::ShowPropertyPage()
 {
-    auto* pages = Query<com::ISpecifyPropertyPages>(m_control.object, com::IID_ISpecifyPropertyPages);
+    auto* pages = Query<com::ISpecifyPropertyPages>(m_control.object.Get(), com::IID_ISpecifyPropertyPages);
     std::vector<com::Guid> clsids;
     if (pages == nullptr || com::Failed(pages->GetPages(&clsids)) || clsids.empty()) {
         if (pages != nullptr) {
@@ -190,11 +187,13 @@ void HostWindow::ShowPropertyPage()
         return;
     }
     pages->Release();
+    // The control names one page: its ProgID is registered beside the control's.
     comhost::CreatedObject page;
-    if (com::Failed(comhost::CreateByClsid(clsids.front(), control::IID_IPropertyPageWindow, &page))) {
+    if (clsids.front() != control::CLSID_VelkanFileSearchPropPage ||
+        com::Failed(comhost::CreateByProgId(control::kPropPageProgId, control::IID_IPropertyPageWindow, &page))) {
         return;
     }
-    auto* window = static_cast<control::IPropertyPageWindow*>(page.object);
+    auto* window = page.As<control::IPropertyPageWindow>();
     QDialog sheet(this);
     sheet.setWindowTitle(QStringLiteral("Properties"));
     auto* layout = new QVBoxLayout(&sheet);
@@ -203,7 +202,6 @@ void HostWindow::ShowPropertyPage()
     connect(ok, &QPushButton::clicked, &sheet, &QDialog::accept);
     layout->addWidget(ok, 0, Qt::AlignRight);
     sheet.exec();
-    window->Release();
 }
 
 void HostWindow::Log(const QString& line)

@@ -64,11 +64,11 @@ int RunHeadlessSearch(const SearchOptions& options, const std::filesystem::path&
     }
     comhost::CreatedObject created;
     const com::HRESULT made = comhost::CreateByProgId(control::kControlProgId, com::IID_IDispatch, &created);
-    if (com::Failed(made) || created.object == nullptr) {
+    if (com::Failed(made) || created.object.Get() == nullptr) {
         err << "velkan-search: cannot create " << control::kControlProgId << ": " << HexResult(made) << "\n";
         return kExitNoControl;
     }
-    com::IUnknown* control = created.object;
+    com::IUnknown* control = created.object.Get();
     auto* persist = Query<com::IPersistPropertyBag>(control, com::IID_IPersistPropertyBag);
     auto* window = Query<control::IControlWindow>(control, control::IID_IControlWindow);
     auto* access = Query<control::IVelkanPanelAccess>(control, control::IID_IVelkanPanelAccess);
@@ -156,7 +156,6 @@ int RunHeadlessSearch(const SearchOptions& options, const std::filesystem::path&
     access->Release();
     window->Release();
     persist->Release();
-    control->Release();
     if (!ended) {
         err << "velkan-search: timed out after " << options.timeoutSeconds << " s\n";
     }
