@@ -28,11 +28,7 @@ struct TextKey {
     // Unsigned bytes, a prefix first.
     friend int Compare(const TextKey& a, const TextKey& b)
     {
-        const int order = std::memcmp(a.data, b.data, std::min(a.size, b.size));
-        if (order != 0) {
-            return order;
-        }
-        return a.size < b.size ? -1 : (a.size > b.size ? 1 : 0);
+        return std::string_view(a.data, a.size).compare(std::string_view(b.data, b.size));
     }
 };
 
@@ -54,13 +50,20 @@ std::vector<std::uint32_t> SortedOrder(const std::vector<ResultRow>& rows, KeyOf
     for (std::size_t i = 0; i < rows.size(); ++i) {
         keys[i] = keyOf(*rows[i].record, static_cast<std::uint32_t>(i));
     }
-    std::sort(keys.begin(), keys.end(), [ascending](const Key& a, const Key& b) {
+    // Two comparators rather than one that tests the direction on every comparison.
+    const auto ascendingOrder = [](const Key& a, const Key& b) {
         const int order = Compare(a, b);
-        if (order != 0) {
-            return ascending ? order < 0 : order > 0;
-        }
-        return a.row < b.row;
-    });
+        return order != 0 ? order < 0 : a.row < b.row;
+    };
+    const auto descendingOrder = [](const Key& a, const Key& b) {
+        const int order = Compare(a, b);
+        return order != 0 ? order > 0 : a.row < b.row;
+    };
+    if (ascending) {
+        std::sort(keys.begin(), keys.end(), ascendingOrder);
+    } else {
+        std::sort(keys.begin(), keys.end(), descendingOrder);
+    }
     std::vector<std::uint32_t> order(rows.size());
     for (std::size_t i = 0; i < keys.size(); ++i) {
         order[i] = keys[i].row;
