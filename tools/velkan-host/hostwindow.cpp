@@ -5,6 +5,7 @@
 #include "eventsink.h"
 
 #include <QDialog>
+#include <QEvent>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QLineEdit>
@@ -85,6 +86,7 @@ HostWindow::HostWindow(comhost::CreatedObject control, const PropertyOptions& pr
     m_log->setMaximumBlockCount(1000);
     splitter->setStretchFactor(0, 4);
     splitter->setStretchFactor(1, 1);
+    m_site->installEventFilter(this);
     setCentralWidget(splitter);
 
     m_sink = new EventSink([this](const std::string& nick, const std::string& folder) {
@@ -99,7 +101,9 @@ HostWindow::HostWindow(comhost::CreatedObject control, const PropertyOptions& pr
     if (m_window != nullptr) {
         m_window->CreateWindow(m_site);
         const QSize panel = m_window->Window() ? m_window->Window()->size() : QSize(728, 500);
-        resize(panel.width() + 20, panel.height() + 200);
+        m_site->setMinimumSize(panel.width() / 2, panel.height() / 2);
+        splitter->setSizes({panel.height(), 120});
+        resize(panel.width(), panel.height() + 160);
     }
 }
 
@@ -124,12 +128,12 @@ HostWindow::~HostWindow()
     }
 }
 
-void HostWindow::resizeEvent(QResizeEvent* event)
+bool HostWindow::eventFilter(QObject* watched, QEvent* event)
 {
-    QMainWindow::resizeEvent(event);
-    if (m_window != nullptr) {
+    if (watched == m_site && event->type() == QEvent::Resize && m_window != nullptr) {
         m_window->SetSize(m_site->width(), m_site->height());
     }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void HostWindow::Invoke(com::DISPID member, std::vector<com::Variant> arguments)

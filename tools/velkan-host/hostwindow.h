@@ -28,7 +28,8 @@ public:
     static QString DescribeConnect(const std::string& nick, const std::string& folder);
 
 protected:
-    void resizeEvent(QResizeEvent* event) override;
+    // The control follows the size of its site, whatever resized the site.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void Invoke(com::DISPID member, std::vector<com::Variant> arguments);
