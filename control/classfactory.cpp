@@ -1,10 +1,10 @@
 #include "classfactory.h"
 
 #include "moduleobjects.h"
+#include "singleinterfaceobject.h"
 #include "velkanfilesearchctrl.h"
 #include "velkanfilesearchproppage.h"
 
-#include <atomic>
 
 namespace velkan::control {
 
@@ -23,32 +23,10 @@ com::IUnknown* MakePropertyPage()
     return CVelkanFileSearchPropPage::Create();
 }
 
-class ClassFactory final : public com::IClassFactory, private ModuleObject {
+class ClassFactory final : public com::SingleInterfaceObject<com::IClassFactory>, private ModuleObject {
 public:
     explicit ClassFactory(Maker maker) : m_maker(maker) {}
 
-    HRESULT QueryInterface(const Guid& iid, void** object) override
-    {
-        if (object == nullptr) {
-            return com::E_POINTER;
-        }
-        if (iid == com::IID_IUnknown || iid == com::IID_IClassFactory) {
-            *object = static_cast<com::IClassFactory*>(this);
-            AddRef();
-            return com::S_OK;
-        }
-        *object = nullptr;
-        return com::E_NOINTERFACE;
-    }
-    std::uint32_t AddRef() override { return ++m_references; }
-    std::uint32_t Release() override
-    {
-        const std::uint32_t left = --m_references;
-        if (left == 0) {
-            delete this;
-        }
-        return left;
-    }
 
     HRESULT CreateInstance(com::IUnknown* outer, const Guid& iid, void** object) override
     {
@@ -73,10 +51,10 @@ public:
     }
 
 private:
-    ~ClassFactory() = default;
+    ~ClassFactory() override = default;
+    bool Answers(const Guid& iid) const override { return iid == com::IID_IClassFactory; }
 
     Maker m_maker;
-    std::atomic<std::uint32_t> m_references{1};
 };
 
 } // namespace

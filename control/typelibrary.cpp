@@ -1,10 +1,10 @@
 #include "typelibrary.h"
 
 #include "moduleobjects.h"
+#include "singleinterfaceobject.h"
 #include "registryfile.h"
 
 #include <algorithm>
-#include <atomic>
 
 namespace velkan::control {
 
@@ -81,32 +81,10 @@ char16_t Lower(char16_t c)
     return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c - u'A' + u'a') : c;
 }
 
-class TypeInfo final : public com::ITypeInfo, private ModuleObject {
+class TypeInfo final : public com::SingleInterfaceObject<com::ITypeInfo>, private ModuleObject {
 public:
     explicit TypeInfo(const TypeDescription& type) : m_type(type) {}
 
-    com::HRESULT QueryInterface(const Guid& iid, void** object) override
-    {
-        if (object == nullptr) {
-            return com::E_POINTER;
-        }
-        if (iid == com::IID_IUnknown || iid == IID_ITypeInfo) {
-            *object = static_cast<com::ITypeInfo*>(this);
-            AddRef();
-            return com::S_OK;
-        }
-        *object = nullptr;
-        return com::E_NOINTERFACE;
-    }
-    std::uint32_t AddRef() override { return ++m_references; }
-    std::uint32_t Release() override
-    {
-        const std::uint32_t left = --m_references;
-        if (left == 0) {
-            delete this;
-        }
-        return left;
-    }
 
     const Guid& TypeGuid() const override { return m_type.guid; }
     std::u16string Name() const override { return m_type.name; }
@@ -114,10 +92,10 @@ public:
     const std::vector<MemberDescription>& Members() const override { return m_type.members; }
 
 private:
-    ~TypeInfo() = default;
+    ~TypeInfo() override = default;
+    bool Answers(const Guid& iid) const override { return iid == IID_ITypeInfo; }
 
     const TypeDescription& m_type;
-    std::atomic<std::uint32_t> m_references{1};
 };
 
 } // namespace

@@ -6,27 +6,9 @@
 
 namespace velkan::host {
 
-com::HRESULT EventSink::QueryInterface(const com::Guid& iid, void** object)
+bool EventSink::Answers(const com::Guid& iid) const
 {
-    if (object == nullptr) {
-        return com::E_POINTER;
-    }
-    if (iid == com::IID_IUnknown || iid == com::IID_IDispatch || iid == control::DIID__DVelkanFileSearchEvents) {
-        *object = static_cast<com::IDispatch*>(this);
-        AddRef();
-        return com::S_OK;
-    }
-    *object = nullptr;
-    return com::E_NOINTERFACE;
-}
-
-std::uint32_t EventSink::Release()
-{
-    const std::uint32_t left = --m_references;
-    if (left == 0) {
-        delete this;
-    }
-    return left;
+    return iid == com::IID_IDispatch || iid == control::DIID__DVelkanFileSearchEvents;
 }
 
 com::HRESULT EventSink::GetTypeInfoCount(std::uint32_t* count)

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "singleinterfaceobject.h"
 #include "velkancom.h"
 
-#include <atomic>
 #include <functional>
 #include <string>
 
@@ -11,16 +11,12 @@ namespace velkan::host {
 // The host's handler of the control's events: an automation object the control calls by
 // DISPID. Only Connect carries anything; the control declares Login and ChkAdult but never
 // raises them.
-class EventSink final : public com::IDispatch {
+class EventSink final : public com::SingleInterfaceObject<com::IDispatch> {
 public:
     // nick and folder in UTF-8.
     using ConnectHandler = std::function<void(const std::string& nick, const std::string& folder)>;
 
     explicit EventSink(ConnectHandler onConnect) : m_onConnect(std::move(onConnect)) {}
-
-    com::HRESULT QueryInterface(const com::Guid& iid, void** object) override;
-    std::uint32_t AddRef() override { return ++m_references; }
-    std::uint32_t Release() override;
 
     com::HRESULT GetTypeInfoCount(std::uint32_t* count) override;
     com::HRESULT GetTypeInfo(std::uint32_t index, std::uint32_t locale, com::ITypeInfo** info) override;
@@ -30,10 +26,10 @@ public:
                         const std::vector<com::Variant>& arguments, com::Variant* result) override;
 
 private:
-    ~EventSink() = default;
+    ~EventSink() override = default;
+    bool Answers(const com::Guid& iid) const override;
 
     ConnectHandler m_onConnect;
-    std::atomic<std::uint32_t> m_references{1};
 };
 
 } // namespace velkan::host
