@@ -3,6 +3,7 @@
 #include "base64codec.h"
 #include "cp949convert.h"
 #include "eventsink.h"
+#include "hostoptions.h"
 
 #include <QDialog>
 #include <QEvent>
@@ -19,14 +20,6 @@
 namespace velkan::host {
 
 namespace {
-
-template <typename Interface> Interface* Query(com::IUnknown* object, const com::Guid& iid)
-{
-    void* pointer = nullptr;
-    return object != nullptr && com::Succeeded(object->QueryInterface(iid, &pointer))
-               ? static_cast<Interface*>(pointer)
-               : nullptr;
-}
 
 com::Bstr ToBstr(const QString& text)
 {

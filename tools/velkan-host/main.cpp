@@ -2,13 +2,13 @@
 // registry, and offers the host's side of it.
 
 #include "comhost.h"
+#include "hostoptions.h"
 #include "hostwindow.h"
 #include "propertyoptions.h"
 #include "velkanfilesearch.h"
 
 #include <QApplication>
 
-#include <charconv>
 #include <iostream>
 
 namespace {
@@ -46,15 +46,13 @@ int main(int argc, char** argv)
         if (name == "--properties") {
             propertyFile = value;
         } else if (name == "--app-server") {
-            const std::size_t colon = value.rfind(':');
-            const char* portText = value.c_str() + (colon == std::string::npos ? value.size() : colon + 1);
-            const auto [end, error] = std::from_chars(portText, value.c_str() + value.size(), appServerPort);
-            if (colon == std::string::npos || colon == 0 || error != std::errc() || *end != '\0' ||
-                appServerPort <= 0 || appServerPort > 65535) {
+            const auto endpoint = velkan::host::ParseHostPort(value);
+            if (!endpoint) {
                 std::cerr << "velkan-host: --app-server needs HOST:PORT\n" << kUsage;
                 return 2;
             }
-            appServer = value.substr(0, colon);
+            appServer = endpoint->first;
+            appServerPort = endpoint->second;
         } else {
             std::cerr << "velkan-host: unknown option " << name << "\n" << kUsage;
             return 2;

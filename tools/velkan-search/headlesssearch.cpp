@@ -2,6 +2,7 @@
 
 #include "comhost.h"
 #include "eventsink.h"
+#include "hostoptions.h"
 #include "propertyoptions.h"
 #include "searchoutput.h"
 #include "velkanfilesearch.h"
@@ -19,12 +20,6 @@ namespace {
 constexpr int kExitEnded = 0;
 constexpr int kExitNoControl = 1;
 constexpr int kExitTimeOut = 4;
-
-template <typename Interface> Interface* Query(com::IUnknown* object, const com::Guid& iid)
-{
-    void* pointer = nullptr;
-    return com::Succeeded(object->QueryInterface(iid, &pointer)) ? static_cast<Interface*>(pointer) : nullptr;
-}
 
 // Runs the event loop until done() holds or the deadline passes; false on the deadline.
 bool WaitUntil(const std::function<bool()>& done, const QDeadlineTimer& deadline)

@@ -1,5 +1,7 @@
 #include "searchoptions.h"
 
+#include "hostoptions.h"
+
 #include <charconv>
 
 namespace velkan::host {
@@ -59,14 +61,12 @@ std::variant<SearchOptions, std::string> ParseSearchOptions(const std::vector<st
             continue;
         }
         if (name == "--app-server") {
-            const std::size_t colon = value.rfind(':');
-            const std::optional<int> port =
-                colon == std::string::npos ? std::nullopt : ParseNumber(value.substr(colon + 1), 1);
-            if (colon == 0 || !port || *port > 65535) {
+            const auto endpoint = ParseHostPort(value);
+            if (!endpoint) {
                 return "--app-server needs HOST:PORT";
             }
-            options.appServerHost = value.substr(0, colon);
-            options.appServerPort = *port;
+            options.appServerHost = endpoint->first;
+            options.appServerPort = endpoint->second;
         } else if (name == "--timeout") {
             const std::optional<int> seconds = ParseNumber(value, 1);
             if (!seconds) {
