@@ -2,8 +2,6 @@
 
 #include "extensionkey.h"
 
-#include <QDir>
-#include <QFileInfo>
 #include <QIcon>
 #include <QImage>
 #include <QMimeDatabase>
@@ -14,28 +12,17 @@ namespace velkan::ui {
 
 namespace {
 
-const QString kSystemIconFolder = QStringLiteral("/usr/share/icons");
+// The themes searched when the application has not chosen one (the offscreen platform, a bare X
+// server, a desktop Qt does not know): the desktop's usual file-type pictures, then the base
+// theme every other inherits.
+const QStringList kFallbackThemes = {QStringLiteral("Adwaita"), QStringLiteral("hicolor")};
 
-// Without a desktop (the offscreen platform, a bare X server) Qt names no icon theme and the
-// theme's file-type pictures would never be found: look in the system's folder, preferring a
-// theme that has small file-type pictures.
-void ChooseIconTheme()
+// True when the application runs with an icon theme of its own choosing, whose pictures the
+// host's other windows show too.
+bool ApplicationHasTheme()
 {
-    if (!QIcon::themeName().isEmpty() && QIcon::themeName() != QStringLiteral("hicolor"))
-        return;
-    QStringList paths = QIcon::themeSearchPaths();
-    if (!paths.contains(kSystemIconFolder)) {
-        paths.append(kSystemIconFolder);
-        QIcon::setThemeSearchPaths(paths);
-    }
-    for (const QString& theme : {QStringLiteral("Adwaita"), QStringLiteral("hicolor")}) {
-        for (const QString& path : paths) {
-            if (QFileInfo::exists(QDir(path).filePath(theme + QStringLiteral("/index.theme")))) {
-                QIcon::setThemeName(theme);
-                return;
-            }
-        }
-    }
+    const QString theme = QIcon::themeName();
+    return !theme.isEmpty() && theme != QStringLiteral("hicolor");
 }
 
 // FNV-1a over the key's bytes: stable from run to run, unlike std::hash.
@@ -54,8 +41,8 @@ std::uint32_t KeyHash(std::string_view key)
 IconCache::IconCache()
     : m_ownList(std::make_unique<ImageList>())
     , m_list(m_ownList.get())
+    , m_themeIcons(ThemeIconLookup::SystemSearchFolders(), kFallbackThemes)
 {
-    ChooseIconTheme();
 }
 
 IconCache::~IconCache() = default;
@@ -109,8 +96,15 @@ QPixmap IconCache::PictureForKey(std::string_view key) const
     // our own keeps such extensions apart.
     if (!mime.isValid() || mime.isDefault())
         return GenericFilePicture(key);
-    const QIcon icon = QIcon::fromTheme(mime.iconName(), QIcon::fromTheme(mime.genericIconName()));
-    const QPixmap pixmap = icon.isNull() ? QPixmap() : icon.pixmap(ImageList::ImageSize());
+    // The theme is read here rather than chosen for the application: a panel must leave its
+    // host's icons as they are.
+    QPixmap pixmap;
+    if (ApplicationHasTheme()) {
+        const QIcon icon = QIcon::fromTheme(mime.iconName(), QIcon::fromTheme(mime.genericIconName()));
+        pixmap = icon.isNull() ? QPixmap() : icon.pixmap(ImageList::ImageSize());
+    } else {
+        pixmap = m_themeIcons.Find({mime.iconName(), mime.genericIconName()}, ImageList::kImageSide);
+    }
     return pixmap.isNull() ? GenericFilePicture(key) : pixmap;
 }
 

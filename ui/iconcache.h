@@ -2,6 +2,7 @@
 
 #include "imageindexprovider.h"
 #include "imagelist.h"
+#include "themeiconlookup.h"
 
 #include <QColor>
 #include <QPixmap>
@@ -20,8 +21,8 @@ namespace velkan::ui {
 // of pictures in the list.
 class IconCache : public search::ImageIndexProvider {
 public:
-    // Starts with an empty list of its own. Points the icon theme at the system's themes when
-    // the application has chosen none.
+    // Starts with an empty list of its own. File-type pictures come from the application's icon
+    // theme when it has chosen one, else straight from the system's theme folders.
     IconCache();
     ~IconCache() override;
 
@@ -53,6 +54,7 @@ private:
     std::map<std::string, int, std::less<>> m_entries;
     std::unique_ptr<ImageList> m_ownList;
     ImageList* m_list = nullptr;
+    ThemeIconLookup m_themeIcons;
 };
 
 // Where the eight built-in 16 x 16 folder pictures are kept, side by side.

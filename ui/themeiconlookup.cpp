@@ -1,0 +1,98 @@
+#include "themeiconlookup.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSettings>
+
+#include <cstdlib>
+
+namespace velkan::ui {
+
+namespace {
+
+QStringList EnvironmentFolders(const char* variable, const QString& fallback)
+{
+    const QString value = qEnvironmentVariable(variable);
+    QStringList folders;
+    for (const QString& folder : (value.isEmpty() ? fallback : value).split(QLatin1Char(':'), Qt::SkipEmptyParts)) {
+        // Relative entries are ignored, as the base-directory rules say.
+        if (QDir::isAbsolutePath(folder))
+            folders.append(folder);
+    }
+    return folders;
+}
+
+} // namespace
+
+QStringList ThemeIconLookup::SystemSearchFolders()
+{
+    QStringList folders = EnvironmentFolders("XDG_DATA_HOME", QDir::homePath() + QStringLiteral("/.local/share"));
+    folders += EnvironmentFolders("XDG_DATA_DIRS", QStringLiteral("/usr/local/share:/usr/share"));
+    for (QString& folder : folders)
+        folder += QStringLiteral("/icons");
+    return folders;
+}
+
+ThemeIconLookup::ThemeIconLookup(const QStringList& searchFolders, const QStringList& themes)
+{
+    for (const QString& name : themes) {
+        Theme theme;
+        for (const QString& folder : searchFolders) {
+            const QDir themeFolder(QDir(folder).filePath(name));
+            const QString index = themeFolder.filePath(QStringLiteral("index.theme"));
+            if (!QFileInfo::exists(index))
+                continue;
+            const QSettings settings(index, QSettings::IniFormat);
+            for (const QString& directory : settings.value(QStringLiteral("Icon Theme/Directories")).toStringList()) {
+                const QVariant size = settings.value(directory + QStringLiteral("/Size"));
+                // Only pictures at one device pixel per pixel: the list draws at its own size.
+                if (!size.isValid() || settings.value(directory + QStringLiteral("/Scale"), 1).toInt() != 1)
+                    continue;
+                theme.directories.push_back({themeFolder.filePath(directory), size.toInt()});
+            }
+        }
+        m_themes.push_back(std::move(theme));
+    }
+}
+
+QString ThemeIconLookup::BestFile(const Theme& theme, const QString& name, int side) const
+{
+    const QString fileName = name + QStringLiteral(".png");
+    QString best;
+    int bestDistance = 0;
+    for (const Directory& directory : theme.directories) {
+        const int distance = std::abs(directory.size - side);
+        if (!best.isEmpty() && distance >= bestDistance)
+            continue;
+        const QString path = QDir(directory.path).filePath(fileName);
+        if (QFileInfo::exists(path)) {
+            best = path;
+            bestDistance = distance;
+        }
+    }
+    return best;
+}
+
+QPixmap ThemeIconLookup::Find(const QStringList& names, int side) const
+{
+    for (const QString& fullName : names) {
+        for (QString name = fullName; !name.isEmpty();) {
+            for (const Theme& theme : m_themes) {
+                const QString file = BestFile(theme, name, side);
+                if (file.isEmpty())
+                    continue;
+                QPixmap pixmap(file);
+                if (pixmap.isNull())
+                    continue;
+                return pixmap.size() == QSize(side, side)
+                           ? pixmap
+                           : pixmap.scaled(side, side, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+            }
+            const qsizetype dash = name.lastIndexOf(QLatin1Char('-'));
+            name = dash > 0 ? name.left(dash) : QString();
+        }
+    }
+    return {};
+}
+
+} // namespace velkan::ui
