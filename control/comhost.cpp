@@ -1,10 +1,12 @@
 #include "comhost.h"
 
 #include "bstrconvert.h"
+#include "registrychain.h"
 #include "registryfile.h"
 
 #include <dlfcn.h>
 
+#include <cstdio>
 #include <fstream>
 #include <sstream>
 
@@ -135,72 +137,127 @@ HRESULT UnregisterModule(const std::filesystem::path& module)
 
 namespace {
 
+// The package's registry file, from the folder of this library.
+constexpr std::string_view kInstalledRegistry = "velkanfilesearch/registry.reg";
+
 struct ServerLocation {
-    Guid clsid;
-    std::string modulePath;
+    std::filesystem::path modulePath;
+    std::filesystem::path registryFile; // the file that named the module
 };
 
-std::optional<ServerLocation> FindServer(const std::string& progId)
+// The module registered for the class. A relative module path is taken from the folder of the
+// registry file that holds it, which is how an installed package names its module wherever the
+// package was unpacked.
+std::optional<ServerLocation> FindServer(const registry::RegistryChain& chain, const Guid& clsid, std::string* error)
 {
-    const std::optional<registry::RegistryFile> file = registry::RegistryFile::Load(RegistryPath());
-    if (!file) {
+    const std::string key = registry::ClassesRootKey("CLSID\\" + clsid.ToString() + "\\InprocServer32");
+    const std::optional<registry::RegistryChain::Found> found = chain.GetString(key);
+    if (!found || found->value.empty()) {
+        SetError(error, "the class " + clsid.ToString() + " has no module in the registry (read: " +
+                            chain.Describe() + ")");
         return std::nullopt;
     }
-    const std::optional<std::string> clsidText = file->GetString(registry::ClassesRootKey(progId + "\\CLSID"));
-    const std::optional<Guid> clsid = clsidText ? Guid::Parse(*clsidText) : std::nullopt;
+    std::filesystem::path path = found->value;
+    if (path.is_relative()) {
+        path = found->file.parent_path() / path;
+    }
+    return ServerLocation{std::move(path), found->file};
+}
+
+std::optional<Guid> FindClass(const registry::RegistryChain& chain, const std::string& progId, std::string* error)
+{
+    const std::optional<registry::RegistryChain::Found> found =
+        progId.empty() ? std::nullopt : chain.GetString(registry::ClassesRootKey(progId + "\\CLSID"));
+    const std::optional<Guid> clsid = found ? Guid::Parse(found->value) : std::nullopt;
     if (!clsid) {
-        return std::nullopt;
+        SetError(error, (found ? "the registry's class identifier of " + progId + " is not one: \"" + found->value +
+                                     "\" in " + found->file.string()
+                               : "\"" + progId + "\" is not registered (read: " + chain.Describe() + ")"));
     }
-    const std::optional<std::string> path =
-        file->GetString(registry::ClassesRootKey("CLSID\\" + clsid->ToString() + "\\InprocServer32"));
-    if (!path || path->empty()) {
-        return std::nullopt;
+    return clsid;
+}
+
+HRESULT CreateFromServer(const ServerLocation& server, const Guid& clsid, const Guid& iid, CreatedObject* out,
+                         std::string* error)
+{
+    const std::string named = server.modulePath.string() + " (named by " + server.registryFile.string() + ")";
+    std::string why;
+    std::shared_ptr<Module> module = Module::Load(server.modulePath, &why);
+    if (!module) {
+        SetError(error, "cannot load the module " + named + ": " + why);
+        return com::E_FAIL;
     }
-    return ServerLocation{*clsid, *path};
+    const auto getClassObject = reinterpret_cast<GetClassObjectFunction>(module->Symbol("DllGetClassObject"));
+    if (getClassObject == nullptr) {
+        SetError(error, "the module " + named + " has no entry point DllGetClassObject");
+        return com::E_FAIL;
+    }
+    com::ComPtr<com::IClassFactory> factory;
+    HRESULT result = getClassObject(clsid, com::IID_IClassFactory, factory.PutVoid());
+    if (com::Succeeded(result)) {
+        com::ComPtr<com::IUnknown> object;
+        result = factory->CreateInstance(nullptr, iid, object.PutVoid());
+        factory.Reset();
+        if (com::Succeeded(result)) {
+            out->module = std::move(module);
+            out->object = std::move(object);
+            return com::S_OK;
+        }
+    }
+    SetError(error, "the module " + named + " did not make the class " + clsid.ToString() + ": " +
+                        ResultText(result));
+    return result;
 }
 
 } // namespace
 
-bool IsRegistered(const std::string& progId)
+std::vector<std::filesystem::path> RegistryPaths()
 {
-    return !progId.empty() && FindServer(progId).has_value();
+    std::vector<std::filesystem::path> paths = {RegistryPath()};
+    if (std::optional<std::filesystem::path> installed = registry::RegistryChain::BesideThisLibrary(kInstalledRegistry)) {
+        paths.push_back(std::move(*installed));
+    }
+    return paths;
 }
 
-HRESULT CreateByProgId(const std::string& progId, const Guid& iid, CreatedObject* out)
+std::string ResultText(HRESULT result)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(result));
+    return text;
+}
+
+bool IsRegistered(const std::string& progId)
+{
+    const registry::RegistryChain chain = registry::RegistryChain::Load(RegistryPaths());
+    const std::optional<Guid> clsid = FindClass(chain, progId, nullptr);
+    return clsid && FindServer(chain, *clsid, nullptr).has_value();
+}
+
+HRESULT CreateByClsid(const Guid& clsid, const Guid& iid, CreatedObject* out, std::string* error)
 {
     if (out == nullptr) {
         return com::E_POINTER;
     }
     *out = {};
-    if (progId.empty()) {
+    const registry::RegistryChain chain = registry::RegistryChain::Load(RegistryPaths());
+    const std::optional<ServerLocation> server = FindServer(chain, clsid, error);
+    return server ? CreateFromServer(*server, clsid, iid, out, error) : com::REGDB_E_CLASSNOTREG;
+}
+
+HRESULT CreateByProgId(const std::string& progId, const Guid& iid, CreatedObject* out, std::string* error)
+{
+    if (out == nullptr) {
+        return com::E_POINTER;
+    }
+    *out = {};
+    const registry::RegistryChain chain = registry::RegistryChain::Load(RegistryPaths());
+    const std::optional<Guid> clsid = FindClass(chain, progId, error);
+    if (!clsid) {
         return com::REGDB_E_CLASSNOTREG;
     }
-    const std::optional<ServerLocation> server = FindServer(progId);
-    if (!server) {
-        return com::REGDB_E_CLASSNOTREG;
-    }
-    std::shared_ptr<Module> module = Module::Load(server->modulePath);
-    if (!module) {
-        return com::E_FAIL;
-    }
-    const auto getClassObject = reinterpret_cast<GetClassObjectFunction>(module->Symbol("DllGetClassObject"));
-    if (getClassObject == nullptr) {
-        return com::E_FAIL;
-    }
-    com::ComPtr<com::IClassFactory> factory;
-    HRESULT result = getClassObject(server->clsid, com::IID_IClassFactory, factory.PutVoid());
-    if (com::Failed(result)) {
-        return result;
-    }
-    com::ComPtr<com::IUnknown> object;
-    result = factory->CreateInstance(nullptr, iid, object.PutVoid());
-    if (com::Failed(result)) {
-        return result;
-    }
-    factory.Reset();
-    out->module = std::move(module);
-    out->object = std::move(object);
-    return com::S_OK;
+    const std::optional<ServerLocation> server = FindServer(chain, *clsid, error);
+    return server ? CreateFromServer(*server, *clsid, iid, out, error) : com::REGDB_E_CLASSNOTREG;
 }
 
 HRESULT MemoryPropertyBag::Read(const std::u16string& name, com::Bstr* value)

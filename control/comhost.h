@@ -6,24 +6,35 @@
 
 #include "comptr.h"
 #include "velkancom.h"
+#include "velkanexport.h"
 
 #include <filesystem>
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace velkan::comhost {
 
 using com::Guid;
 using com::HRESULT;
 
-// The registry file hosts and modules share: $VELKAN_REGISTRY, else
+// The per-user registry file, which registration writes: $VELKAN_REGISTRY, else
 // $XDG_DATA_HOME/velkan/registry.reg (XDG_DATA_HOME defaulting to ~/.local/share).
-std::filesystem::path RegistryPath();
+VELKAN_HOST_API std::filesystem::path RegistryPath();
+
+// The registry files a lookup reads, in order: the per-user file, then the one an installed
+// package ships in the folder velkanfilesearch/ beside this library. The first file that holds
+// an entry wins, so a user's own registration overrides the package's. A module path that is
+// relative in a file is taken from that file's folder.
+VELKAN_HOST_API std::vector<std::filesystem::path> RegistryPaths();
+
+// "0x80004005": a result code as the tools print it.
+VELKAN_HOST_API std::string ResultText(HRESULT result);
 
 // A loaded module; it stays mapped for the whole process even after the last Module goes,
 // since Qt keeps pointers into a module that ever made widgets (types, resources).
-class Module {
+class VELKAN_HOST_API Module {
 public:
     // Nothing when the module cannot be loaded; error then says why.
     static std::shared_ptr<Module> Load(const std::filesystem::path& path, std::string* error = nullptr);
@@ -51,14 +62,14 @@ struct EntryPointCall {
 };
 
 // Loads module and calls name ("DllRegisterServer" or "DllUnregisterServer").
-EntryPointCall CallEntryPoint(const std::filesystem::path& module, const char* name);
+VELKAN_HOST_API EntryPointCall CallEntryPoint(const std::filesystem::path& module, const char* name);
 
 // The module's DllRegisterServer or DllUnregisterServer; E_FAIL when it cannot be called.
-HRESULT RegisterModule(const std::filesystem::path& module);
-HRESULT UnregisterModule(const std::filesystem::path& module);
+VELKAN_HOST_API HRESULT RegisterModule(const std::filesystem::path& module);
+VELKAN_HOST_API HRESULT UnregisterModule(const std::filesystem::path& module);
 
 // True when the ProgID leads to a class with an in-process server path.
-bool IsRegistered(const std::string& progId);
+VELKAN_HOST_API bool IsRegistered(const std::string& progId);
 
 // An object made by a module, with the module that made it.
 struct CreatedObject {
@@ -69,13 +80,20 @@ struct CreatedObject {
     template <class T> [[nodiscard]] T* As() const { return static_cast<T*>(object.Get()); }
 };
 
-// ProgID -> CLSID -> InprocServer32 -> load -> DllGetClassObject -> CreateInstance.
-// REGDB_E_CLASSNOTREG when the registry does not lead to a module, E_FAIL when the module
-// cannot be loaded or has no DllGetClassObject, else what the factory answers.
-HRESULT CreateByProgId(const std::string& progId, const Guid& iid, CreatedObject* out);
+// ProgID -> CLSID -> InprocServer32 -> load -> DllGetClassObject -> CreateInstance, reading
+// the files of RegistryPaths. REGDB_E_CLASSNOTREG when the registry does not lead to a module,
+// E_FAIL when the module cannot be loaded or has no DllGetClassObject, else what the factory
+// answers. On failure error (when given) says why in a sentence naming the registry files read,
+// the module's path and the loader's reason.
+VELKAN_HOST_API HRESULT CreateByProgId(const std::string& progId, const Guid& iid, CreatedObject* out,
+                                       std::string* error = nullptr);
+// The same from the class identifier on, as a container creates a class it was handed (a
+// property page that GetPages names).
+VELKAN_HOST_API HRESULT CreateByClsid(const Guid& clsid, const Guid& iid, CreatedObject* out,
+                                      std::string* error = nullptr);
 
 // A property bag in memory: what a page's parameters or a saved file hold.
-class MemoryPropertyBag final : public com::IPropertyBag {
+class VELKAN_HOST_API MemoryPropertyBag final : public com::IPropertyBag {
 public:
     HRESULT Read(const std::u16string& name, com::Bstr* value) override;
     HRESULT Write(const std::u16string& name, const com::Bstr& value) override;
@@ -85,7 +103,7 @@ public:
 
 // A property set file: UTF-8 text, one "name=value" a line, with backslash, line feed and
 // carriage return written \\, \n and \r. Loading adds to what the bag holds.
-bool LoadPropertySet(const std::filesystem::path& path, MemoryPropertyBag& bag, std::string* error = nullptr);
-bool SavePropertySet(const std::filesystem::path& path, const MemoryPropertyBag& bag, std::string* error = nullptr);
+VELKAN_HOST_API bool LoadPropertySet(const std::filesystem::path& path, MemoryPropertyBag& bag, std::string* error = nullptr);
+VELKAN_HOST_API bool SavePropertySet(const std::filesystem::path& path, const MemoryPropertyBag& bag, std::string* error = nullptr);
 
 } // namespace velkan::comhost

@@ -1,10 +1,9 @@
 #include "eventsink.h"
 
+#include "bstrconvert.h"
 #include "velkanfilesearch.h"
 
-#include <QString>
-
-namespace velkan::host {
+namespace velkan::comhost {
 
 bool EventSink::Answers(const com::Guid& iid) const
 {
@@ -41,9 +40,8 @@ com::HRESULT EventSink::Invoke(com::DISPID member, std::uint32_t, std::uint16_t,
         !std::holds_alternative<com::Bstr>(arguments[1])) {
         return com::DISP_E_TYPEMISMATCH;
     }
-    const auto utf8 = [](const com::Bstr& text) { return QString::fromStdU16String(text).toStdString(); };
-    m_onConnect(utf8(std::get<com::Bstr>(arguments[0])), utf8(std::get<com::Bstr>(arguments[1])));
+    m_onConnect(com::ToUtf8(std::get<com::Bstr>(arguments[0])), com::ToUtf8(std::get<com::Bstr>(arguments[1])));
     return com::S_OK;
 }
 
-} // namespace velkan::host
+} // namespace velkan::comhost

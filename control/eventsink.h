@@ -6,10 +6,10 @@
 #include <functional>
 #include <string>
 
-namespace velkan::host {
+namespace velkan::comhost {
 
-// The host's handler of the control's events: an automation object the control calls by
-// DISPID. Only Connect carries anything; the control declares Login and ChkAdult but never
+// A host's handler of the control's events: an automation object the control calls by
+// DISPID, advised on the control's connection point. Only Connect carries anything; the control declares Login and ChkAdult but never
 // raises them.
 class EventSink final : public com::SingleInterfaceObject<com::IDispatch> {
 public:
@@ -32,4 +32,4 @@ private:
     ConnectHandler m_onConnect;
 };
 
-} // namespace velkan::host
+} // namespace velkan::comhost

@@ -4,6 +4,8 @@
 // reference-counted interfaces, automation dispatch, event connection points, property bags
 // and class factories. Hosts see the control only through these interfaces.
 
+#include "velkanexport.h"
+
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -15,7 +17,7 @@
 namespace velkan::com {
 
 // A 128-bit identifier, written "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}".
-struct Guid {
+struct VELKAN_HOST_API Guid {
     std::uint32_t data1 = 0;
     std::uint16_t data2 = 0;
     std::uint16_t data3 = 0;
@@ -194,13 +196,13 @@ protected:
 };
 
 // Well-known interface identifiers (the platform's own values).
-extern const Guid IID_IUnknown;
-extern const Guid IID_IDispatch;
-extern const Guid IID_IClassFactory;
-extern const Guid IID_IConnectionPoint;
-extern const Guid IID_IConnectionPointContainer;
-extern const Guid IID_IObjectSafety;
-extern const Guid IID_IPersistPropertyBag;
-extern const Guid IID_ISpecifyPropertyPages;
+extern VELKAN_HOST_API const Guid IID_IUnknown;
+extern VELKAN_HOST_API const Guid IID_IDispatch;
+extern VELKAN_HOST_API const Guid IID_IClassFactory;
+extern VELKAN_HOST_API const Guid IID_IConnectionPoint;
+extern VELKAN_HOST_API const Guid IID_IConnectionPointContainer;
+extern VELKAN_HOST_API const Guid IID_IObjectSafety;
+extern VELKAN_HOST_API const Guid IID_IPersistPropertyBag;
+extern VELKAN_HOST_API const Guid IID_ISpecifyPropertyPages;
 
 } // namespace velkan::com

@@ -2,9 +2,10 @@
 
 #include "aboutdialog.h"
 #include "bstrconvert.h"
+#include "connectfolder.h"
 #include "cp949convert.h"
 #include "dialogunits.h"
-#include "registryfile.h"
+#include "registrychain.h"
 #include "resultlistctrl.h"
 #include "resulttexts.h"
 #include "searchpanel.h"
@@ -14,6 +15,7 @@
 #include <QApplication>
 #include <QLabel>
 
+#include <algorithm>
 #include <cmath>
 
 namespace velkan::control {
@@ -36,6 +38,9 @@ constexpr int kTemplateWidthUnits = 364;
 constexpr int kTemplateHeightUnits = 267;
 constexpr double kHimetricPerInch = 2540.0;
 constexpr double kPixelsPerInch = 96.0;
+
+// An installed package's registry file, beside the module in its private folder.
+constexpr std::string_view kInstalledRegistry = "registry.reg";
 
 std::string ToCp949(const Bstr& text)
 {
@@ -217,8 +222,8 @@ HRESULT CVelkanFileSearchCtrl::GetTypeInfo(std::uint32_t index, std::uint32_t, c
     }
     // Automation finds type information through the registered library, so without it there
     // is none, though every member still works.
-    const std::optional<registry::RegistryFile> registry = registry::RegistryFile::Load(registry::DefaultRegistryPath());
-    if (!registry || !IsTypeLibraryRegistered(*registry)) {
+    const registry::RegistryChain registries = registry::RegistryChain::LoadDefault(kInstalledRegistry);
+    if (std::ranges::none_of(registries.Files(), IsTypeLibraryRegistered)) {
         return com::TYPE_E_LIBNOTREGISTERED;
     }
     *info = CreateTypeInfo(*FindType(DIID__DVelkanFileSearch));
@@ -355,7 +360,7 @@ void CVelkanFileSearchCtrl::SetProperty(DISPID dispid, std::string value)
 
 void CVelkanFileSearchCtrl::VelkanSearch(const std::string& text)
 {
-    if (m_panel) {
+    if (m_panel && !m_designMode) {
         m_panel->Engine().StartSearch(text);
     }
 }
@@ -549,7 +554,7 @@ HRESULT CVelkanFileSearchCtrl::CreateWindow(QWidget* parent)
     m_panel = panel;
     QObject::connect(panel, &ui::SearchPanel::connectRequested, panel,
                      [this](const QByteArray& nick, const QByteArray& folder) {
-                         FireConnect(nick.toStdString(), folder.toStdString());
+                         OnConnectRequested(nick.toStdString(), folder.toStdString());
                      });
     QObject::connect(&panel->Engine(), &search::SearchEngine::searchIdle, panel, [this] {
         if (m_idleHandler) {
@@ -559,7 +564,9 @@ HRESULT CVelkanFileSearchCtrl::CreateWindow(QWidget* parent)
     // A panel that goes with its parent takes its server-information windows along: they
     // use its engine's cipher.
     m_panelDestroyed = QObject::connect(panel, &QObject::destroyed, [this] { CloseServerInfoDialogs(); });
-    panel->Initialize({.param = m_param, .search = m_search, .searchBanWord = m_searchBanWord,
+    // A form designer shows the panel as it looks before any search.
+    panel->Initialize({.param = m_param, .search = m_designMode ? std::string() : m_search,
+                       .searchBanWord = m_searchBanWord,
                        .replaceParam = m_replaceParam});
     panel->show();
     return S_OK;
@@ -607,6 +614,19 @@ void CVelkanFileSearchCtrl::CloseServerInfoDialogs()
     m_serverInfoDialogs.clear();
 }
 
+void CVelkanFileSearchCtrl::OnConnectRequested(const std::string& nick, const std::string& folder)
+{
+    // The event's folder is Base64 or the bare path depending on the path; a host that wants
+    // the text asks ConnectFolder while the event is under way.
+    const int row = m_panel ? m_panel->SelectedRow() : -1;
+    if (row >= 0 && row < m_panel->Model().RowCount()) {
+        const std::string_view path = m_panel->Model().Row(row).record->path();
+        m_connectFolder = cp949::ToUtf8(search::ConnectFolder(path).value_or(path));
+    }
+    FireConnect(nick, folder);
+    m_connectFolder.reset();
+}
+
 // ---- panel access ----
 
 HRESULT CVelkanFileSearchCtrl::SetAppServer(const std::string& host, int port)
@@ -627,6 +647,24 @@ HRESULT CVelkanFileSearchCtrl::SetMessageHandler(std::function<void(const std::s
 HRESULT CVelkanFileSearchCtrl::SetIdleHandler(std::function<void()> handler)
 {
     m_idleHandler = std::move(handler);
+    return S_OK;
+}
+
+HRESULT CVelkanFileSearchCtrl::SetDesignMode(bool designMode)
+{
+    m_designMode = designMode;
+    return S_OK;
+}
+
+HRESULT CVelkanFileSearchCtrl::ConnectFolder(std::string* text)
+{
+    if (text == nullptr) {
+        return com::E_POINTER;
+    }
+    if (!m_connectFolder) {
+        return com::E_UNEXPECTED;
+    }
+    *text = *m_connectFolder;
     return S_OK;
 }
 

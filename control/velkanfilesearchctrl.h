@@ -8,6 +8,7 @@
 #include "comptr.h"
 #include "moduleobjects.h"
 #include "velkanfilesearch.h"
+#include "velkanpanelaccess.h"
 
 #include <QMetaObject>
 #include <QPointer>
@@ -122,10 +123,12 @@ public:
     HRESULT SetAppServer(const std::string& host, int port) override;
     HRESULT SetMessageHandler(std::function<void(const std::string& text)> handler) override;
     HRESULT SetIdleHandler(std::function<void()> handler) override;
+    HRESULT SetDesignMode(bool designMode) override;
     HRESULT RowCount(int* rows) override;
     HRESULT Row(int row, RowView* view) override;
     HRESULT FoundText(std::string* text) override;
     HRESULT ProgressText(std::string* text) override;
+    HRESULT ConnectFolder(std::string* text) override;
     HRESULT ConnectToRow(int row) override;
     HRESULT QueryServerInfo(int row, std::function<void(const ServerInfoView&)> answered) override;
 
@@ -164,6 +167,8 @@ private:
     // another identifier.
     template <class Control> static auto* PropertySlot(Control& control, com::DISPID dispid);
     void CloseServerInfoDialogs();
+    // Raises Connect for the panel's selected row, its folder text at hand for ConnectFolder.
+    void OnConnectRequested(const std::string& nick, const std::string& folder);
 
     std::atomic<std::uint32_t> m_references{1};
     ConnectionPoint m_events;
@@ -178,6 +183,8 @@ private:
     std::optional<search::AppServerEndpoint> m_appServer;
     std::function<void(const std::string&)> m_messageHandler;
     std::function<void()> m_idleHandler;
+    bool m_designMode = false;
+    std::optional<std::string> m_connectFolder; // UTF-8, while Connect is being raised
     std::optional<QSize> m_size;
     QPointer<ui::SearchPanel> m_panel;
     QMetaObject::Connection m_panelDestroyed;

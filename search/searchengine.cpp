@@ -1,6 +1,7 @@
 #include "searchengine.h"
 
 #include "base64codec.h"
+#include "connectfolder.h"
 #include "cp949.h"
 #include "cp949convert.h"
 #include "fanouttimer.h"
@@ -263,10 +264,8 @@ void SearchEngine::ConnectToSelected()
     }
     const SearchResult& record = *m_model.Row(row).record;
     const std::string_view path = record.path();
-    const std::size_t slash = cp949::FindLastByte(path, '\\');
-    const std::string folder = slash != cp949::npos && slash > 0
-                                   ? channel::Base64Codec::Encode(path.substr(0, slash))
-                                   : std::string(path);
+    const std::optional<std::string_view> cut = ConnectFolder(path);
+    const std::string folder = cut ? channel::Base64Codec::Encode(*cut) : std::string(path);
     m_view.FireConnect(std::string(record.nick()), folder);
 }
 

@@ -4,6 +4,7 @@
 #include "comptr.h"
 #include "protectedtext.h"
 #include "velkanfilesearch.h"
+#include "velkanpanelaccess.h"
 
 #include <QApplication>
 #include <QByteArray>

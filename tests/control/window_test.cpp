@@ -400,6 +400,39 @@ TEST_F(ControlWindowTest, AboutBoxIsModalAndOwnedByNobody)
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
+// A form designer shows the panel as it is before any search: neither the stored search nor
+// VelkanSearch goes out. The same control out of design mode searches again.
+TEST_F(ControlWindowTest, DesignModeShowsThePanelWithoutSearching)
+{
+    m_control->SetProperty(control::DISPID_SEARCH, cp949::FromUtf8("song"));
+    ASSERT_EQ(m_control->SetDesignMode(true), com::S_OK);
+    ASSERT_EQ(m_control->CreateWindow(&m_host), com::S_OK);
+    EXPECT_FALSE(Panel().isHidden());
+    EXPECT_EQ(Panel().Engine().SearchText(), "");
+    EXPECT_EQ(Call(control::DISPID_VELKANSEARCH, {Bstr(u"song")}), com::S_OK);
+    EXPECT_EQ(Panel().Engine().SearchText(), "");
+    int rows = -1;
+    EXPECT_EQ(m_control->RowCount(&rows), com::S_OK);
+    EXPECT_EQ(rows, 0);
+    // The property the form set is kept for the program that loads the form.
+    EXPECT_EQ(m_control->GetProperty(control::DISPID_SEARCH), "song");
+    ASSERT_EQ(m_control->DestroyWindow(), com::S_OK);
+
+    ASSERT_EQ(m_control->SetDesignMode(false), com::S_OK);
+    ASSERT_EQ(m_control->CreateWindow(&m_host), com::S_OK);
+    EXPECT_EQ(Panel().Engine().SearchText(), "song");
+    EXPECT_TRUE(WaitForRows(4));
+    EXPECT_EQ(PeerRequests(m_kimPort).size(), 1U);
+}
+
+TEST_F(ControlWindowTest, ConnectFolderOnlyWhileConnectIsRaised)
+{
+    std::string folder = "untouched";
+    EXPECT_EQ(m_control->ConnectFolder(&folder), com::E_UNEXPECTED);
+    EXPECT_EQ(folder, "untouched");
+    EXPECT_EQ(m_control->ConnectFolder(nullptr), com::E_POINTER);
+}
+
 TEST(PropertyPageTest, GeneralPageHoldsOnlyItsText)
 {
     auto page = com::ComPtr<control::CVelkanFileSearchPropPage>::Adopt(control::CVelkanFileSearchPropPage::Create());

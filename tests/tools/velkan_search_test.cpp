@@ -6,6 +6,8 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <filesystem>
 #include <string>
 #include <sys/wait.h>
@@ -20,11 +22,12 @@ struct SearchRun {
     std::vector<std::string> lines;
 };
 
-// Runs the built headless host with its own registry file and collects what it prints.
-SearchRun RunSearch(const std::string& arguments, const std::filesystem::path& registry)
+// Runs the built headless host with its own registry file and collects what it prints (and what
+// it says on its error output too, when asked).
+SearchRun RunSearch(const std::string& arguments, const std::filesystem::path& registry, bool errors = false)
 {
-    const std::string command = "VELKAN_REGISTRY='" + registry.string() + "' VELKAN_MODULE='" VELKAN_MODULE_PATH
-                                "' '" VELKAN_SEARCH_BINARY "' " + arguments + " 2>/dev/null";
+    const std::string command = "VELKAN_REGISTRY='" + registry.string() + "' '" VELKAN_SEARCH_BINARY "' " +
+                                arguments + (errors ? " 2>&1" : " 2>/dev/null");
     SearchRun run;
     FILE* pipe = ::popen(command.c_str(), "r");
     if (pipe == nullptr) {
@@ -41,6 +44,24 @@ SearchRun RunSearch(const std::string& arguments, const std::filesystem::path& r
     const int status = ::pclose(pipe);
     run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return run;
+}
+
+// Registers the built module in the registry file, as a user does before running a host.
+void Register(const std::filesystem::path& registry)
+{
+    const std::string command = "VELKAN_REGISTRY='" + registry.string() + "' '" VELKAN_REGSVR_BINARY "' '" VELKAN_MODULE_PATH
+                                "' >/dev/null";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+}
+
+bool Mentions(const std::vector<std::string>& lines, const std::string& text)
+{
+    for (const std::string& line : lines) {
+        if (line.find(text) != std::string::npos) {
+            return true;
+        }
+    }
+    return false;
 }
 
 std::string Param(std::string_view userId)
@@ -62,6 +83,7 @@ protected:
                            .info = {.download1 = "3", .download2 = "10", .upload1 = "0", .upload2 = "5",
                                     .fileCount = 1234, .totalBytes = 5368709120}});
         m_network.Start();
+        Register(m_registry);
         m_appServer = "127.0.0.1:" + std::to_string(m_network.AppServerPort());
     }
     void TearDown() override
@@ -89,8 +111,34 @@ TEST_F(VelkanSearchTest, PrintsRowsTotalsAndEvents)
         R"({"download": "3/10", "upload": "0/5", "count": "1,234", "size": "5GB"})",
     };
     EXPECT_EQ(run.lines, expected);
-    // The first run registered the module in the test's own registry.
-    EXPECT_TRUE(std::filesystem::exists(m_registry));
+}
+
+// A host never registers the module itself: it finds the control through the registry, and when
+// that fails it says where it looked and what went wrong.
+TEST_F(VelkanSearchTest, ControlThatCannotBeCreatedIsExplained)
+{
+    const std::filesystem::path empty = m_registry.parent_path() / "empty.reg";
+    const SearchRun unregistered = RunSearch("--search song --app-server " + m_appServer, empty, true);
+    EXPECT_EQ(unregistered.status, 1);
+    EXPECT_TRUE(Mentions(unregistered.lines, "\"VELKANFILESEARCH.VelkanFileSearchCtrl.1\" is not registered"));
+    EXPECT_TRUE(Mentions(unregistered.lines, empty.string() + " (no such file)"));
+
+    // The module moved away after it was registered.
+    const std::filesystem::path stale = m_registry.parent_path() / "stale.reg";
+    std::filesystem::copy_file(m_registry, stale);
+    std::ifstream in(stale);
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    in.close();
+    const std::string module = std::filesystem::weakly_canonical(VELKAN_MODULE_PATH).string();
+    const std::string gone = m_registry.parent_path().string() + "/gone/libvelkanfilesearch.so";
+    for (std::size_t at = text.find(module); at != std::string::npos; at = text.find(module, at + gone.size())) {
+        text.replace(at, module.size(), gone);
+    }
+    std::ofstream(stale, std::ios::trunc) << text;
+    const SearchRun moved = RunSearch("--search song --app-server " + m_appServer, stale, true);
+    EXPECT_EQ(moved.status, 1);
+    EXPECT_TRUE(Mentions(moved.lines, "cannot load the module " + gone + " (named by " + stale.string() + "): "));
+    EXPECT_TRUE(Mentions(moved.lines, "No such file or directory"));
 }
 
 TEST_F(VelkanSearchTest, MissingRowAndBadUsage)

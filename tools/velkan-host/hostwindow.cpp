@@ -4,6 +4,7 @@
 #include "cp949convert.h"
 #include "eventsink.h"
 #include "hostoptions.h"
+#include "velkanpanelaccess.h"
 
 #include <QDialog>
 #include <QEvent>
@@ -82,7 +83,7 @@ HostWindow::HostWindow(comhost::CreatedObject control, const PropertyOptions& pr
     m_site->installEventFilter(this);
     setCentralWidget(splitter);
 
-    m_sink = new EventSink([this](const std::string& nick, const std::string& folder) {
+    m_sink = new comhost::EventSink([this](const std::string& nick, const std::string& folder) {
         Log(DescribeConnect(nick, folder));
     });
     if (auto* points = Query<com::IConnectionPointContainer>(object, com::IID_IConnectionPointContainer)) {

@@ -9,9 +9,11 @@
 class QLineEdit;
 class QPlainTextEdit;
 
-namespace velkan::host {
-
+namespace velkan::comhost {
 class EventSink;
+} // namespace velkan::comhost
+
+namespace velkan::host {
 
 // The desktop host: a window that embeds the control below a row of the host's own commands
 // (search, stop, about, properties) and logs every Connect event it receives.
@@ -44,7 +46,7 @@ private:
     com::IPersistPropertyBag* m_persist = nullptr;
     com::IConnectionPoint* m_events = nullptr;
     std::uint32_t m_cookie = 0;
-    EventSink* m_sink = nullptr;
+    comhost::EventSink* m_sink = nullptr;
     QWidget* m_site = nullptr;
     QLineEdit* m_searchBox = nullptr;
     QPlainTextEdit* m_log = nullptr;

@@ -60,13 +60,12 @@ int main(int argc, char** argv)
     }
 
     using namespace velkan;
-    if (!comhost::IsRegistered(control::kControlProgId)) {
-        const char* module = std::getenv("VELKAN_MODULE");
-        comhost::RegisterModule(module != nullptr ? module : VELKAN_DEFAULT_MODULE);
-    }
     comhost::CreatedObject control;
-    if (com::Failed(comhost::CreateByProgId(control::kControlProgId, com::IID_IUnknown, &control))) {
-        std::cerr << "velkan-host: cannot create " << control::kControlProgId << "\n";
+    std::string why;
+    const com::HRESULT made = comhost::CreateByProgId(control::kControlProgId, com::IID_IUnknown, &control, &why);
+    if (com::Failed(made)) {
+        std::cerr << "velkan-host: cannot create " << control::kControlProgId << " (" << comhost::ResultText(made)
+                  << "): " << why << "\n";
         return 1;
     }
     host::HostWindow window(std::move(control), properties, propertyFile, appServer, appServerPort);

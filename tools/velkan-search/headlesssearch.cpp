@@ -5,7 +5,7 @@
 #include "hostoptions.h"
 #include "propertyoptions.h"
 #include "searchoutput.h"
-#include "velkanfilesearch.h"
+#include "velkanpanelaccess.h"
 
 #include <QDeadlineTimer>
 #include <QEventLoop>
@@ -38,29 +38,16 @@ bool WaitUntil(const std::function<bool()>& done, const QDeadlineTimer& deadline
     return done();
 }
 
-std::string HexResult(com::HRESULT result)
-{
-    char text[16];
-    std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(result));
-    return text;
-}
-
 } // namespace
 
-int RunHeadlessSearch(const SearchOptions& options, const std::filesystem::path& module,
-                      std::ostream& out, std::ostream& err)
+int RunHeadlessSearch(const SearchOptions& options, std::ostream& out, std::ostream& err)
 {
-    if (!comhost::IsRegistered(control::kControlProgId)) {
-        const com::HRESULT registered = comhost::RegisterModule(module);
-        if (com::Failed(registered)) {
-            err << "velkan-search: cannot register " << module << ": " << HexResult(registered) << "\n";
-            return kExitNoControl;
-        }
-    }
     comhost::CreatedObject created;
-    const com::HRESULT made = comhost::CreateByProgId(control::kControlProgId, com::IID_IDispatch, &created);
+    std::string why;
+    const com::HRESULT made = comhost::CreateByProgId(control::kControlProgId, com::IID_IDispatch, &created, &why);
     if (com::Failed(made) || created.object.Get() == nullptr) {
-        err << "velkan-search: cannot create " << control::kControlProgId << ": " << HexResult(made) << "\n";
+        err << "velkan-search: cannot create " << control::kControlProgId << " (" << comhost::ResultText(made)
+            << "): " << why << "\n";
         return kExitNoControl;
     }
     com::IUnknown* control = created.object.Get();
@@ -86,7 +73,7 @@ int RunHeadlessSearch(const SearchOptions& options, const std::filesystem::path&
 
     com::IConnectionPoint* point = nullptr;
     std::uint32_t cookie = 0;
-    auto* sink = new EventSink([&](const std::string& nick, const std::string& folder) {
+    auto* sink = new comhost::EventSink([&](const std::string& nick, const std::string& folder) {
         events.push_back([&, nick, folder] { output.ConnectEvent(nick, folder); });
     });
     if (com::Succeeded(points->FindConnectionPoint(control::DIID__DVelkanFileSearchEvents, &point))) {

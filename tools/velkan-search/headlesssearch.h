@@ -2,15 +2,13 @@
 
 #include "searchoptions.h"
 
-#include <filesystem>
 #include <ostream>
 
 namespace velkan::host {
 
-// Runs one search through the control as a page would: created by its ProgID, given its
-// properties as a stored set, activated on the offscreen platform, left to finish. Returns the
-// exit status.
-int RunHeadlessSearch(const SearchOptions& options, const std::filesystem::path& module,
-                      std::ostream& out, std::ostream& err);
+// Runs one search through the control as a page would: created by its ProgID through the
+// registry, given its properties as a stored set, activated on the offscreen platform, left to
+// finish. Returns the exit status.
+int RunHeadlessSearch(const SearchOptions& options, std::ostream& out, std::ostream& err);
 
 } // namespace velkan::host

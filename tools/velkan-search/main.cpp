@@ -20,8 +20,5 @@ int main(int argc, char** argv)
         return 2;
     }
     QApplication application(argc, argv);
-    const char* module = std::getenv("VELKAN_MODULE");
-    return velkan::host::RunHeadlessSearch(std::get<velkan::host::SearchOptions>(parsed),
-                                           module != nullptr ? module : VELKAN_DEFAULT_MODULE, std::cout,
-                                           std::cerr);
+    return velkan::host::RunHeadlessSearch(std::get<velkan::host::SearchOptions>(parsed), std::cout, std::cerr);
 }

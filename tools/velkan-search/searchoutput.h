@@ -1,6 +1,6 @@
 #pragma once
 
-#include "velkanfilesearch.h"
+#include "velkanpanelaccess.h"
 
 #include <ostream>
 #include <string>

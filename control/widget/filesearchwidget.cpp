@@ -1,0 +1,283 @@
+#include "filesearchwidget.h"
+
+#include "comhost.h"
+#include "eventsink.h"
+#include "velkanfilesearch.h"
+#include "velkanpanelaccess.h"
+
+#include <QResizeEvent>
+#include <QShowEvent>
+
+#include <cmath>
+
+namespace velkan {
+
+namespace {
+
+constexpr double kHimetricPerInch = 2540.0;
+constexpr double kPixelsPerInch = 96.0;
+
+com::Bstr ToBstr(const QString& text)
+{
+    return text.toStdU16String();
+}
+
+template <class T> com::ComPtr<T> Query(const com::ComPtr<com::IUnknown>& object, const com::Guid& iid)
+{
+    com::ComPtr<T> result;
+    if (object) {
+        object.As(iid, &result);
+    }
+    return result;
+}
+
+} // namespace
+
+class FileSearchWidget::Private {
+public:
+    explicit Private(FileSearchWidget& widget) : m_widget(widget) {}
+
+    void Create()
+    {
+        std::string error;
+        const com::HRESULT result =
+            comhost::CreateByProgId(control::kControlProgId, com::IID_IUnknown, &m_created, &error);
+        if (com::Failed(result)) {
+            m_error = QStringLiteral("cannot create %1: %2")
+                          .arg(QString::fromLatin1(control::kControlProgId), QString::fromStdString(error));
+            return;
+        }
+        m_dispatch = Query<com::IDispatch>(m_created.object, com::IID_IDispatch);
+        m_window = Query<control::IControlWindow>(m_created.object, control::IID_IControlWindow);
+        m_persist = Query<com::IPersistPropertyBag>(m_created.object, com::IID_IPersistPropertyBag);
+        m_access = Query<control::IVelkanPanelAccess>(m_created.object, control::IID_IVelkanPanelAccess);
+        const auto points =
+            Query<com::IConnectionPointContainer>(m_created.object, com::IID_IConnectionPointContainer);
+        if (!m_dispatch || !m_window || !m_persist || !m_access || !points) {
+            m_error = QStringLiteral("the object registered as %1 is not the file-search control")
+                          .arg(QString::fromLatin1(control::kControlProgId));
+            Release();
+            return;
+        }
+        // A new control, as a container starts one that has no stored set.
+        m_persist->InitNew();
+        m_access->SetIdleHandler([this] { emit m_widget.searchIdle(); });
+        m_sink = com::ComPtr<comhost::EventSink>::Adopt(new comhost::EventSink(
+            [this](const std::string& nick, const std::string& folder) { OnConnect(nick, folder); }));
+        if (com::Succeeded(points->FindConnectionPoint(control::DIID__DVelkanFileSearchEvents, m_events.Put()))) {
+            m_events->Advise(m_sink.Get(), &m_cookie);
+        }
+    }
+
+    void Release()
+    {
+        if (m_window) {
+            m_window->DestroyWindow();
+        }
+        if (m_access) {
+            m_access->SetIdleHandler({});
+        }
+        if (m_events) {
+            m_events->Unadvise(m_cookie);
+        }
+        m_events.Reset();
+        m_sink.Reset();
+        m_access.Reset();
+        m_persist.Reset();
+        m_window.Reset();
+        m_dispatch.Reset();
+        m_created = {};
+    }
+
+    // The panel is made the first time the widget is shown: properties set until then count.
+    void Activate()
+    {
+        if (m_activated || !m_window) {
+            return;
+        }
+        m_activated = true;
+        const com::HRESULT result = m_window->CreateWindow(&m_widget);
+        QWidget* panel = m_window->Window();
+        if (com::Failed(result) || panel == nullptr) {
+            m_error = QStringLiteral("the control could not show its panel: %1")
+                          .arg(QString::fromStdString(comhost::ResultText(result)));
+            return;
+        }
+        m_widget.setFocusProxy(panel);
+        m_window->SetSize(m_widget.width(), m_widget.height());
+    }
+
+    [[nodiscard]] QString Get(com::DISPID property) const
+    {
+        com::Variant value;
+        if (!m_dispatch || com::Failed(m_dispatch->Invoke(property, 0, com::DISPATCH_PROPERTYGET, {}, &value))) {
+            return {};
+        }
+        const com::Bstr* text = std::get_if<com::Bstr>(&value);
+        return text != nullptr ? QString::fromStdU16String(*text) : QString();
+    }
+
+    void Set(com::DISPID property, const QString& value)
+    {
+        if (m_dispatch) {
+            m_dispatch->Invoke(property, 0, com::DISPATCH_PROPERTYPUT, {ToBstr(value)}, nullptr);
+        }
+    }
+
+    void Call(com::DISPID method, std::vector<com::Variant> arguments)
+    {
+        if (m_dispatch) {
+            m_dispatch->Invoke(method, 0, com::DISPATCH_METHOD, arguments, nullptr);
+        }
+    }
+
+    void OnConnect(const std::string& nick, const std::string& rawFolder)
+    {
+        // The seam names the folder from the row's own record, whichever form the event took.
+        std::string folder;
+        if (com::Failed(m_access->ConnectFolder(&folder))) {
+            folder = rawFolder;
+        }
+        emit m_widget.connectRequested(QString::fromStdString(nick), QString::fromStdString(folder),
+                                       QByteArray::fromStdString(rawFolder));
+    }
+
+    FileSearchWidget& m_widget;
+    comhost::CreatedObject m_created;
+    com::ComPtr<com::IDispatch> m_dispatch;
+    com::ComPtr<control::IControlWindow> m_window;
+    com::ComPtr<com::IPersistPropertyBag> m_persist;
+    com::ComPtr<control::IVelkanPanelAccess> m_access;
+    com::ComPtr<com::IConnectionPoint> m_events;
+    com::ComPtr<comhost::EventSink> m_sink;
+    std::uint32_t m_cookie = 0;
+    bool m_activated = false;
+    QString m_error;
+};
+
+FileSearchWidget::FileSearchWidget(QWidget* parent) : QWidget(parent), d(std::make_unique<Private>(*this))
+{
+    d->Create();
+}
+
+FileSearchWidget::~FileSearchWidget()
+{
+    d->Release();
+}
+
+QString FileSearchWidget::param() const { return d->Get(control::DISPID_PARAM); }
+void FileSearchWidget::setParam(const QString& value) { d->Set(control::DISPID_PARAM, value); }
+QString FileSearchWidget::search() const { return d->Get(control::DISPID_SEARCH); }
+void FileSearchWidget::setSearch(const QString& value) { d->Set(control::DISPID_SEARCH, value); }
+QString FileSearchWidget::banWord() const { return d->Get(control::DISPID_BANWORD); }
+void FileSearchWidget::setBanWord(const QString& value) { d->Set(control::DISPID_BANWORD, value); }
+QString FileSearchWidget::searchBanWord() const { return d->Get(control::DISPID_SEARCHBANWORD); }
+void FileSearchWidget::setSearchBanWord(const QString& value) { d->Set(control::DISPID_SEARCHBANWORD, value); }
+QString FileSearchWidget::replaceParam() const { return d->Get(control::DISPID_REPLACEPARAM); }
+void FileSearchWidget::setReplaceParam(const QString& value) { d->Set(control::DISPID_REPLACEPARAM, value); }
+
+bool FileSearchWidget::isValid() const
+{
+    return static_cast<bool>(d->m_dispatch);
+}
+
+QString FileSearchWidget::lastError() const
+{
+    return d->m_error;
+}
+
+QVariantMap FileSearchWidget::saveProperties() const
+{
+    QVariantMap properties;
+    comhost::MemoryPropertyBag bag;
+    if (!d->m_persist || com::Failed(d->m_persist->Save(&bag, false, true))) {
+        return properties;
+    }
+    for (const auto& [name, value] : bag.values) {
+        properties.insert(QString::fromStdU16String(name), QString::fromStdU16String(value));
+    }
+    return properties;
+}
+
+bool FileSearchWidget::loadProperties(const QVariantMap& properties)
+{
+    if (!d->m_persist) {
+        return false;
+    }
+    comhost::MemoryPropertyBag bag;
+    for (auto entry = properties.begin(); entry != properties.end(); ++entry) {
+        bag.values[ToBstr(entry.key())] = ToBstr(entry.value().toString());
+    }
+    return com::Succeeded(d->m_persist->Load(&bag));
+}
+
+void FileSearchWidget::setAppServer(const QString& host, quint16 port)
+{
+    if (d->m_access) {
+        d->m_access->SetAppServer(host.toStdString(), port);
+    }
+}
+
+int FileSearchWidget::rowCount() const
+{
+    int rows = 0;
+    return d->m_access && com::Succeeded(d->m_access->RowCount(&rows)) ? rows : 0;
+}
+
+bool FileSearchWidget::connectToRow(int row)
+{
+    // A row that is not there would only bring up the panel's "select a file" box.
+    return row >= 0 && row < rowCount() && com::Succeeded(d->m_access->ConnectToRow(row));
+}
+
+void FileSearchWidget::setDesignMode(bool designMode)
+{
+    if (d->m_access) {
+        d->m_access->SetDesignMode(designMode);
+    }
+}
+
+QSize FileSearchWidget::sizeHint() const
+{
+    if (d->m_window && d->m_window->Window() != nullptr) {
+        return d->m_window->Window()->sizeHint();
+    }
+    // Before its panel exists the control tells its size as persistence records it.
+    const QVariantMap saved = saveProperties();
+    const auto pixels = [](const QVariant& himetric) {
+        return static_cast<int>(std::lround(himetric.toDouble() * kPixelsPerInch / kHimetricPerInch));
+    };
+    const QSize size(pixels(saved.value(QStringLiteral("_ExtentX"))), pixels(saved.value(QStringLiteral("_ExtentY"))));
+    return size.isValid() && !size.isEmpty() ? size : QWidget::sizeHint();
+}
+
+void FileSearchWidget::velkanSearch(const QString& text)
+{
+    d->Call(control::DISPID_VELKANSEARCH, {ToBstr(text)});
+}
+
+void FileSearchWidget::stopSearch()
+{
+    d->Call(control::DISPID_STOPSEARCH, {});
+}
+
+void FileSearchWidget::aboutBox()
+{
+    d->Call(com::DISPID_ABOUTBOX, {});
+}
+
+void FileSearchWidget::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    d->Activate();
+}
+
+void FileSearchWidget::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    if (d->m_window && d->m_window->Window() != nullptr) {
+        d->m_window->SetSize(event->size().width(), event->size().height());
+    }
+}
+
+} // namespace velkan
