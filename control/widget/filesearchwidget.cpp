@@ -33,7 +33,7 @@ template <class T> com::ComPtr<T> Query(const com::ComPtr<com::IUnknown>& object
 
 } // namespace
 
-class FileSearchWidget::Private {
+class Q_DECL_HIDDEN FileSearchWidget::Private {
 public:
     explicit Private(FileSearchWidget& widget) : m_widget(widget) {}
 
@@ -239,10 +239,10 @@ void FileSearchWidget::setDesignMode(bool designMode)
 
 QSize FileSearchWidget::sizeHint() const
 {
-    if (d->m_window && d->m_window->Window() != nullptr) {
-        return d->m_window->Window()->sizeHint();
+    if (QWidget* panel = d->m_window ? d->m_window->Window() : nullptr; panel != nullptr && panel->sizeHint().isValid()) {
+        return panel->sizeHint();
     }
-    // Before its panel exists the control tells its size as persistence records it.
+    // Otherwise the control tells its size as persistence records it.
     const QVariantMap saved = saveProperties();
     const auto pixels = [](const QVariant& himetric) {
         return static_cast<int>(std::lround(himetric.toDouble() * kPixelsPerInch / kHimetricPerInch));

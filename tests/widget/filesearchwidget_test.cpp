@@ -19,7 +19,18 @@ using test::kWaitMs;
 
 namespace {
 
-class FileSearchWidgetTest : public test::WidgetFixture {};
+class FileSearchWidgetTest : public test::WidgetFixture {
+protected:
+    // Shows the widget with a stored search against the local network and waits for it to end.
+    bool ShowSearching(FileSearchWidget& widget)
+    {
+        widget.setSearch(QStringLiteral("song"));
+        widget.setAppServer(QStringLiteral("127.0.0.1"), AppServerPort());
+        QSignalSpy idle(&widget, &FileSearchWidget::searchIdle);
+        widget.show();
+        return idle.wait(kWaitMs);
+    }
+};
 
 // The panel is the widget's one child.
 QWidget* Panel(const FileSearchWidget& widget)
@@ -101,11 +112,7 @@ TEST_F(FileSearchWidgetTest, ConnectRequestedCarriesTheFolderAsText)
 {
     Register();
     FileSearchWidget widget;
-    widget.setSearch(QStringLiteral("song"));
-    widget.setAppServer(QStringLiteral("127.0.0.1"), AppServerPort());
-    QSignalSpy idle(&widget, &FileSearchWidget::searchIdle);
-    widget.show();
-    ASSERT_TRUE(idle.wait(kWaitMs));
+    ASSERT_TRUE(ShowSearching(widget));
     ASSERT_EQ(widget.rowCount(), 3);
 
     const QString kimFolder = QStringLiteral("D:\\음악");
@@ -191,11 +198,7 @@ TEST_F(FileSearchWidgetTest, NothingGlobalChanges)
     const QString styleSheet = qApp->styleSheet();
     {
         FileSearchWidget widget;
-        widget.setSearch(QStringLiteral("song"));
-        widget.setAppServer(QStringLiteral("127.0.0.1"), AppServerPort());
-        QSignalSpy idle(&widget, &FileSearchWidget::searchIdle);
-        widget.show();
-        ASSERT_TRUE(idle.wait(kWaitMs));
+        ASSERT_TRUE(ShowSearching(widget));
         widget.velkanSearch(QStringLiteral("song")); // destroyed with this one under way
     }
     EXPECT_EQ(QIcon::themeName(), theme);
