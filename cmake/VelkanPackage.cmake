@@ -26,12 +26,12 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "VelkanFileSearch developers")
 set(CPACK_PACKAGE_CONTACT "VelkanFileSearch developers <developers@velkanfilesearch.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "embeddable peer-to-peer file-search control for Qt applications")
-set(CPACK_PACKAGE_DESCRIPTION "VelkanFileSearch searches the users of a peer-to-peer file-sharing
-service for files and lists what they offer, in a panel that other applications
-embed. This package holds the control's module and its registry entries, the host and
-Qt widget libraries with their headers, CMake package and pkg-config file, a Qt
-Designer plugin, the command-line and desktop hosts, the registration tool and
-a local demonstration network.")
+set(CPACK_PACKAGE_DESCRIPTION "VelkanFileSearch searches the users of a peer-to-peer file-sharing service
+for files and lists what they offer, in a panel that other applications
+embed. This package holds the control's module and its registry entries, the
+host and Qt widget libraries with their headers, CMake package and
+pkg-config file, a Qt Designer plugin, the command-line and desktop hosts,
+the registration tool and a local demonstration network.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
