@@ -9,7 +9,8 @@
 
 namespace velkan::control {
 
-// Characters CP949 lacks become '?'.
+// Characters CP949 lacks become '?'. A narrow text ends at its first zero, so what follows
+// a zero character is dropped.
 std::string ToCp949(const com::Bstr& text);
 com::Bstr FromCp949(std::string_view text);
 

@@ -8,6 +8,7 @@
 #include "registryfile.h"
 #include "searchpanel.h"
 #include "typelibrary.h"
+#include "variantconvert.h"
 
 #include <QApplication>
 
@@ -90,11 +91,11 @@ HRESULT CVelkanFileSearchCtrl::Invoke(DISPID member, std::uint32_t, std::uint16_
             if (arguments.size() != 1) {
                 return com::DISP_E_BADPARAMCOUNT;
             }
-            const Bstr* value = std::get_if<Bstr>(&arguments[0]);
-            if (value == nullptr) {
+            Bstr value;
+            if (com::Failed(com::VariantToBstr(arguments[0], &value))) {
                 return com::DISP_E_TYPEMISMATCH;
             }
-            SetProperty(member, ToCp949(*value));
+            SetProperty(member, ToCp949(value));
             return S_OK;
         }
         // Script engines read a property with the method flag set as well.
@@ -116,14 +117,16 @@ HRESULT CVelkanFileSearchCtrl::Invoke(DISPID member, std::uint32_t, std::uint16_
     if (arguments.size() != description->parameters.size()) {
         return com::DISP_E_BADPARAMCOUNT;
     }
-    for (const Variant& argument : arguments) {
-        if (!std::holds_alternative<Bstr>(argument)) {
+    // Every parameter is a string: each argument becomes one before any member runs.
+    std::vector<Bstr> texts(arguments.size());
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        if (com::Failed(com::VariantToBstr(arguments[i], &texts[i]))) {
             return com::DISP_E_TYPEMISMATCH;
         }
     }
     switch (member) {
     case DISPID_VELKANSEARCH:
-        VelkanSearch(ToCp949(std::get<Bstr>(arguments[0])));
+        VelkanSearch(ToCp949(texts[0]));
         break;
     case DISPID_STOPSEARCH:
         StopSearch();
