@@ -6,15 +6,22 @@ namespace velkan::control {
 
 void PropertyExchange::Text(std::u16string_view name, std::string& value)
 {
-    const std::u16string key(name);
     if (m_loading) {
-        com::Bstr read;
-        if (com::Succeeded(m_bag.Read(key, &read))) {
-            value = ToCp949(read);
+        if (std::optional<std::string> read = LoadOnly(name)) {
+            value = std::move(*read);
         }
         return;
     }
     SaveOnly(name, value);
+}
+
+std::optional<std::string> PropertyExchange::LoadOnly(std::u16string_view name)
+{
+    com::Bstr read;
+    if (!m_loading || com::Failed(m_bag.Read(std::u16string(name), &read))) {
+        return std::nullopt;
+    }
+    return ToCp949(read);
 }
 
 void PropertyExchange::SaveOnly(std::u16string_view name, const std::string& value)

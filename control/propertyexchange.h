@@ -2,6 +2,7 @@
 
 #include "velkancom.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -17,6 +18,8 @@ public:
     void Text(std::u16string_view name, std::string& value);
     // Written on save only.
     void SaveOnly(std::u16string_view name, const std::string& value);
+    // Read on load only: the value, or nothing when saving or when the bag lacks name.
+    [[nodiscard]] std::optional<std::string> LoadOnly(std::u16string_view name);
     // The first failure of a write, S_OK when none failed.
     [[nodiscard]] com::HRESULT Result() const { return m_result; }
 

@@ -106,8 +106,11 @@ public:
     // What InitNew restores; the five properties keep their values.
     void OnResetState();
 
-    // The size persistence records as _ExtentX and _ExtentY, in HIMETRIC.
-    [[nodiscard]] QSize ExtentHimetric() const;
+    // The size persistence records as _ExtentX and _ExtentY, in HIMETRIC: the one the host
+    // last gave, by loading a stored set or by sizing the window, else the panel template's.
+    // Nothing when neither is known (no GUI application to measure the template): then no
+    // extent is written at all, rather than an invalid one.
+    [[nodiscard]] std::optional<QSize> ExtentHimetric() const;
 
     // The panel while the control has a window, else null.
     [[nodiscard]] ui::SearchPanel* Panel() const;
@@ -121,6 +124,7 @@ private:
     // another identifier.
     template <class Control> static auto* PropertySlot(Control& control, com::DISPID dispid);
     void CloseServerInfoDialogs();
+    void ExchangeExtent(PropertyExchange& exchange);
 
     std::atomic<std::uint32_t> m_references{1};
     ConnectionPoint m_events;
@@ -135,7 +139,7 @@ private:
     std::optional<search::AppServerEndpoint> m_appServer;
     std::function<void(const std::string&)> m_messageHandler;
     std::function<void()> m_idleHandler;
-    std::optional<QSize> m_size;
+    std::optional<QSize> m_extent; // HIMETRIC
     QPointer<ui::SearchPanel> m_panel;
     QMetaObject::Connection m_panelDestroyed;
     std::vector<QPointer<ui::ServerInfoDialog>> m_serverInfoDialogs;

@@ -3,11 +3,7 @@
 
 #include "velkanfilesearchctrl.h"
 
-#include "dialogunits.h"
-
-#include <QGuiApplication>
-
-#include <cmath>
+#include "controlextent.h"
 
 namespace velkan::control {
 
@@ -18,23 +14,13 @@ namespace {
 // Version 1.0 as persistence records it: major in the high word.
 constexpr int kPersistedVersion = (1 << 16) | 0;
 
-// The panel's template is 364 x 267 units of its 10-point font.
-constexpr int kTemplateWidthUnits = 364;
-constexpr int kTemplateHeightUnits = 267;
-constexpr double kHimetricPerInch = 2540.0;
-constexpr double kPixelsPerInch = 96.0;
-
 } // namespace
 
 void CVelkanFileSearchCtrl::DoPropExchange(PropertyExchange& exchange)
 {
-    if (!exchange.IsLoading()) {
-        const QSize extent = ExtentHimetric();
-        exchange.SaveOnly(u"_Version", std::to_string(kPersistedVersion));
-        exchange.SaveOnly(u"_ExtentX", std::to_string(extent.width()));
-        exchange.SaveOnly(u"_ExtentY", std::to_string(extent.height()));
-        exchange.SaveOnly(u"_StockProps", "0");
-    }
+    exchange.SaveOnly(u"_Version", std::to_string(kPersistedVersion));
+    ExchangeExtent(exchange);
+    exchange.SaveOnly(u"_StockProps", "0");
     exchange.Text(u"param", m_param);
     exchange.Text(u"search", m_search);
     exchange.Text(u"banWord", m_banWord);
@@ -88,19 +74,26 @@ HRESULT CVelkanFileSearchCtrl::IsDirty()
     return m_modified ? S_OK : com::S_FALSE;
 }
 
-QSize CVelkanFileSearchCtrl::ExtentHimetric() const
+void CVelkanFileSearchCtrl::ExchangeExtent(PropertyExchange& exchange)
 {
-    QSize pixels;
-    if (m_size) {
-        pixels = *m_size;
-    } else if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr) {
-        const ui::DialogUnits units(ui::TemplateFont(10));
-        pixels = {units.X(kTemplateWidthUnits), units.Y(kTemplateHeightUnits)};
+    if (exchange.IsLoading()) {
+        // A stored size that is not a valid one leaves the extent as it was.
+        const std::optional<std::string> x = exchange.LoadOnly(u"_ExtentX");
+        const std::optional<std::string> y = exchange.LoadOnly(u"_ExtentY");
+        if (const std::optional<QSize> loaded = ParseExtent(x, y)) {
+            m_extent = *loaded;
+        }
+        return;
     }
-    const auto himetric = [](int value) {
-        return static_cast<int>(std::lround(value * kHimetricPerInch / kPixelsPerInch));
-    };
-    return {himetric(pixels.width()), himetric(pixels.height())};
+    if (const std::optional<QSize> extent = ExtentHimetric()) {
+        exchange.SaveOnly(u"_ExtentX", std::to_string(extent->width()));
+        exchange.SaveOnly(u"_ExtentY", std::to_string(extent->height()));
+    }
+}
+
+std::optional<QSize> CVelkanFileSearchCtrl::ExtentHimetric() const
+{
+    return m_extent ? m_extent : TemplateExtent();
 }
 
 } // namespace velkan::control

@@ -3,6 +3,7 @@
 
 #include "velkanfilesearchctrl.h"
 
+#include "controlextent.h"
 #include "searchpanel.h"
 #include "serverinfodialog.h"
 
@@ -58,7 +59,10 @@ HRESULT CVelkanFileSearchCtrl::SetSize(int width, int height)
     if (!m_panel) {
         return com::E_UNEXPECTED;
     }
-    m_size = QSize(width, height);
+    // A size too small or too large to record keeps the extent the host gave before.
+    if (const std::optional<QSize> extent = HimetricExtent(QSize(width, height))) {
+        m_extent = *extent;
+    }
     m_panel->setGeometry(0, 0, width, height);
     return S_OK;
 }
