@@ -146,11 +146,23 @@ TEST_F(EndToEndTest, HostFindsTheControlThroughTheRegistryAndRunsASearch)
     network.Stop();
 }
 
-TEST_F(EndToEndTest, PropertyPageComesFromItsOwnFactory)
+TEST_F(EndToEndTest, PropertyPageComesFromTheClassIdentifierTheControlNames)
 {
-    ASSERT_EQ(comhost::RegisterModule(kModulePath), com::S_OK);
     comhost::CreatedObject created;
-    ASSERT_EQ(comhost::CreateByProgId(control::kPropPageProgId, control::IID_IPropertyPageWindow, &created), com::S_OK);
+    EXPECT_EQ(comhost::CreateByClsid(control::CLSID_VelkanFileSearchPropPage, control::IID_IPropertyPageWindow, &created),
+              com::REGDB_E_CLASSNOTREG);
+    ASSERT_EQ(comhost::RegisterModule(kModulePath), com::S_OK);
+    EXPECT_EQ(comhost::CreateByClsid(com::IID_IDispatch, com::IID_IUnknown, &created), com::REGDB_E_CLASSNOTREG);
+    EXPECT_FALSE(created.object);
+
+    // As a container does: the control names its pages, each is made from its identifier.
+    ASSERT_EQ(comhost::CreateByProgId(control::kControlProgId, com::IID_ISpecifyPropertyPages, &created), com::S_OK);
+    std::vector<com::Guid> pages;
+    ASSERT_EQ(created.As<com::ISpecifyPropertyPages>()->GetPages(&pages), com::S_OK);
+    ASSERT_EQ(pages.size(), 1U);
+    EXPECT_EQ(comhost::CreateByClsid(pages[0], com::IID_IDispatch, &created), com::E_NOINTERFACE);
+    ASSERT_EQ(comhost::CreateByClsid(pages[0], control::IID_IPropertyPageWindow, &created), com::S_OK);
+    ASSERT_TRUE(created.module);
     QWidget sheet;
     QWidget* page = created.As<control::IPropertyPageWindow>()->CreatePage(&sheet);
     ASSERT_NE(page, nullptr);
@@ -293,7 +305,6 @@ TEST_F(RegsvrTest, ReportsEachStepsFailureCode)
         ASSERT_TRUE(file);
         file->RemoveKey(registry::ClassesRootKey(control::kControlProgId));
         file->RemoveKey(registry::ClassesRootKey("CLSID"));
-        file->RemoveKey(registry::ClassesRootKey(control::kPropPageProgId));
         ASSERT_TRUE(file->Save(m_registry.Path()));
         ASSERT_LT(std::filesystem::file_size(m_registry.Path()), 512U);
     }
