@@ -4,6 +4,7 @@
 #include "network.h"
 #include "registryfile.h"
 #include "testsupport.h"
+#include "velkanversion.h"
 
 #include <QLabel>
 #include <QProcess>
@@ -284,6 +285,42 @@ TEST_F(RegsvrTest, BadUsageAndModulesThatCannotBeCalled)
         EXPECT_EQ(run.out, "");
     }
     EXPECT_FALSE(std::filesystem::exists(m_registry.Path()));
+}
+
+TEST_F(RegsvrTest, PrintsTheModulesVersionAndItsOwn)
+{
+    ProgramRun run = RunRegsvr({QStringLiteral("--module-version"), m_module});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.out, "FixedFileVersion: 1.8.1.0\n"
+                       "FixedProductVersion: 1.8.1.0\n"
+                       "Language: 040904b0\n"
+                       "FileVersion: 1, 8, 1, 0\n"
+                       "ProductVersion: 1, 8, 1, 0\n"
+                       "FileDescription: VelkanFileSearch ActiveX Control Module\n"
+                       "ProductName: VelkanFileSearch ActiveX Control Module\n"
+                       "InternalName: VelkanFileSearch\n"
+                       "OriginalFilename: VelkanFileSearch.OCX\n");
+    EXPECT_EQ(run.err, "");
+    // Reading registers nothing.
+    EXPECT_FALSE(std::filesystem::exists(m_registry.Path()));
+
+    run = RunRegsvr({QStringLiteral("--version")});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.out, "velkan-regsvr " + std::string(version::kProjectVersion) + "\n");
+
+    const std::filesystem::path text = m_registry.Directory() / "notes.txt";
+    std::ofstream(text) << "hi\n";
+    run = RunRegsvr({QStringLiteral("--module-version"), QString::fromStdString(text.string())});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err, "velkan-regsvr: cannot read the version information of " + text.string() + ": not an ELF file\n");
+
+    for (const QStringList& wrong : {QStringList{QStringLiteral("--module-version")},
+                                     QStringList{QStringLiteral("--version"), m_module}}) {
+        run = RunRegsvr(wrong);
+        EXPECT_EQ(run.exitCode, 2) << wrong.join(u' ').toStdString();
+        EXPECT_NE(run.err.find("usage: velkan-regsvr [-u] MODULE"), std::string::npos) << run.err;
+    }
 }
 
 TEST_F(RegsvrTest, ReportsEachStepsFailureCode)
