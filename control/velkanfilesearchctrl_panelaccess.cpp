@@ -15,6 +15,23 @@ namespace velkan::control {
 
 using com::S_OK;
 
+namespace {
+
+// The text of one of the panel's labels, in UTF-8.
+HRESULT LabelText(const ui::SearchPanel* panel, QLabel& (ui::SearchPanel::*label)() const, std::string* text)
+{
+    if (text == nullptr) {
+        return com::E_POINTER;
+    }
+    if (panel == nullptr) {
+        return com::E_UNEXPECTED;
+    }
+    *text = (panel->*label)().text().toStdString();
+    return S_OK;
+}
+
+} // namespace
+
 HRESULT CVelkanFileSearchCtrl::SetAppServer(const std::string& host, int port)
 {
     search::AppServerEndpoint endpoint;
@@ -72,26 +89,12 @@ HRESULT CVelkanFileSearchCtrl::Row(int row, RowView* view)
 
 HRESULT CVelkanFileSearchCtrl::FoundText(std::string* text)
 {
-    if (text == nullptr) {
-        return com::E_POINTER;
-    }
-    if (!m_panel) {
-        return com::E_UNEXPECTED;
-    }
-    *text = m_panel->FoundLabel().text().toStdString();
-    return S_OK;
+    return LabelText(m_panel.data(), &ui::SearchPanel::FoundLabel, text);
 }
 
 HRESULT CVelkanFileSearchCtrl::ProgressText(std::string* text)
 {
-    if (text == nullptr) {
-        return com::E_POINTER;
-    }
-    if (!m_panel) {
-        return com::E_UNEXPECTED;
-    }
-    *text = m_panel->ProgressLabel().text().toStdString();
-    return S_OK;
+    return LabelText(m_panel.data(), &ui::SearchPanel::ProgressLabel, text);
 }
 
 HRESULT CVelkanFileSearchCtrl::ConnectToRow(int row)
