@@ -34,8 +34,7 @@ void WriteBytes(const std::filesystem::path& path, const Bytes& bytes)
     ASSERT_TRUE(out.good());
 }
 
-// What the module's version resource says, as the installer and the about box of the original
-// showed it.
+// The module's version information: file and product version, language block and strings.
 ModuleVersion ExpectedModuleVersion()
 {
     ModuleVersion version;
