@@ -22,7 +22,6 @@ extern VELKAN_HOST_API const Guid IID_IControlWindow;
 extern VELKAN_HOST_API const Guid IID_IPropertyPageWindow;
 
 inline constexpr const char* kControlProgId = "VELKANFILESEARCH.VelkanFileSearchCtrl.1";
-inline constexpr const char* kPropPageProgId = "VELKANFILESEARCH.VelkanFileSearchPropPage.1";
 
 // Dispatch identifiers of _DVelkanFileSearch.
 enum : com::DISPID {
