@@ -1,9 +1,11 @@
 #include "bitmapbutton.h"
 
+#include "enterkey.h"
 #include "imagelist.h"
 
 #include <QEvent>
 #include <QHelpEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -103,6 +105,7 @@ void BitmapButton::SetTooltipText(const QString& text, bool activate)
     if (text.isEmpty())
         return;
     setToolTip(text);
+    setAccessibleName(text);
     m_tooltipActive = activate;
 }
 
@@ -151,8 +154,10 @@ void BitmapButton::PassFocusOn()
 
 bool BitmapButton::event(QEvent* event)
 {
-    if (event->type() == QEvent::ToolTip && !m_tooltipActive)
-        return true; // kept but switched off: nothing is shown, not even the parent's
+    // Switched off, or disabled (a disabled button hears nothing of the mouse, so its tooltip
+    // never comes up): nothing is shown, not even the parent's.
+    if (event->type() == QEvent::ToolTip && (!m_tooltipActive || !isEnabled()))
+        return true;
     const bool handled = QAbstractButton::event(event);
     switch (event->type()) {
     case QEvent::ApplicationPaletteChange:
@@ -204,6 +209,16 @@ void BitmapButton::mouseDoubleClickEvent(QMouseEvent* event)
 {
     // The second press of a double click is a click of its own.
     mousePressEvent(event);
+}
+
+void BitmapButton::keyPressEvent(QKeyEvent* event)
+{
+    // Enter on a focused button runs its command, as in a dialog; Space is the base class's.
+    if (IsEnterKey(*event)) {
+        click();
+        return;
+    }
+    QAbstractButton::keyPressEvent(event);
 }
 
 void BitmapButton::leaveEvent(QEvent* event)

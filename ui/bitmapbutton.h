@@ -57,7 +57,8 @@ public:
     // An invalid QColor for an index past kFocusText.
     [[nodiscard]] QColor Color(quint8 index) const;
 
-    // Ignores an empty text. With activate false the text is kept but never shown.
+    // Ignores an empty text. With activate false the text is kept but never shown. The text is
+    // also the button's accessible name: the picture carries the only other copy of the word.
     void SetTooltipText(const QString& text, bool activate = true);
     [[nodiscard]] bool IsTooltipActive() const { return m_tooltipActive; }
 
@@ -74,6 +75,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void leaveEvent(QEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void changeEvent(QEvent* event) override;

@@ -1,10 +1,12 @@
 #include "resultlistctrl.h"
 
+#include "enterkey.h"
 #include "resultcelldelegate.h"
 #include "resultmodel.h"
 #include "sortheader.h"
 
 #include <QImage>
+#include <QKeyEvent>
 #include <QMouseEvent>
 
 namespace velkan::ui {
@@ -28,6 +30,8 @@ ResultListCtrl::ResultListCtrl(QWidget* parent)
     setShowGrid(false);
     setWordWrap(false);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Tab leaves the list for the next control instead of walking its cells.
+    setTabKeyNavigation(false);
     setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     verticalHeader()->hide();
     // Every row has the same height, so a million rows cost no layout.
@@ -107,6 +111,16 @@ void ResultListCtrl::mouseReleaseEvent(QMouseEvent* event)
     if (event->button() == Qt::LeftButton) {
         emit resultClicked();
     }
+}
+
+void ResultListCtrl::keyPressEvent(QKeyEvent* event)
+{
+    // The base class would only pass Enter on to the parent; here it is the list's own command.
+    if (IsEnterKey(*event)) {
+        emit enterPressed();
+        return;
+    }
+    QTableView::keyPressEvent(event);
 }
 
 void ResultListCtrl::mouseDoubleClickEvent(QMouseEvent* event)

@@ -46,10 +46,13 @@ signals:
     void resultClicked();
     // A double click anywhere in the list, on a row or not.
     void resultDoubleClicked();
+    // Enter while the list has the focus, with or without a row selected.
+    void enterPressed();
 
 protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void OnColumnClicked(int column);
