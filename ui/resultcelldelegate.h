@@ -11,7 +11,8 @@ namespace velkan::ui {
 class ImageList;
 
 // Paints every cell of the results list itself: the row band or the selection, the file-type
-// picture before the file name, the speed gauge, and text clipped to its cell.
+// picture before the file name, the speed gauge, and text clipped to its cell. A text that its
+// cell cuts short is shown whole as the cell's tooltip.
 class ResultCellDelegate : public QStyledItemDelegate {
     Q_OBJECT
 
@@ -22,9 +23,17 @@ public:
     void SetSmallImages(const ImageList* images) { m_smallImages = images; }
     // The six gauge pictures; an empty list leaves the speed column blank.
     void SetSpeedImages(std::vector<QPixmap> images) { m_speedImages = std::move(images); }
+    // The font of the cell texts.
+    void SetCellFont(const QFont& font) { m_cellFont = font; }
+    [[nodiscard]] const QFont& CellFont() const { return m_cellFont; }
+
+    // Where a cell's text is drawn: the cell less the room before the text.
+    [[nodiscard]] QRect TextRect(QRect cell, const QModelIndex& index) const;
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override;
+    bool helpEvent(QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem& option,
+                   const QModelIndex& index) override;
 
 private:
     struct CellColours {
@@ -33,6 +42,10 @@ private:
     };
 
     [[nodiscard]] CellColours ColoursFor(const QStyleOptionViewItem& option, int row) const;
+    // The file-name column's picture of the row; a null pixmap when there is none.
+    [[nodiscard]] QPixmap SmallImage(const QModelIndex& index) const;
+    // The width an image cell gives its picture: 0 when nothing is drawn.
+    [[nodiscard]] static int ImageWidth(QRect cell, const QPixmap* image);
     // Returns the picture's width, 0 when nothing was drawn.
     int DrawImageCell(QPainter& painter, QRect cell, const QColor& background,
                       const QPixmap* image) const;
@@ -40,6 +53,7 @@ private:
                       const QModelIndex& index) const;
 
     ResultColours m_colours;
+    QFont m_cellFont;
     const ImageList* m_smallImages = nullptr;
     std::vector<QPixmap> m_speedImages;
 };

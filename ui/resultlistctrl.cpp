@@ -41,6 +41,22 @@ ResultListCtrl::ResultListCtrl(QWidget* parent)
     m_header->setStretchLastSection(false);
     m_header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     connect(m_header, &QHeaderView::sectionClicked, this, &ResultListCtrl::OnColumnClicked);
+    UpdateCellFont();
+}
+
+void ResultListCtrl::UpdateCellFont()
+{
+    QFont cells = font();
+    cells.setPixelSize(kCellPixelSize);
+    m_delegate->SetCellFont(cells);
+}
+
+void ResultListCtrl::changeEvent(QEvent* event)
+{
+    QTableView::changeEvent(event);
+    if (event->type() == QEvent::FontChange) {
+        UpdateCellFont();
+    }
 }
 
 void ResultListCtrl::SetResultModel(search::ResultModel* model)

@@ -23,6 +23,11 @@ class ResultListCtrl : public QTableView {
     Q_OBJECT
 
 public:
+    // The size at which the cells' texts are drawn, whatever the list's font: the columns are
+    // a fixed number of pixels wide, and at this size a size such as "9,999,999KB" and a date
+    // fit their 80-pixel columns with a Korean UI font.
+    static constexpr int kCellPixelSize = 12;
+
     explicit ResultListCtrl(QWidget* parent = nullptr);
 
     void SetResultModel(search::ResultModel* model);
@@ -35,6 +40,7 @@ public:
     [[nodiscard]] int SortColumn() const { return m_sortColumn; }
     [[nodiscard]] bool SortAscending() const { return m_ascending; }
     [[nodiscard]] SortHeader* Header() const { return m_header; }
+    [[nodiscard]] ResultCellDelegate* CellDelegate() const { return m_delegate; }
 
     // The first selected row, or -1.
     [[nodiscard]] int SelectedRow() const;
@@ -53,9 +59,11 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void OnColumnClicked(int column);
+    void UpdateCellFont();
 
     search::ResultModel* m_model = nullptr;
     SortHeader* m_header;
