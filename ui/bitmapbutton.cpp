@@ -25,8 +25,8 @@ BitmapButton::BitmapButton(QWidget* parent)
 
 void BitmapButton::ReleaseBitmaps()
 {
-    for (QPixmap& bitmap : m_bitmaps)
-        bitmap = QPixmap();
+    for (PicturePair& bitmap : m_bitmaps)
+        bitmap = PicturePair();
 }
 
 int BitmapButton::KeepBitmap(int index, const QImage& image, const QColor& transparent)
@@ -41,8 +41,16 @@ int BitmapButton::KeepBitmap(int index, const QImage& image, const QColor& trans
     const QPixmap pixmap = QPixmap::fromImage(masked);
     if (pixmap.isNull())
         return kNoMask;
-    m_bitmaps[static_cast<std::size_t>(index)] = pixmap;
+    m_bitmaps[static_cast<std::size_t>(index)] = PicturePair(pixmap);
     return kOk;
+}
+
+void BitmapButton::KeepDoubleSizeBitmap(int index, const QImage& image)
+{
+    PicturePair& kept = m_bitmaps[static_cast<std::size_t>(index)];
+    const QImage masked = image.isNull() ? QImage() : WithColorTransparent(image, m_transparent.rgb());
+    if (!kept.IsNull() && !masked.isNull())
+        kept = PicturePair(kept.Normal(), QPixmap::fromImage(masked));
 }
 
 int BitmapButton::SetBitmaps(const QImage& in, const std::optional<QImage>& out,
@@ -66,12 +74,22 @@ int BitmapButton::SetBitmaps(const QImage& in, const std::optional<QImage>& out,
 
 int BitmapButton::SetBitmapResources(int inId, int outId, int disabledId, const QColor& transparent)
 {
-    const auto load = [](int id) -> std::optional<QImage> {
+    const auto path = [](int id) { return QStringLiteral(":/bitmaps/%1.bmp").arg(id); };
+    const auto load = [&path](int id) -> std::optional<QImage> {
         if (id <= 0)
             return std::nullopt;
-        return QImage(QStringLiteral(":/bitmaps/%1.bmp").arg(id));
+        return QImage(path(id));
     };
-    return SetBitmaps(load(inId).value_or(QImage()), load(outId), load(disabledId), transparent);
+    const int status =
+        SetBitmaps(load(inId).value_or(QImage()), load(outId), load(disabledId), transparent);
+    if (status != kOk)
+        return status;
+    const int ids[] = {inId, outId, disabledId};
+    for (int index = kInImage; index <= kDisabledImage; ++index) {
+        if (ids[index] > 0)
+            KeepDoubleSizeBitmap(index, QImage(DoubleSizePath(path(ids[index]))));
+    }
+    return status;
 }
 
 int BitmapButton::SetColor(quint8 index, const QColor& color, bool repaint)
@@ -113,13 +131,20 @@ QPixmap BitmapButton::Bitmap(int index) const
 {
     if (index < 0 || index >= static_cast<int>(m_bitmaps.size()))
         return {};
-    return m_bitmaps[static_cast<std::size_t>(index)];
+    return m_bitmaps[static_cast<std::size_t>(index)].Normal();
+}
+
+QPixmap BitmapButton::DoubleSizeBitmap(int index) const
+{
+    if (index < 0 || index >= static_cast<int>(m_bitmaps.size()))
+        return {};
+    return m_bitmaps[static_cast<std::size_t>(index)].Doubled();
 }
 
 QSize BitmapButton::sizeHint() const
 {
-    const QPixmap& in = m_bitmaps[kInImage];
-    return in.isNull() ? QSize() : in.size();
+    const PicturePair& in = m_bitmaps[kInImage];
+    return in.IsNull() ? QSize() : in.Size();
 }
 
 void BitmapButton::SetHovering(bool hovering)
@@ -246,28 +271,28 @@ void BitmapButton::paintEvent(QPaintEvent* /*event*/)
                                                   : kOutBackground;
     painter.fillRect(rect(), m_colors[background]);
 
-    const QPixmap& in = m_bitmaps[kInImage];
-    const QPixmap& out = m_bitmaps[kOutImage];
-    const QPixmap& disabledImage = m_bitmaps[kDisabledImage];
-    const QPixmap* picture = &in;
+    const PicturePair& in = m_bitmaps[kInImage];
+    const PicturePair& out = m_bitmaps[kOutImage];
+    const PicturePair& disabledImage = m_bitmaps[kDisabledImage];
+    const PicturePair* picture = &in;
     if (!pressed && !hovering) {
-        if (!enabled && !disabledImage.isNull())
+        if (!enabled && !disabledImage.IsNull())
             picture = &disabledImage;
-        else if (!out.isNull())
+        else if (!out.IsNull())
             picture = &out;
     }
-    if (picture->isNull())
+    if (picture->IsNull())
         return;
 
     // Centred with the remainder dropped toward zero, so a picture larger than the button
     // overhangs both sides alike.
-    int x = (width() - picture->width()) / 2;
-    int y = (height() - picture->height()) / 2;
+    int x = (width() - picture->Size().width()) / 2;
+    int y = (height() - picture->Size().height()) / 2;
     if (pressed) {
         ++x;
         ++y;
     }
-    painter.drawPixmap(x, y, *picture);
+    picture->Draw(painter, QPoint(x, y));
 }
 
 } // namespace velkan::ui

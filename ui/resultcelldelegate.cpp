@@ -36,26 +36,25 @@ ResultCellDelegate::CellColours ResultCellDelegate::ColoursFor(const QStyleOptio
     return {m_colours.windowText, row % 2 == 0 ? m_colours.window : kOddRowColour};
 }
 
-QPixmap ResultCellDelegate::SmallImage(const QModelIndex& index) const
+const PicturePair* ResultCellDelegate::SmallImage(const QModelIndex& index) const
 {
     const int image = index.data(ResultModel::ImageRole).toInt();
-    return m_smallImages != nullptr ? m_smallImages->Pixmap(image) : QPixmap();
+    return m_smallImages != nullptr ? m_smallImages->Picture(image) : nullptr;
 }
 
-int ResultCellDelegate::ImageWidth(QRect cell, const QPixmap* image)
+int ResultCellDelegate::ImageWidth(QRect cell, const PicturePair* image)
 {
     cell.setLeft(cell.left() + kImageOffset);
-    if (image == nullptr || image->isNull() || cell.width() <= 0) {
+    if (image == nullptr || image->IsNull() || cell.width() <= 0) {
         return 0;
     }
-    return image->width();
+    return image->Size().width();
 }
 
 QRect ResultCellDelegate::TextRect(QRect cell, const QModelIndex& index) const
 {
     if (index.column() == search::NameColumn) {
-        const QPixmap picture = SmallImage(index);
-        cell.setLeft(cell.left() + ImageWidth(cell, &picture) + kTextGap);
+        cell.setLeft(cell.left() + ImageWidth(cell, SmallImage(index)) + kTextGap);
     }
     cell.setLeft(cell.left() + kTextOffset);
     return cell;
@@ -70,15 +69,14 @@ void ResultCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
     painter->setClipRect(cell);
     switch (index.column()) {
     case search::NameColumn: {
-        const QPixmap picture = SmallImage(index);
-        const int width = DrawImageCell(*painter, cell, colours.background, &picture);
+        const int width = DrawImageCell(*painter, cell, colours.background, SmallImage(index));
         cell.setLeft(cell.left() + width + kTextGap);
         DrawTextCell(*painter, cell, colours, index);
         break;
     }
     case search::SpeedColumn: {
         const int level = index.data(ResultModel::SpeedLevelRole).toInt();
-        const QPixmap* gauge = level >= 0 && level < static_cast<int>(m_speedImages.size())
+        const PicturePair* gauge = level >= 0 && level < static_cast<int>(m_speedImages.size())
                                    ? &m_speedImages[static_cast<std::size_t>(level)]
                                    : nullptr;
         DrawImageCell(*painter, cell, colours.background, gauge);
@@ -92,7 +90,7 @@ void ResultCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
 }
 
 int ResultCellDelegate::DrawImageCell(QPainter& painter, QRect cell, const QColor& background,
-                                      const QPixmap* image) const
+                                      const PicturePair* image) const
 {
     painter.fillRect(cell, background);
     const int width = ImageWidth(cell, image);
@@ -100,12 +98,12 @@ int ResultCellDelegate::DrawImageCell(QPainter& painter, QRect cell, const QColo
         return 0;
     }
     cell.setLeft(cell.left() + kImageOffset);
-    const int height = image->height();
+    const int height = image->Size().height();
     // Bottom is exclusive here, as the cell's geometry is reckoned.
     const int bottom = cell.top() + cell.height();
     const int y = (cell.top() + bottom) / 2 - height / 2;
-    painter.drawPixmap(QPoint(cell.left(), y), *image,
-                       QRect(0, 0, std::min(cell.width(), width), std::min(cell.height(), height)));
+    image->Draw(painter, QPoint(cell.left(), y),
+                QRect(0, 0, std::min(cell.width(), width), std::min(cell.height(), height)));
     return width;
 }
 

@@ -1,6 +1,7 @@
 #include "resultlistctrl.h"
 
 #include "enterkey.h"
+#include "picturepair.h"
 #include "resultcelldelegate.h"
 #include "resultmodel.h"
 #include "sortheader.h"
@@ -74,10 +75,17 @@ void ResultListCtrl::SetSmallImages(const ImageList* images)
 bool ResultListCtrl::LoadSpeedImages(const QString& path)
 {
     const QImage strip(path);
-    std::vector<QPixmap> gauges;
+    const QImage doubled(DoubleSizePath(path));
+    const bool hasDoubled =
+        doubled.width() >= 2 * kGaugeWidth * kGaugeCount && doubled.height() >= 2 * kGaugeHeight;
+    std::vector<PicturePair> gauges;
     if (strip.width() >= kGaugeWidth * kGaugeCount && strip.height() >= kGaugeHeight) {
         for (int i = 0; i < kGaugeCount; ++i) {
-            gauges.push_back(QPixmap::fromImage(strip.copy(i * kGaugeWidth, 0, kGaugeWidth, kGaugeHeight)));
+            const QImage gauge = strip.copy(i * kGaugeWidth, 0, kGaugeWidth, kGaugeHeight);
+            const QImage gauge2x =
+                hasDoubled ? doubled.copy(2 * i * kGaugeWidth, 0, 2 * kGaugeWidth, 2 * kGaugeHeight)
+                           : QImage();
+            gauges.emplace_back(QPixmap::fromImage(gauge), QPixmap::fromImage(gauge2x));
         }
     }
     const bool loaded = !gauges.empty();

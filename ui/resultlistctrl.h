@@ -32,8 +32,8 @@ public:
 
     void SetResultModel(search::ResultModel* model);
     void SetSmallImages(const ImageList* images);
-    // Loads the six gauge pictures from a strip of 33 x 12 pictures; false leaves the speed
-    // column blank.
+    // Loads the six gauge pictures from a strip of 33 x 12 pictures, and their twice-size forms
+    // from the strip's "@2x" file when there is one; false leaves the speed column blank.
     bool LoadSpeedImages(const QString& path);
 
     void SortByColumn(int column, bool ascending);
