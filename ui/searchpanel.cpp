@@ -108,6 +108,7 @@ SearchPanel::SearchPanel(PanelSeams seams, QWidget* parent)
     SetUpButtons();
     SetUpList();
     SetUpKeyboard();
+    SetUpAccessibleNames();
 }
 
 SearchPanel::~SearchPanel()
@@ -170,8 +171,12 @@ void SearchPanel::SetUpKeyboard()
         setTabOrder(order[i - 1], order[i]);
     }
     connect(m_list, &ResultListCtrl::enterPressed, this, [this] { m_engine->ConnectToSelected(); });
+}
 
-    // What a screen reader says for the controls whose text alone does not tell what they are.
+void SearchPanel::SetUpAccessibleNames()
+{
+    // What a screen reader says for the controls whose text alone does not tell what they are;
+    // the buttons are named by their tooltips.
     m_list->setAccessibleName(QStringLiteral("검색 결과"));
     m_progressBar->setAccessibleName(QStringLiteral("진행 상황"));
     m_progressLabel->setAccessibleName(QStringLiteral("진행률"));

@@ -82,6 +82,7 @@ private:
     void SetUpButtons();
     void SetUpList();
     void SetUpKeyboard();
+    void SetUpAccessibleNames();
     [[nodiscard]] bool EscapeStops() const;
     void OnServerInfo();
     void Layout(int width, int height);
