@@ -1,0 +1,45 @@
+#pragma once
+
+#include "registryfile.h"
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace velkan::registry {
+
+// Reads a registry text line by line into a RegistryFile and stops at the first line it cannot
+// keep, saying which line and why. Every line is looked at once and every key and value is
+// found through an index, so a text of any size loads in linear time.
+class RegistryParser {
+public:
+    explicit RegistryParser(std::string_view text);
+
+    std::optional<RegistryFile> Parse(ParseError* error);
+
+private:
+    // The next line without its "\n" or "\r\n"; nothing at the end of the text.
+    std::optional<std::string_view> NextLine();
+    // Each returns the reason when the line cannot be kept.
+    std::optional<std::string> TakeKeyLine(std::string_view line);
+    std::optional<std::string> TakeValueLine(std::string_view line);
+    // Appends continuation lines while the raw data ends in a backslash.
+    std::optional<std::string> TakeContinuation(std::string& data);
+    void Store(RegistryFile::Value value);
+
+    std::string_view m_text;
+    std::size_t m_at = 0;
+    std::size_t m_lineNumber = 0;
+    // Set when a failure lies on an earlier line than the one just read.
+    std::optional<std::size_t> m_failedLine;
+    RegistryFile m_file;
+    std::optional<std::size_t> m_current; // the key values go to
+    // Per key, by position: lower-cased value name -> position among its values. Built only
+    // for keys with many values; a few are faster to scan.
+    std::vector<std::unordered_map<std::string, std::size_t>> m_valueIndex;
+};
+
+} // namespace velkan::registry
