@@ -102,6 +102,16 @@ void* Module::Symbol(const char* name) const
     return ::dlsym(m_handle, name);
 }
 
+std::optional<std::string> RegistrationFailureReason(HRESULT result)
+{
+    if (result != com::SELFREG_E_TYPELIB && result != com::SELFREG_E_CLASS) {
+        return std::nullopt;
+    }
+    const std::filesystem::path path = RegistryPath();
+    return registry::RegistryFile::FindProblem(path).value_or(
+        "cannot tell why: " + path.string() + " loads, and a trial write beside it succeeds now");
+}
+
 EntryPointCall CallEntryPoint(const std::filesystem::path& module, const char* name)
 {
     EntryPointCall call;

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace velkan::comhost {
@@ -49,6 +50,12 @@ struct EntryPointCall {
     HRESULT result = com::E_FAIL; // the entry point's answer when called
     std::string error;            // why it was not called
 };
+
+// Why a registration entry point failed with result, as the registry file shows it now: for
+// SELFREG_E_TYPELIB and SELFREG_E_CLASS, what keeps the file from being read or written
+// (RegistryFile::FindProblem), else that it loads and takes a trial write; nothing for other
+// codes. The entry points answer only a code, so a tool reads the file again to say why.
+std::optional<std::string> RegistrationFailureReason(HRESULT result);
 
 // Loads module and calls name ("DllRegisterServer" or "DllUnregisterServer").
 EntryPointCall CallEntryPoint(const std::filesystem::path& module, const char* name);
