@@ -7,8 +7,10 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 #include <fcntl.h>
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace velkan::registry {
@@ -71,6 +73,10 @@ std::optional<std::string> ReadAll(const std::filesystem::path& path, std::strin
         return std::nullopt;
     }
     std::string text;
+    struct stat status {};
+    if (::fstat(fd, &status) == 0 && status.st_size > 0) {
+        text.reserve(static_cast<std::size_t>(status.st_size));
+    }
     char buffer[65536];
     for (;;) {
         const ssize_t got = ::read(fd, buffer, sizeof buffer);
@@ -235,30 +241,39 @@ std::optional<std::string> RegistryFile::WriteBeside(const std::filesystem::path
 
 const RegistryFile::Key* RegistryFile::Find(std::string_view key) const
 {
-    const auto found = m_index.find(IndexForm(key));
-    return found != m_index.end() ? &m_keys[found->second] : nullptr;
+    const std::optional<std::size_t> found = m_index.Find(key, [this](std::size_t at) -> std::string_view {
+        return m_keys[at].path;
+    });
+    return found ? &m_keys[*found] : nullptr;
 }
 
 RegistryFile::Key* RegistryFile::Find(std::string_view key)
 {
-    const auto found = m_index.find(IndexForm(key));
-    return found != m_index.end() ? &m_keys[found->second] : nullptr;
+    return const_cast<Key*>(std::as_const(*this).Find(key));
 }
 
 std::size_t RegistryFile::FindOrCreate(std::string_view key)
 {
-    const auto [entry, added] = m_index.try_emplace(IndexForm(key), m_keys.size());
-    if (added) {
-        m_keys.push_back(Key{.path = std::string(key)});
+    if (const Key* found = Find(key)) {
+        return static_cast<std::size_t>(found - m_keys.data());
     }
-    return entry->second;
+    m_index.Insert(key, m_keys.size());
+    m_keys.push_back(Key{.path = std::string(key)});
+    return m_keys.size() - 1;
+}
+
+void RegistryFile::Reserve(std::size_t keys)
+{
+    m_keys.reserve(keys);
+    m_index.Reserve(keys);
 }
 
 void RegistryFile::Reindex()
 {
-    m_index.clear();
+    m_index.Clear();
+    m_index.Reserve(m_keys.size());
     for (std::size_t i = 0; i < m_keys.size(); ++i) {
-        m_index.emplace(IndexForm(m_keys[i].path), i);
+        m_index.Insert(m_keys[i].path, i);
     }
 }
 

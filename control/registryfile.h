@@ -4,12 +4,13 @@
 // identifiers, ProgIDs and type libraries to modules, shared by the control's module and its
 // hosts. Keys and value names compare without regard to ASCII case, as the registry's do.
 
+#include "nameindex.h"
+
 #include <cstddef>
 #include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 namespace velkan::registry {
@@ -89,13 +90,14 @@ private:
     [[nodiscard]] Key* Find(std::string_view key);
     // The key's position in m_keys, appending it when it is not there.
     std::size_t FindOrCreate(std::string_view key);
+    // Room for keys keys without growing.
+    void Reserve(std::size_t keys);
     void Reindex();
     // Does what Save does up to the rename; the temporary file's path, or nothing.
     std::optional<std::string> WriteBeside(const std::filesystem::path& path, std::string* error) const;
 
     std::vector<Key> m_keys;
-    // Lower-cased path -> position in m_keys.
-    std::unordered_map<std::string, std::size_t> m_index;
+    NameIndex m_index; // paths -> positions in m_keys
 };
 
 } // namespace velkan::registry

@@ -9,6 +9,16 @@ namespace {
 // Beyond this many values a key's values are found through an index.
 constexpr std::size_t kScannedValues = 8;
 
+// Lines that open with '[': at least as many as the keys the text holds.
+std::size_t CountKeyLines(std::string_view text)
+{
+    std::size_t count = text.starts_with('[') ? 1 : 0;
+    for (std::size_t at = text.find("\n["); at != std::string_view::npos; at = text.find("\n[", at + 2)) {
+        ++count;
+    }
+    return count;
+}
+
 // Reads a quoted string at the front of text (escapes \\ and \"); the rest follows it.
 std::optional<std::string> Unquote(std::string_view& text)
 {
@@ -37,6 +47,7 @@ RegistryParser::RegistryParser(std::string_view text) : m_text(text)
     if (m_text.starts_with("\xEF\xBB\xBF")) {
         m_text.remove_prefix(3);
     }
+    m_file.Reserve(CountKeyLines(m_text));
 }
 
 std::optional<RegistryFile> RegistryParser::Parse(ParseError* error)
@@ -98,9 +109,6 @@ std::optional<std::string> RegistryParser::TakeKeyLine(std::string_view line)
         return "a key deletion ([-...]), which a registry file does not keep";
     }
     m_current = m_file.FindOrCreate(line.substr(1, line.size() - 2));
-    if (*m_current == m_valueIndex.size()) {
-        m_valueIndex.emplace_back();
-    }
     return std::nullopt;
 }
 
@@ -176,7 +184,6 @@ std::optional<std::string> RegistryParser::TakeContinuation(std::string& data)
 void RegistryParser::Store(RegistryFile::Value value)
 {
     std::vector<RegistryFile::Value>& values = m_file.m_keys[*m_current].values;
-    std::unordered_map<std::string, std::size_t>& index = m_valueIndex[*m_current];
     std::optional<std::size_t> found;
     if (values.size() <= kScannedValues) {
         for (std::size_t i = 0; i < values.size() && !found; ++i) {
@@ -185,24 +192,23 @@ void RegistryParser::Store(RegistryFile::Value value)
             }
         }
     } else {
-        if (index.empty()) {
+        NameIndex& index = m_valueIndex[*m_current];
+        if (index.Empty()) {
             for (std::size_t i = 0; i < values.size(); ++i) {
-                index.emplace(IndexForm(values[i].name), i);
+                index.Insert(values[i].name, i);
             }
         }
-        if (const auto at = index.find(IndexForm(value.name)); at != index.end()) {
-            found = at->second;
+        found = index.Find(value.name, [&values](std::size_t at) -> std::string_view { return values[at].name; });
+        if (!found) {
+            index.Insert(value.name, values.size());
         }
     }
     if (found) {
         // A later line for the same name replaces the value, spelling of the name included.
         values[*found] = std::move(value);
-        return;
+    } else {
+        values.push_back(std::move(value));
     }
-    if (!index.empty()) {
-        index.emplace(IndexForm(value.name), values.size());
-    }
-    values.push_back(std::move(value));
 }
 
 } // namespace velkan::registry

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "nameindex.h"
 #include "registryfile.h"
 
 #include <cstddef>
@@ -7,7 +8,6 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
-#include <vector>
 
 namespace velkan::registry {
 
@@ -37,9 +37,9 @@ private:
     std::optional<std::size_t> m_failedLine;
     RegistryFile m_file;
     std::optional<std::size_t> m_current; // the key values go to
-    // Per key, by position: lower-cased value name -> position among its values. Built only
-    // for keys with many values; a few are faster to scan.
-    std::vector<std::unordered_map<std::string, std::size_t>> m_valueIndex;
+    // Keys with many values, by position: their values' positions by name. A few values are
+    // faster to scan.
+    std::unordered_map<std::size_t, NameIndex> m_valueIndex;
 };
 
 } // namespace velkan::registry

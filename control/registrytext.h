@@ -4,7 +4,6 @@
 // included, compare as they are.
 
 #include <algorithm>
-#include <string>
 #include <string_view>
 
 namespace velkan::registry {
@@ -12,14 +11,6 @@ namespace velkan::registry {
 constexpr char LowerAscii(char c)
 {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-// The form a key or value name is indexed under.
-inline std::string IndexForm(std::string_view text)
-{
-    std::string lowered(text);
-    std::transform(lowered.begin(), lowered.end(), lowered.begin(), LowerAscii);
-    return lowered;
 }
 
 inline bool SameName(std::string_view a, std::string_view b)
