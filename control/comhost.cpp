@@ -239,30 +239,65 @@ bool LoadPropertySet(const std::filesystem::path& path, MemoryPropertyBag& bag, 
         SetError(error, "cannot read " + path.string());
         return false;
     }
+    std::ostringstream text;
+    text << in.rdbuf();
+    if (in.bad()) {
+        SetError(error, "cannot read " + path.string());
+        return false;
+    }
+    std::string lineError;
+    if (!ParsePropertySet(text.str(), bag, &lineError)) {
+        SetError(error, path.string() + ":" + lineError);
+        return false;
+    }
+    return true;
+}
+
+bool SavePropertySet(const std::filesystem::path& path, const MemoryPropertyBag& bag, std::string* error)
+{
+    const std::optional<std::string> text = PropertySetText(bag, error);
+    if (!text) {
+        return false;
+    }
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << *text;
+    out.close();
+    if (!out) {
+        SetError(error, "cannot write " + path.string());
+        return false;
+    }
+    return true;
+}
+
+bool ParsePropertySet(std::string_view text, MemoryPropertyBag& bag, std::string* error)
+{
     MemoryPropertyBag loaded;
-    std::string line;
-    for (int number = 1; std::getline(in, line); ++number) {
+    int number = 0;
+    for (std::size_t start = 0; start < text.size();) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string_view::npos) {
+            end = text.size();
+        }
+        std::string_view line = text.substr(start, end - start);
+        start = end + 1;
+        ++number;
         // Escaped carriage returns never reach the end of a line, so one there is a CRLF file's.
         if (line.ends_with('\r')) {
-            line.pop_back();
+            line.remove_suffix(1);
         }
         if (line.empty()) {
             continue;
         }
         const std::size_t equals = line.find('=');
         const std::optional<std::string> name =
-            equals == std::string::npos ? std::nullopt : Unescape(std::string_view(line).substr(0, equals));
+            equals == std::string_view::npos ? std::nullopt : Unescape(line.substr(0, equals));
         const std::optional<std::string> value =
-            equals == std::string::npos ? std::nullopt : Unescape(std::string_view(line).substr(equals + 1));
+            equals == std::string_view::npos ? std::nullopt : Unescape(line.substr(equals + 1));
         if (!name || !value || name->empty()) {
-            SetError(error, path.string() + ":" + std::to_string(number) + ": not a name=value line");
+            SetError(error, std::to_string(number) + ": not a name=value line");
             return false;
         }
         loaded.values[com::FromUtf8(*name)] = com::FromUtf8(*value);
-    }
-    if (in.bad()) {
-        SetError(error, "cannot read " + path.string());
-        return false;
     }
     for (auto& [name, value] : loaded.values) {
         bag.values[name] = std::move(value);
@@ -270,25 +305,18 @@ bool LoadPropertySet(const std::filesystem::path& path, MemoryPropertyBag& bag, 
     return true;
 }
 
-bool SavePropertySet(const std::filesystem::path& path, const MemoryPropertyBag& bag, std::string* error)
+std::optional<std::string> PropertySetText(const MemoryPropertyBag& bag, std::string* error)
 {
-    std::ostringstream text;
+    std::string text;
     for (const auto& [name, value] : bag.values) {
         const std::string utf8Name = com::ToUtf8(name);
         if (utf8Name.empty() || utf8Name.find('=') != std::string::npos) {
             SetError(error, "a property name cannot be empty or hold '=': " + utf8Name);
-            return false;
+            return std::nullopt;
         }
-        text << Escape(utf8Name) << '=' << Escape(com::ToUtf8(value)) << '\n';
+        text += Escape(utf8Name) + '=' + Escape(com::ToUtf8(value)) + '\n';
     }
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << text.str();
-    out.close();
-    if (!out) {
-        SetError(error, "cannot write " + path.string());
-        return false;
-    }
-    return true;
+    return text;
 }
 
 } // namespace velkan::comhost

@@ -12,6 +12,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace velkan::comhost {
 
@@ -94,5 +95,11 @@ public:
 // carriage return written \\, \n and \r. Loading adds to what the bag holds.
 bool LoadPropertySet(const std::filesystem::path& path, MemoryPropertyBag& bag, std::string* error = nullptr);
 bool SavePropertySet(const std::filesystem::path& path, const MemoryPropertyBag& bag, std::string* error = nullptr);
+
+// The text of a property set file, added to the bag only when every line is good; error then
+// says "LINE: not a name=value line".
+bool ParsePropertySet(std::string_view text, MemoryPropertyBag& bag, std::string* error = nullptr);
+// The text SavePropertySet writes; nothing when a name cannot be written.
+std::optional<std::string> PropertySetText(const MemoryPropertyBag& bag, std::string* error = nullptr);
 
 } // namespace velkan::comhost
