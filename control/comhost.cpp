@@ -2,6 +2,7 @@
 
 #include "bstrconvert.h"
 #include "registryfile.h"
+#include "textlines.h"
 
 #include <dlfcn.h>
 
@@ -272,29 +273,19 @@ bool SavePropertySet(const std::filesystem::path& path, const MemoryPropertyBag&
 bool ParsePropertySet(std::string_view text, MemoryPropertyBag& bag, std::string* error)
 {
     MemoryPropertyBag loaded;
-    int number = 0;
-    for (std::size_t start = 0; start < text.size();) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string_view::npos) {
-            end = text.size();
-        }
-        std::string_view line = text.substr(start, end - start);
-        start = end + 1;
-        ++number;
-        // Escaped carriage returns never reach the end of a line, so one there is a CRLF file's.
-        if (line.ends_with('\r')) {
-            line.remove_suffix(1);
-        }
-        if (line.empty()) {
+    // Escaped carriage returns never reach the end of a line, so one there is a CRLF file's.
+    registry::TextLines lines(text);
+    while (const std::optional<std::string_view> line = lines.Next()) {
+        if (line->empty()) {
             continue;
         }
-        const std::size_t equals = line.find('=');
+        const std::size_t equals = line->find('=');
         const std::optional<std::string> name =
-            equals == std::string_view::npos ? std::nullopt : Unescape(line.substr(0, equals));
+            equals == std::string_view::npos ? std::nullopt : Unescape(line->substr(0, equals));
         const std::optional<std::string> value =
-            equals == std::string_view::npos ? std::nullopt : Unescape(line.substr(equals + 1));
+            equals == std::string_view::npos ? std::nullopt : Unescape(line->substr(equals + 1));
         if (!name || !value || name->empty()) {
-            SetError(error, std::to_string(number) + ": not a name=value line");
+            SetError(error, std::to_string(lines.Number()) + ": not a name=value line");
             return false;
         }
         loaded.values[com::FromUtf8(*name)] = com::FromUtf8(*value);

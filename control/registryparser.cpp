@@ -9,6 +9,11 @@ namespace {
 // Beyond this many values a key's values are found through an index.
 constexpr std::size_t kScannedValues = 8;
 
+std::string_view WithoutByteOrderMark(std::string_view text)
+{
+    return text.starts_with("\xEF\xBB\xBF") ? text.substr(3) : text;
+}
+
 // Lines that open with '[': at least as many as the keys the text holds.
 std::size_t CountKeyLines(std::string_view text)
 {
@@ -42,18 +47,15 @@ std::optional<std::string> Unquote(std::string_view& text)
 
 } // namespace
 
-RegistryParser::RegistryParser(std::string_view text) : m_text(text)
+RegistryParser::RegistryParser(std::string_view text) : m_lines(WithoutByteOrderMark(text))
 {
-    if (m_text.starts_with("\xEF\xBB\xBF")) {
-        m_text.remove_prefix(3);
-    }
-    m_file.Reserve(CountKeyLines(m_text));
+    m_file.Reserve(CountKeyLines(text));
 }
 
 std::optional<RegistryFile> RegistryParser::Parse(ParseError* error)
 {
     bool sawHeader = false;
-    while (const std::optional<std::string_view> line = NextLine()) {
+    while (const std::optional<std::string_view> line = m_lines.Next()) {
         if (line->empty() || line->front() == ';') {
             continue;
         }
@@ -70,30 +72,12 @@ std::optional<RegistryFile> RegistryParser::Parse(ParseError* error)
         }
         if (reason) {
             if (error != nullptr) {
-                *error = ParseError{.line = m_failedLine.value_or(m_lineNumber), .reason = std::move(*reason)};
+                *error = ParseError{.line = m_failedLine.value_or(m_lines.Number()), .reason = std::move(*reason)};
             }
             return std::nullopt;
         }
     }
     return std::move(m_file);
-}
-
-std::optional<std::string_view> RegistryParser::NextLine()
-{
-    if (m_at >= m_text.size()) {
-        return std::nullopt;
-    }
-    std::size_t end = m_text.find('\n', m_at);
-    if (end == std::string_view::npos) {
-        end = m_text.size();
-    }
-    std::string_view line = m_text.substr(m_at, end - m_at);
-    m_at = end + 1;
-    ++m_lineNumber;
-    if (line.ends_with('\r')) {
-        line.remove_suffix(1);
-    }
-    return line;
 }
 
 std::optional<std::string> RegistryParser::TakeKeyLine(std::string_view line)
@@ -163,7 +147,7 @@ std::optional<std::string> RegistryParser::TakeContinuation(std::string& data)
     // refused rather than changed by the next save: one ending in a carriage return of its own
     // (the next read would take it for the line end), or a value still open at the end of the
     // file (the next read would go on into what the save puts after it).
-    const std::size_t first = m_lineNumber;
+    const std::size_t first = m_lines.Number();
     for (;;) {
         if (data.ends_with('\r')) {
             return "a stray carriage return at the end of a value line";
@@ -171,7 +155,7 @@ std::optional<std::string> RegistryParser::TakeContinuation(std::string& data)
         if (!data.ends_with('\\')) {
             return std::nullopt;
         }
-        const std::optional<std::string_view> next = NextLine();
+        const std::optional<std::string_view> next = m_lines.Next();
         if (!next) {
             m_failedLine = first;
             return "a value continued ('\\' at the end of its line) past the end of the file";

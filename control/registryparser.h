@@ -2,6 +2,7 @@
 
 #include "nameindex.h"
 #include "registryfile.h"
+#include "textlines.h"
 
 #include <cstddef>
 #include <optional>
@@ -21,8 +22,6 @@ public:
     std::optional<RegistryFile> Parse(ParseError* error);
 
 private:
-    // The next line without its "\n" or "\r\n"; nothing at the end of the text.
-    std::optional<std::string_view> NextLine();
     // Each returns the reason when the line cannot be kept.
     std::optional<std::string> TakeKeyLine(std::string_view line);
     std::optional<std::string> TakeValueLine(std::string_view line);
@@ -30,9 +29,7 @@ private:
     std::optional<std::string> TakeContinuation(std::string& data);
     void Store(RegistryFile::Value value);
 
-    std::string_view m_text;
-    std::size_t m_at = 0;
-    std::size_t m_lineNumber = 0;
+    TextLines m_lines;
     // Set when a failure lies on an earlier line than the one just read.
     std::optional<std::size_t> m_failedLine;
     RegistryFile m_file;
