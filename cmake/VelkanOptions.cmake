@@ -13,3 +13,12 @@ if(VELKAN_SANITIZE)
                                                   -fno-omit-frame-pointer)
   target_link_options(velkan_options INTERFACE -fsanitize=address,undefined)
 endif()
+
+# Every symbol of a shared library resolved inside it, except where clang instruments it: clang
+# leaves the sanitizer and coverage runtimes out of a shared library, for the program that loads
+# it to bring.
+function(velkan_no_undefined target)
+  if(NOT (CMAKE_CXX_COMPILER_ID MATCHES "Clang" AND (VELKAN_SANITIZE OR VELKAN_BUILD_FUZZ)))
+    target_link_options(${target} PRIVATE -Wl,--no-undefined)
+  endif()
+endfunction()

@@ -4,8 +4,6 @@
 #include <QFileInfo>
 #include <QSettings>
 
-#include <cstdlib>
-
 namespace velkan::ui {
 
 namespace {
@@ -45,48 +43,35 @@ ThemeIconLookup::ThemeIconLookup(const QStringList& searchFolders, const QString
             const QSettings settings(index, QSettings::IniFormat);
             for (const QString& directory : settings.value(QStringLiteral("Icon Theme/Directories")).toStringList()) {
                 const QVariant size = settings.value(directory + QStringLiteral("/Size"));
-                // Only pictures at one device pixel per pixel: the list draws at its own size.
-                if (!size.isValid() || settings.value(directory + QStringLiteral("/Scale"), 1).toInt() != 1)
+                const int scale = settings.value(directory + QStringLiteral("/Scale"), 1).toInt();
+                if (!size.isValid() || size.toInt() <= 0 || scale <= 0)
                     continue;
-                theme.directories.push_back({themeFolder.filePath(directory), size.toInt()});
+                theme.directories.push_back({themeFolder.filePath(directory), size.toInt() * scale});
             }
         }
         m_themes.push_back(std::move(theme));
     }
 }
 
-QString ThemeIconLookup::BestFile(const Theme& theme, const QString& name, int side) const
+QIcon ThemeIconLookup::IconOf(const Theme& theme, const QString& name)
 {
     const QString fileName = name + QStringLiteral(".png");
-    QString best;
-    int bestDistance = 0;
+    QIcon icon;
     for (const Directory& directory : theme.directories) {
-        const int distance = std::abs(directory.size - side);
-        if (!best.isEmpty() && distance >= bestDistance)
-            continue;
         const QString path = QDir(directory.path).filePath(fileName);
-        if (QFileInfo::exists(path)) {
-            best = path;
-            bestDistance = distance;
-        }
+        if (QFileInfo::exists(path))
+            icon.addFile(path, QSize(directory.pixels, directory.pixels));
     }
-    return best;
+    return icon;
 }
 
-QPixmap ThemeIconLookup::Find(const QStringList& names, int side) const
+QIcon ThemeIconLookup::Find(const QStringList& names) const
 {
     for (const QString& fullName : names) {
         for (QString name = fullName; !name.isEmpty();) {
             for (const Theme& theme : m_themes) {
-                const QString file = BestFile(theme, name, side);
-                if (file.isEmpty())
-                    continue;
-                QPixmap pixmap(file);
-                if (pixmap.isNull())
-                    continue;
-                return pixmap.size() == QSize(side, side)
-                           ? pixmap
-                           : pixmap.scaled(side, side, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+                if (QIcon icon = IconOf(theme, name); !icon.isNull())
+                    return icon;
             }
             const qsizetype dash = name.lastIndexOf(QLatin1Char('-'));
             name = dash > 0 ? name.left(dash) : QString();

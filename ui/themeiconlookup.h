@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QPixmap>
+#include <QIcon>
 #include <QString>
 #include <QStringList>
 
@@ -8,11 +8,12 @@
 
 namespace velkan::ui {
 
-// Finds a named picture in the system's icon themes by reading their folders directly, so that
-// the panel never has to choose an icon theme for the whole application it lives in. Follows the
+// Finds a named icon in the system's icon themes by reading their folders directly, so that the
+// panel never has to choose an icon theme for the whole application it lives in. Follows the
 // freedesktop rules as far as the file-type pictures need them: the first theme holding the name
-// wins, the folder closest to the wanted size is taken, and a name not found anywhere is tried
-// again without its last dash-separated part ("audio-mpeg", then "audio").
+// gives every size it has (the icon then draws from the one closest to the size asked for, at
+// the screen's pixel density), and a name not found anywhere is tried again without its last
+// dash-separated part ("audio-mpeg", then "audio").
 class ThemeIconLookup {
 public:
     // Reads the themes' index files from the folders (each holding theme folders), themes in
@@ -23,20 +24,21 @@ public:
     // of $XDG_DATA_DIRS (defaults as the base-directory rules give them).
     [[nodiscard]] static QStringList SystemSearchFolders();
 
-    // The first of names that some theme holds, as a picture of side × side; a null picture
+    // The first of names that some theme holds, with each size the theme has of it; a null icon
     // when none is found.
-    [[nodiscard]] QPixmap Find(const QStringList& names, int side) const;
+    [[nodiscard]] QIcon Find(const QStringList& names) const;
 
 private:
     struct Directory {
         QString path;
-        int size = 0;
+        int pixels = 0; // the side of its pictures: the nominal size times the scale
     };
     struct Theme {
         std::vector<Directory> directories;
     };
 
-    [[nodiscard]] QString BestFile(const Theme& theme, const QString& name, int side) const;
+    // Every picture of the name in the theme, each at its size; null when there is none.
+    [[nodiscard]] static QIcon IconOf(const Theme& theme, const QString& name);
 
     std::vector<Theme> m_themes;
 };

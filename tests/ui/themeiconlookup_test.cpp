@@ -86,32 +86,35 @@ TEST(ThemeIconLookup, FollowsTheThemeRules)
     struct Case {
         const char* why;
         QStringList names;
+        qreal ratio; // device pixels per pixel of the screen drawn on
         QColor expected; // invalid: nothing found
     };
     const Case cases[] = {
-        {"the first theme holding the name wins, even at another size", {QStringLiteral("audio-x-generic")}, Qt::red},
-        {"within a theme the folder of the wanted size wins", {QStringLiteral("text-plain")}, Qt::blue},
-        {"pictures for denser screens are not taken", {QStringLiteral("image-png")}, Qt::magenta},
-        {"the last dash-separated part is dropped", {QStringLiteral("video-x-matroska")}, Qt::darkGreen},
-        {"the next name is tried", {QStringLiteral("unknown-thing"), QStringLiteral("text-plain")}, Qt::blue},
-        {"nothing found", {QStringLiteral("unknown-thing")}, QColor()},
+        {"the first theme holding the name wins, even at another size", {QStringLiteral("audio-x-generic")}, 1, Qt::red},
+        {"within a theme the picture of the wanted size wins", {QStringLiteral("text-plain")}, 1, Qt::blue},
+        {"a denser screen takes the larger picture", {QStringLiteral("text-plain")}, 2, Qt::yellow},
+        {"a theme's pictures for denser screens are its own", {QStringLiteral("image-png")}, 1, Qt::cyan},
+        {"the last dash-separated part is dropped", {QStringLiteral("video-x-matroska")}, 1, Qt::darkGreen},
+        {"the next name is tried", {QStringLiteral("unknown-thing"), QStringLiteral("text-plain")}, 1, Qt::blue},
+        {"nothing found", {QStringLiteral("unknown-thing")}, 1, QColor()},
     };
     for (const Case& c : cases) {
-        const QPixmap found = lookup.Find(c.names, 16);
+        const QIcon found = lookup.Find(c.names);
         if (!c.expected.isValid()) {
             EXPECT_TRUE(found.isNull()) << c.why;
             continue;
         }
         ASSERT_FALSE(found.isNull()) << c.why;
-        EXPECT_EQ(found.size(), QSize(16, 16)) << c.why;
-        EXPECT_EQ(CentreColour(found), c.expected.rgba()) << c.why;
+        const QPixmap pixmap = found.pixmap(QSize(16, 16), c.ratio);
+        EXPECT_EQ(pixmap.size(), QSize(16, 16) * c.ratio) << c.why;
+        EXPECT_EQ(CentreColour(pixmap), c.expected.rgba()) << c.why;
     }
 }
 
 TEST(ThemeIconLookup, MissingFoldersAndThemesFindNothing)
 {
     const ThemeIconLookup lookup({QStringLiteral("/nonexistent/icons")}, {QStringLiteral("Adwaita")});
-    EXPECT_TRUE(lookup.Find({QStringLiteral("text-x-generic")}, 16).isNull());
+    EXPECT_TRUE(lookup.Find({QStringLiteral("text-x-generic")}).isNull());
 }
 
 // The icon cache finds file-type pictures without touching the application's icon settings,
@@ -140,9 +143,9 @@ TEST(IconCache, FileTypePicturesMatchQtsThemeLoader)
         GTEST_SKIP() << "the Adwaita icon theme is not installed";
     std::vector<std::string> extensions = {".mp3", ".avi", ".jpg", ".txt", ".zip", ".pdf", ".exe", ".doc", ".mkv", ".iso"};
     IconCache cache;
-    std::vector<QImage> ours;
+    std::vector<const velkan::ui::PicturePair*> ours;
     for (const std::string& extension : extensions)
-        ours.push_back(cache.Images().Pixmap(cache.ImageIndexFor("file" + extension)).toImage());
+        ours.push_back(cache.Images().Picture(cache.ImageIndexFor("file" + extension)));
 
     // Only now, after the cache has done its work, is a theme chosen for the application.
     QIcon::setThemeSearchPaths(folders);
@@ -150,14 +153,19 @@ TEST(IconCache, FileTypePicturesMatchQtsThemeLoader)
     const QMimeDatabase database;
     int themed = 0;
     for (std::size_t i = 0; i < extensions.size(); ++i) {
+        ASSERT_NE(ours[i], nullptr);
         const QMimeType mime = database.mimeTypeForFile(QString::fromStdString("x" + extensions[i]),
                                                         QMimeDatabase::MatchExtension);
         const QIcon icon = QIcon::fromTheme(mime.iconName(), QIcon::fromTheme(mime.genericIconName()));
         if (icon.isNull())
             continue;
         ++themed;
-        EXPECT_EQ(ours[i], icon.pixmap(16, 16).toImage().convertToFormat(ours[i].format()))
+        const QImage normal = ours[i]->Normal().toImage();
+        const QImage doubled = ours[i]->Doubled().toImage();
+        EXPECT_EQ(normal, icon.pixmap(QSize(16, 16), 1.0).toImage().convertToFormat(normal.format()))
             << extensions[i] << " " << mime.iconName().toStdString();
+        EXPECT_EQ(doubled, icon.pixmap(QSize(16, 16), 2.0).toImage().convertToFormat(doubled.format()))
+            << extensions[i] << " at twice the density";
     }
     // The table is of common types: most of them must have had a picture to compare.
     EXPECT_GE(themed, 6);
