@@ -51,7 +51,7 @@ std::string Usage()
            "  --share NICK=DIR     a peer sharing the files under DIR (NICK at most 15 bytes\n"
            "                       in CP949, without \",\" or \"|\")\n"
            "  --hostile KIND=COUNT peers that misbehave: silent, slow, refuse, garbage,\n"
-           "                       endless or reset\n";
+           "                       endless, reset, trickle or blackhole\n";
 }
 
 std::variant<CommandLine, std::string> ParseCommandLine(std::span<const std::string> args)
