@@ -39,7 +39,7 @@ int ConnectionsWithinDescriptorLimit(int wanted)
         return std::max(wanted, 1);
     }
     const std::int64_t open = OpenDescriptors().value_or(0);
-    const std::int64_t soft = static_cast<std::int64_t>(std::min<rlim_t>(limit.rlim_cur, INT64_MAX / 2));
+    const auto soft = static_cast<std::int64_t>(std::min<rlim_t>(limit.rlim_cur, INT64_MAX / 2));
     const std::int64_t spare = open >= soft ? 0 : soft - open - kDescriptorMargin;
     return static_cast<int>(std::clamp<std::int64_t>(spare, 1, std::max(wanted, 1)));
 }

@@ -196,8 +196,8 @@ void PeerConnection::ArmDeadline(Clock::time_point now)
         m_deadline.stop();
         return;
     }
-    const auto wait = std::chrono::ceil<std::chrono::milliseconds>(std::max(due - now, Clock::duration{}));
-    m_deadline.start(wait);
+    const Clock::duration left = std::max(due - now, Clock::duration{});
+    m_deadline.start(std::chrono::ceil<std::chrono::milliseconds>(left));
 }
 
 void PeerConnection::OnDeadline()

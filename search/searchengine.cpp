@@ -173,7 +173,8 @@ void SearchEngine::OnTimer()
     connection.ResetCounters();
     connection.SetStartTick(m_ticks->Now());
     // A host that does not resolve, or a connect refused on the spot, frees the slot at once.
-    if (connection.Open(entry.host, entry.port, false) == PeerConnection::OpenResult::NoDescriptors) {
+    const PeerConnection::OpenResult opened = connection.Open(entry.host, entry.port, false);
+    if (opened == PeerConnection::OpenResult::NoDescriptors) {
         return; // no descriptor to spare: the entry waits, as for a busy slot
     }
     free->nick = entry.nick;

@@ -23,7 +23,8 @@ ServerInfoQuery::ServerInfoQuery(channel::BlowFish& cipher, std::string host, in
     : QObject(parent), m_cipher(cipher), m_host(std::move(host)), m_port(port),
       m_connection(
           PeerConnection::Callbacks{
-              .connected = [this] { m_connection.SendRequest(m_cipher, channel::kServerInfoRequest); },
+              .connected =
+                  [this] { m_connection.SendRequest(m_cipher, channel::kServerInfoRequest); },
               .connectFailed = [this](ConnectionEnd why) { emit ended(why); },
               .lineReceived = [this](const std::string& line) { OnLine(line); },
               .closed = [this](ConnectionEnd why) { emit ended(why); },

@@ -42,8 +42,8 @@ class ServerInfoQuery : public QObject {
 public:
     static constexpr int kConnectDelayMs = 100;
 
-    ServerInfoQuery(channel::BlowFish& cipher, std::string host, int port, ServerInfoQuerySettings settings = {},
-                    QObject* parent = nullptr);
+    ServerInfoQuery(channel::BlowFish& cipher, std::string host, int port,
+                    ServerInfoQuerySettings settings = {}, QObject* parent = nullptr);
 
     void Start();
     [[nodiscard]] bool IsConnected() const { return m_connection.IsOpen(); }

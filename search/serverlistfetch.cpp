@@ -47,9 +47,19 @@ void ServerListFetch::Wake()
     }
 }
 
-ConnectionEnd ServerListFetch::WhyWoken() const
+std::optional<ConnectionEnd> ServerListFetch::WhyNotReady(Wait wait, ConnectionEnd timedOut) const
 {
-    return m_overBudget ? ConnectionEnd::OverBudget : ConnectionEnd::ClosedByUs;
+    switch (wait) {
+    case Wait::Ready:
+        return std::nullopt;
+    case Wait::TimedOut:
+        return timedOut;
+    case Wait::Woken:
+        return m_overBudget ? ConnectionEnd::OverBudget : ConnectionEnd::ClosedByUs;
+    case Wait::Failed:
+        break;
+    }
+    return ConnectionEnd::Reset;
 }
 
 ServerListFetch::Wait ServerListFetch::WaitFor(int socket, short events, int timeoutMs) const
@@ -116,17 +126,11 @@ std::optional<ConnectionEnd> ServerListFetch::Connect(int socket)
     if (errno != EINPROGRESS) {
         return ConnectionEnd::Refused;
     }
-    const int timeoutMs =
-        m_settings.connectTimeout.count() > 0 ? static_cast<int>(m_settings.connectTimeout.count()) : -1;
-    switch (WaitFor(socket, POLLOUT, timeoutMs)) {
-    case Wait::Ready:
-        break;
-    case Wait::TimedOut:
-        return ConnectionEnd::ConnectTimeOut;
-    case Wait::Woken:
-        return WhyWoken();
-    case Wait::Failed:
-        return ConnectionEnd::Refused;
+    const auto timeout = m_settings.connectTimeout.count();
+    const int timeoutMs = timeout > 0 ? static_cast<int>(timeout) : -1;
+    if (const std::optional<ConnectionEnd> failed =
+            WhyNotReady(WaitFor(socket, POLLOUT, timeoutMs), ConnectionEnd::ConnectTimeOut)) {
+        return failed;
     }
     int error = 0;
     socklen_t length = sizeof error;
@@ -148,15 +152,9 @@ std::variant<std::string, ConnectionEnd> ServerListFetch::ReadReply(int socket)
     channel::LineReceiver receiver;
     char chunk[4096];
     for (;;) {
-        switch (WaitFor(socket, POLLIN, m_endpoint.replyTimeoutMs)) {
-        case Wait::Ready:
-            break;
-        case Wait::TimedOut:
-            return ConnectionEnd::Idle;
-        case Wait::Woken:
-            return WhyWoken();
-        case Wait::Failed:
-            return ConnectionEnd::Reset;
+        const Wait wait = WaitFor(socket, POLLIN, m_endpoint.replyTimeoutMs);
+        if (const std::optional<ConnectionEnd> failed = WhyNotReady(wait, ConnectionEnd::Idle)) {
+            return *failed;
         }
         const ssize_t received = ::recv(socket, chunk, sizeof chunk, 0);
         if (received < 0 && (errno == EAGAIN || errno == EINTR)) {

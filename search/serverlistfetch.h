@@ -61,7 +61,8 @@ private:
     [[nodiscard]] std::variant<std::string, ConnectionEnd> ReadReply(int socket);
     // Waits for events on the socket or the wake-up; a negative time-out waits without end.
     [[nodiscard]] Wait WaitFor(int socket, short events, int timeoutMs) const;
-    [[nodiscard]] ConnectionEnd WhyWoken() const;
+    // Nothing when the wait ended ready, otherwise why the conversation ends.
+    [[nodiscard]] std::optional<ConnectionEnd> WhyNotReady(Wait wait, ConnectionEnd timedOut) const;
     void Wake();
 
     const AppServerEndpoint m_endpoint;
