@@ -31,13 +31,14 @@ localnet::CommandLine Population()
     return population;
 }
 
-// Short enough for many searches in a run, long enough that honest peers never meet them.
+// Short enough for many searches in a run (a slow peer's answer would take a minute), long
+// enough that the quick honest peers never meet them.
 search::ConnectionLimits RunLimits()
 {
     search::ConnectionLimits limits;
     limits.connectTimeout = 2s;
     limits.peerIdle = 3s;
-    limits.peerLifetime = 30s;
+    limits.peerLifetime = 10s;
     return limits;
 }
 
