@@ -26,7 +26,7 @@ localnet::CommandLine Population()
         {localnet::PeerBehaviour::Silent, 10},  {localnet::PeerBehaviour::Slow, 4},
         {localnet::PeerBehaviour::Refuse, 5},   {localnet::PeerBehaviour::Garbage, 5},
         {localnet::PeerBehaviour::Endless, 2},  {localnet::PeerBehaviour::Reset, 5},
-        {localnet::PeerBehaviour::Trickle, 20}, {localnet::PeerBehaviour::Blackhole, 4},
+        {localnet::PeerBehaviour::Trickle, 30}, {localnet::PeerBehaviour::Blackhole, 4},
     };
     return population;
 }
