@@ -135,35 +135,32 @@ HRESULT UnregisterModule(const std::filesystem::path& module)
 
 namespace {
 
-struct ServerLocation {
-    Guid clsid;
-    std::string modulePath;
-};
-
-std::optional<ServerLocation> FindServer(const std::string& progId)
+std::optional<Guid> FindClsid(const registry::RegistryFile& file, const std::string& progId)
 {
-    const std::optional<registry::RegistryFile> file = registry::RegistryFile::Load(RegistryPath());
-    if (!file) {
+    if (progId.empty()) {
         return std::nullopt;
     }
-    const std::optional<std::string> clsidText = file->GetString(registry::ClassesRootKey(progId + "\\CLSID"));
-    const std::optional<Guid> clsid = clsidText ? Guid::Parse(*clsidText) : std::nullopt;
-    if (!clsid) {
-        return std::nullopt;
-    }
-    const std::optional<std::string> path =
-        file->GetString(registry::ClassesRootKey("CLSID\\" + clsid->ToString() + "\\InprocServer32"));
+    const std::optional<std::string> clsidText = file.GetString(registry::ClassesRootKey(progId + "\\CLSID"));
+    return clsidText ? Guid::Parse(*clsidText) : std::nullopt;
+}
+
+std::optional<std::string> FindModulePath(const registry::RegistryFile& file, const Guid& clsid)
+{
+    std::optional<std::string> path =
+        file.GetString(registry::ClassesRootKey("CLSID\\" + clsid.ToString() + "\\InprocServer32"));
     if (!path || path->empty()) {
         return std::nullopt;
     }
-    return ServerLocation{*clsid, *path};
+    return path;
 }
 
 } // namespace
 
 bool IsRegistered(const std::string& progId)
 {
-    return !progId.empty() && FindServer(progId).has_value();
+    const std::optional<registry::RegistryFile> file = registry::RegistryFile::Load(RegistryPath());
+    const std::optional<Guid> clsid = file ? FindClsid(*file, progId) : std::nullopt;
+    return clsid && FindModulePath(*file, *clsid);
 }
 
 HRESULT CreateByProgId(const std::string& progId, const Guid& iid, CreatedObject* out)
@@ -172,14 +169,23 @@ HRESULT CreateByProgId(const std::string& progId, const Guid& iid, CreatedObject
         return com::E_POINTER;
     }
     *out = {};
-    if (progId.empty()) {
+    const std::optional<registry::RegistryFile> file = registry::RegistryFile::Load(RegistryPath());
+    const std::optional<Guid> clsid = file ? FindClsid(*file, progId) : std::nullopt;
+    return clsid ? CreateByClsid(*clsid, iid, out) : com::REGDB_E_CLASSNOTREG;
+}
+
+HRESULT CreateByClsid(const Guid& clsid, const Guid& iid, CreatedObject* out)
+{
+    if (out == nullptr) {
+        return com::E_POINTER;
+    }
+    *out = {};
+    const std::optional<registry::RegistryFile> file = registry::RegistryFile::Load(RegistryPath());
+    const std::optional<std::string> modulePath = file ? FindModulePath(*file, clsid) : std::nullopt;
+    if (!modulePath) {
         return com::REGDB_E_CLASSNOTREG;
     }
-    const std::optional<ServerLocation> server = FindServer(progId);
-    if (!server) {
-        return com::REGDB_E_CLASSNOTREG;
-    }
-    std::shared_ptr<Module> module = Module::Load(server->modulePath);
+    std::shared_ptr<Module> module = Module::Load(*modulePath);
     if (!module) {
         return com::E_FAIL;
     }
@@ -188,7 +194,7 @@ HRESULT CreateByProgId(const std::string& progId, const Guid& iid, CreatedObject
         return com::E_FAIL;
     }
     com::ComPtr<com::IClassFactory> factory;
-    HRESULT result = getClassObject(server->clsid, com::IID_IClassFactory, factory.PutVoid());
+    HRESULT result = getClassObject(clsid, com::IID_IClassFactory, factory.PutVoid());
     if (com::Failed(result)) {
         return result;
     }

@@ -1,7 +1,7 @@
 #pragma once
 
 // What a host needs to use the control through the registry, as an automation container
-// would: register and unregister a module, create an object by ProgID, and keep its
+// would: register and unregister a module, create an object by ProgID or class identifier, and keep its
 // properties in a property bag or a property set file. No widgets here.
 
 #include "comptr.h"
@@ -69,9 +69,14 @@ struct CreatedObject {
     template <class T> [[nodiscard]] T* As() const { return static_cast<T*>(object.Get()); }
 };
 
-// ProgID -> CLSID -> InprocServer32 -> load -> DllGetClassObject -> CreateInstance.
-// REGDB_E_CLASSNOTREG when the registry does not lead to a module, E_FAIL when the module
-// cannot be loaded or has no DllGetClassObject, else what the factory answers.
+// CLSID -> InprocServer32 -> load -> DllGetClassObject -> CreateInstance: how a container
+// makes the property pages an object names. REGDB_E_CLASSNOTREG when the registry does not
+// lead to a module, E_FAIL when the module cannot be loaded or has no DllGetClassObject, else
+// what the factory answers.
+HRESULT CreateByClsid(const Guid& clsid, const Guid& iid, CreatedObject* out);
+
+// ProgID -> CLSID, then as CreateByClsid; REGDB_E_CLASSNOTREG as well for a ProgID the
+// registry does not know.
 HRESULT CreateByProgId(const std::string& progId, const Guid& iid, CreatedObject* out);
 
 // A property bag in memory: what a page's parameters or a saved file hold.

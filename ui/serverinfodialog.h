@@ -39,6 +39,9 @@ signals:
     // The conversation with the server is over, answered or not.
     void queryEnded();
 
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
     QLabel* AddLabel(const QString& text, QRect geometry, bool value);
     void Show(const search::ServerInfoTexts& texts);

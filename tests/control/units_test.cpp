@@ -1,7 +1,9 @@
+#include "argumenttexts.h"
 #include "bstrconvert.h"
 #include "comhost.h"
 #include "registryfile.h"
 #include "testsupport.h"
+#include "variantconvert.h"
 
 #include <gtest/gtest.h>
 
@@ -52,6 +54,25 @@ TEST(GuidTest, WritesUpperCaseInBracesAndReadsEitherCase)
                             "{+F3CC02F-7DFC-4D39-A5B5-385067E1E1A3}"}) {
         EXPECT_FALSE(Guid::Parse(bad)) << bad;
     }
+}
+
+// ---- automation values as text ----
+
+TEST(VariantToBstrTest, EachKindOfValueBecomesItsText)
+{
+    for (const test::ArgumentText& c : test::ArgumentTexts()) {
+        SCOPED_TRACE(c.what);
+        com::Bstr text = u"before";
+        const com::HRESULT result = com::VariantToBstr(c.value, &text);
+        if (c.text) {
+            EXPECT_EQ(result, com::S_OK);
+            EXPECT_EQ(text, *c.text);
+        } else {
+            EXPECT_EQ(result, com::DISP_E_TYPEMISMATCH);
+            EXPECT_EQ(text, u"before");
+        }
+    }
+    EXPECT_EQ(com::VariantToBstr(com::Variant(), nullptr), com::E_POINTER);
 }
 
 // ---- UTF-16 ----
