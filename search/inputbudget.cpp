@@ -11,6 +11,7 @@ InputBudget::Account::Account(std::shared_ptr<InputBudget> budget, std::function
 {
     const std::lock_guard lock(m_budget->m_mutex);
     m_serial = m_budget->m_nextSerial++;
+    m_index = m_budget->m_accounts.size();
     m_budget->m_accounts.push_back(this);
 }
 
@@ -18,7 +19,10 @@ InputBudget::Account::~Account()
 {
     const std::lock_guard lock(m_budget->m_mutex);
     m_budget->m_held -= m_held;
-    std::erase(m_budget->m_accounts, this);
+    std::vector<Account*>& accounts = m_budget->m_accounts;
+    accounts[m_index] = accounts.back();
+    accounts[m_index]->m_index = m_index;
+    accounts.pop_back();
 }
 
 bool InputBudget::Account::Hold(std::size_t bytes)

@@ -51,6 +51,7 @@ public:
         const std::function<void()> m_dropNow;
         const std::thread::id m_thread;
         std::uint64_t m_serial = 0; // tells a live account from a new one at the same address
+        std::size_t m_index = 0;    // its place in the budget's list, so leaving costs nothing
         std::size_t m_held = 0;     // under the budget's lock, as is m_evicted
         bool m_evicted = false;
     };
