@@ -2,6 +2,7 @@
 
 #include "bstrconvert.h"
 #include "registryfile.h"
+#include "textlines.h"
 
 #include <dlfcn.h>
 
@@ -100,6 +101,16 @@ Module::~Module()
 void* Module::Symbol(const char* name) const
 {
     return ::dlsym(m_handle, name);
+}
+
+std::optional<std::string> RegistrationFailureReason(HRESULT result)
+{
+    if (result != com::SELFREG_E_TYPELIB && result != com::SELFREG_E_CLASS) {
+        return std::nullopt;
+    }
+    const std::filesystem::path path = RegistryPath();
+    return registry::RegistryFile::FindProblem(path).value_or(
+        "cannot tell why: " + path.string() + " loads, and a trial write beside it succeeds now");
 }
 
 EntryPointCall CallEntryPoint(const std::filesystem::path& module, const char* name)
@@ -235,30 +246,55 @@ bool LoadPropertySet(const std::filesystem::path& path, MemoryPropertyBag& bag, 
         SetError(error, "cannot read " + path.string());
         return false;
     }
-    MemoryPropertyBag loaded;
-    std::string line;
-    for (int number = 1; std::getline(in, line); ++number) {
-        // Escaped carriage returns never reach the end of a line, so one there is a CRLF file's.
-        if (line.ends_with('\r')) {
-            line.pop_back();
-        }
-        if (line.empty()) {
-            continue;
-        }
-        const std::size_t equals = line.find('=');
-        const std::optional<std::string> name =
-            equals == std::string::npos ? std::nullopt : Unescape(std::string_view(line).substr(0, equals));
-        const std::optional<std::string> value =
-            equals == std::string::npos ? std::nullopt : Unescape(std::string_view(line).substr(equals + 1));
-        if (!name || !value || name->empty()) {
-            SetError(error, path.string() + ":" + std::to_string(number) + ": not a name=value line");
-            return false;
-        }
-        loaded.values[com::FromUtf8(*name)] = com::FromUtf8(*value);
-    }
+    std::ostringstream text;
+    text << in.rdbuf();
     if (in.bad()) {
         SetError(error, "cannot read " + path.string());
         return false;
+    }
+    std::string lineError;
+    if (!ParsePropertySet(text.str(), bag, &lineError)) {
+        SetError(error, path.string() + ":" + lineError);
+        return false;
+    }
+    return true;
+}
+
+bool SavePropertySet(const std::filesystem::path& path, const MemoryPropertyBag& bag, std::string* error)
+{
+    const std::optional<std::string> text = PropertySetText(bag, error);
+    if (!text) {
+        return false;
+    }
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << *text;
+    out.close();
+    if (!out) {
+        SetError(error, "cannot write " + path.string());
+        return false;
+    }
+    return true;
+}
+
+bool ParsePropertySet(std::string_view text, MemoryPropertyBag& bag, std::string* error)
+{
+    MemoryPropertyBag loaded;
+    // Escaped carriage returns never reach the end of a line, so one there is a CRLF file's.
+    registry::TextLines lines(text);
+    while (const std::optional<std::string_view> line = lines.Next()) {
+        if (line->empty()) {
+            continue;
+        }
+        const std::size_t equals = line->find('=');
+        const std::optional<std::string> name =
+            equals == std::string_view::npos ? std::nullopt : Unescape(line->substr(0, equals));
+        const std::optional<std::string> value =
+            equals == std::string_view::npos ? std::nullopt : Unescape(line->substr(equals + 1));
+        if (!name || !value || name->empty()) {
+            SetError(error, std::to_string(lines.Number()) + ": not a name=value line");
+            return false;
+        }
+        loaded.values[com::FromUtf8(*name)] = com::FromUtf8(*value);
     }
     for (auto& [name, value] : loaded.values) {
         bag.values[name] = std::move(value);
@@ -266,25 +302,18 @@ bool LoadPropertySet(const std::filesystem::path& path, MemoryPropertyBag& bag, 
     return true;
 }
 
-bool SavePropertySet(const std::filesystem::path& path, const MemoryPropertyBag& bag, std::string* error)
+std::optional<std::string> PropertySetText(const MemoryPropertyBag& bag, std::string* error)
 {
-    std::ostringstream text;
+    std::string text;
     for (const auto& [name, value] : bag.values) {
         const std::string utf8Name = com::ToUtf8(name);
         if (utf8Name.empty() || utf8Name.find('=') != std::string::npos) {
             SetError(error, "a property name cannot be empty or hold '=': " + utf8Name);
-            return false;
+            return std::nullopt;
         }
-        text << Escape(utf8Name) << '=' << Escape(com::ToUtf8(value)) << '\n';
+        text += Escape(utf8Name) + '=' + Escape(com::ToUtf8(value)) + '\n';
     }
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << text.str();
-    out.close();
-    if (!out) {
-        SetError(error, "cannot write " + path.string());
-        return false;
-    }
-    return true;
+    return text;
 }
 
 } // namespace velkan::comhost

@@ -10,7 +10,9 @@
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 
 namespace velkan::comhost {
 
@@ -49,6 +51,12 @@ struct EntryPointCall {
     HRESULT result = com::E_FAIL; // the entry point's answer when called
     std::string error;            // why it was not called
 };
+
+// Why a registration entry point failed with result, as the registry file shows it now: for
+// SELFREG_E_TYPELIB and SELFREG_E_CLASS, what keeps the file from being read or written
+// (RegistryFile::FindProblem), else that it loads and takes a trial write; nothing for other
+// codes. The entry points answer only a code, so a tool reads the file again to say why.
+std::optional<std::string> RegistrationFailureReason(HRESULT result);
 
 // Loads module and calls name ("DllRegisterServer" or "DllUnregisterServer").
 EntryPointCall CallEntryPoint(const std::filesystem::path& module, const char* name);
@@ -92,5 +100,11 @@ public:
 // carriage return written \\, \n and \r. Loading adds to what the bag holds.
 bool LoadPropertySet(const std::filesystem::path& path, MemoryPropertyBag& bag, std::string* error = nullptr);
 bool SavePropertySet(const std::filesystem::path& path, const MemoryPropertyBag& bag, std::string* error = nullptr);
+
+// The text of a property set file, added to the bag only when every line is good; error then
+// says "LINE: not a name=value line".
+bool ParsePropertySet(std::string_view text, MemoryPropertyBag& bag, std::string* error = nullptr);
+// The text SavePropertySet writes; nothing when a name cannot be written.
+std::optional<std::string> PropertySetText(const MemoryPropertyBag& bag, std::string* error = nullptr);
 
 } // namespace velkan::comhost

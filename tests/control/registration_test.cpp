@@ -8,30 +8,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <fstream>
-#include <sstream>
 
 using namespace velkan;
+using test::ReadFile;
+using test::WriteFile;
 using registry::RegistryFile;
 
 namespace {
 
 const std::filesystem::path kModulePath = VELKAN_MODULE_PATH;
-
-std::string ReadFile(const std::filesystem::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-void WriteFile(const std::filesystem::path& path, const std::string& text)
-{
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << text;
-    ASSERT_TRUE(out.good());
-}
 
 std::string RegisteredPath()
 {

@@ -99,6 +99,9 @@ int main(int argc, char** argv)
     }
     if (velkan::com::Failed(call.result)) {
         std::fprintf(stderr, "%s in %s failed: %s\n", entryPoint, shown.c_str(), ResultText(call.result).c_str());
+        if (const auto reason = velkan::comhost::RegistrationFailureReason(call.result)) {
+            std::fprintf(stderr, "velkan-regsvr: %s\n", reason->c_str());
+        }
         return 1;
     }
     std::printf("%s in %s succeeded.\n", entryPoint, shown.c_str());
