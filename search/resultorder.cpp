@@ -1,0 +1,152 @@
+#include "resultorder.h"
+
+#include "compareresults.h"
+#include "searchresult.h"
+
+#include <algorithm>
+#include <array>
+#include <memory>
+#include <numeric>
+#include <string_view>
+#include <utility>
+
+namespace velkan::search {
+
+namespace {
+
+// Rows are read through their record pointers in whatever order the last sort left them; asking
+// for records a little ahead keeps many of those reads under way at once.
+constexpr std::size_t kPrefetchAhead = 16;
+
+void PrefetchRecord(const std::vector<ResultRow>& rows, std::size_t row)
+{
+    if (row + kPrefetchAhead < rows.size()) {
+        __builtin_prefetch(rows[row + kPrefetchAhead].record);
+    }
+}
+
+template <typename Key> struct KeyedRow {
+    Key key;
+    std::uint32_t row;
+};
+
+// An unsigned key whose order is the number's order in the wanted direction.
+template <typename Key, typename Number> Key OrderKey(Number value, bool ascending)
+{
+    constexpr Key kSignBit = Key{1} << (sizeof(Key) * 8 - 1);
+    const Key key = static_cast<Key>(value) ^ kSignBit;
+    return ascending ? key : static_cast<Key>(~key);
+}
+
+// A stable least-significant-digit radix sort, one byte per pass; a byte that all keys share
+// (the high bytes of sizes and speeds mostly) costs no pass. Returns the positions in order.
+template <typename Key> std::vector<std::uint32_t> RadixOrder(std::vector<KeyedRow<Key>> items)
+{
+    constexpr std::size_t kPasses = sizeof(Key);
+    const std::size_t count = items.size();
+    std::array<std::array<std::uint32_t, 256>, kPasses> histograms{};
+    for (const KeyedRow<Key>& item : items) {
+        for (std::size_t pass = 0; pass < kPasses; ++pass) {
+            ++histograms[pass][(item.key >> (pass * 8)) & 0xFF];
+        }
+    }
+    auto scratch = std::make_unique_for_overwrite<KeyedRow<Key>[]>(count);
+    KeyedRow<Key>* from = items.data();
+    KeyedRow<Key>* to = scratch.get();
+    for (std::size_t pass = 0; pass < kPasses && count > 0; ++pass) {
+        std::array<std::uint32_t, 256>& histogram = histograms[pass];
+        if (histogram[(from[0].key >> (pass * 8)) & 0xFF] == count) {
+            continue;
+        }
+        std::uint32_t next = 0;
+        for (std::uint32_t& bucket : histogram) {
+            next += std::exchange(bucket, next);
+        }
+        for (std::size_t i = 0; i < count; ++i) {
+            to[histogram[(from[i].key >> (pass * 8)) & 0xFF]++] = from[i];
+        }
+        std::swap(from, to);
+    }
+    std::vector<std::uint32_t> order(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        order[i] = from[i].row;
+    }
+    return order;
+}
+
+template <typename Key, typename NumberOf>
+std::vector<std::uint32_t> NumberOrder(const std::vector<ResultRow>& rows, NumberOf numberOf,
+                                       bool ascending)
+{
+    std::vector<KeyedRow<Key>> items(rows.size());
+    for (std::size_t row = 0; row < rows.size(); ++row) {
+        PrefetchRecord(rows, row);
+        items[row] = {OrderKey<Key>(numberOf(*rows[row].record), ascending),
+                      static_cast<std::uint32_t>(row)};
+    }
+    return RadixOrder(std::move(items));
+}
+
+// The text as a compact pointer and length beside its row: sorting moves these around, and
+// comparing them reads only the two texts.
+struct TextRow {
+    const char* data;
+    std::uint32_t size;
+    std::uint32_t row;
+
+    [[nodiscard]] std::string_view Text() const { return {data, size}; }
+};
+
+template <typename TextOf>
+std::vector<std::uint32_t> TextOrder(const std::vector<ResultRow>& rows, TextOf textOf,
+                                     bool ascending)
+{
+    std::vector<TextRow> items(rows.size());
+    for (std::size_t row = 0; row < rows.size(); ++row) {
+        PrefetchRecord(rows, row);
+        const std::string_view text = textOf(*rows[row].record);
+        items[row] = {text.data(), static_cast<std::uint32_t>(text.size()),
+                      static_cast<std::uint32_t>(row)};
+    }
+    // Unsigned bytes, a prefix first (char_traits<char> compares as unsigned).
+    if (ascending) {
+        std::stable_sort(items.begin(), items.end(),
+                         [](const TextRow& a, const TextRow& b) { return a.Text() < b.Text(); });
+    } else {
+        std::stable_sort(items.begin(), items.end(),
+                         [](const TextRow& a, const TextRow& b) { return b.Text() < a.Text(); });
+    }
+    std::vector<std::uint32_t> order(items.size());
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        order[i] = items[i].row;
+    }
+    return order;
+}
+
+} // namespace
+
+std::vector<std::uint32_t> ResultOrder(const std::vector<ResultRow>& rows, int column,
+                                       bool ascending)
+{
+    switch (column) {
+    case NickColumn:
+        return TextOrder(rows, [](const SearchResult& r) { return r.nick(); }, ascending);
+    case NameColumn:
+        return TextOrder(rows, [](const SearchResult& r) { return r.path(); }, ascending);
+    case DateColumn:
+        return TextOrder(rows, [](const SearchResult& r) { return r.date(); }, ascending);
+    case SizeColumn:
+        return NumberOrder<std::uint64_t>(rows, [](const SearchResult& r) { return r.size; },
+                                          ascending);
+    case SpeedColumn:
+        return NumberOrder<std::uint32_t>(rows, [](const SearchResult& r) { return r.speed; },
+                                          ascending);
+    default: {
+        std::vector<std::uint32_t> order(rows.size());
+        std::iota(order.begin(), order.end(), 0U);
+        return order;
+    }
+    }
+}
+
+} // namespace velkan::search
