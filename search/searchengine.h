@@ -5,6 +5,7 @@
 #include "blowfish.h"
 #include "findreplyhandler.h"
 #include "peerconnection.h"
+#include "serverindex.h"
 #include "serverlistfetch.h"
 #include "startupconfig.h"
 
@@ -117,6 +118,7 @@ private:
     std::unique_ptr<ServerListFetch> m_worker;
     std::array<PeerSlot, kPeerSlots> m_peers;
     std::vector<channel::ServerEntry> m_serverList;
+    ServerIndex m_serverIndex; // rebuilt wherever m_serverList changes
     std::size_t m_nextServer = 0; // index of the entry to contact next
     std::uint32_t m_listFetchTick = 0;
     std::string m_searchText;
