@@ -3,6 +3,7 @@
 #include "bitmapbutton.h"
 #include "compareresults.h"
 #include "dialogunits.h"
+#include "iconcachewarmup.h"
 #include "resultlistctrl.h"
 #include "serverinfodialog.h"
 
@@ -104,6 +105,7 @@ SearchPanel::SearchPanel(PanelSeams seams, QWidget* parent)
     m_engine = std::make_unique<search::SearchEngine>(*this, m_model, m_iconCache, m_seams.search);
     SetUpButtons();
     SetUpList();
+    new IconCacheWarmUp(this);
 }
 
 SearchPanel::~SearchPanel()
