@@ -2,7 +2,9 @@
 
 #include "cp949.h"
 
+#include <algorithm>
 #include <array>
+#include <cstdint>
 #include <cstring>
 
 namespace velkan::search {
@@ -25,34 +27,6 @@ WordParts Split(std::string_view word)
         return {word, {}, false};
     }
     return {word.substr(0, caret), word.substr(caret + 1), true};
-}
-
-// Normalising lower-cases single-byte letters and removes bytes, nothing else: a byte of the
-// normal form is a byte of the text, or a capital letter of it lower-cased.
-bool MayOccur(std::string_view text, char byte)
-{
-    if (text.find(byte) != std::string_view::npos) {
-        return true;
-    }
-    return byte >= 'a' && byte <= 'z' &&
-           text.find(static_cast<char>(byte - 'a' + 'A')) != std::string_view::npos;
-}
-
-bool MayContain(std::string_view text, std::string_view part)
-{
-    for (const char byte : part) {
-        if (!MayOccur(text, byte)) {
-            return false;
-        }
-    }
-    return true;
-}
-
-// False only when the word cannot be in the text's normal form, found without building it.
-bool MayMatch(std::string_view text, std::string_view word)
-{
-    const WordParts parts = Split(word);
-    return MayContain(text, parts.left) && (!parts.split || MayContain(text, parts.right));
 }
 
 bool Matches(std::string_view normalised, std::string_view word)
@@ -113,17 +87,44 @@ std::size_t RemoveAll(char* text, std::size_t size, std::string_view needle)
 
 } // namespace
 
-bool IsBanned(std::string_view text, const std::vector<std::string>& words,
-              const std::vector<std::string>& stripList)
+BanWordList::BanWordList(std::vector<std::string> words, std::vector<std::string> stripList)
+    : m_words(std::move(words)), m_stripList(std::move(stripList))
 {
-    bool mayMatch = false;
-    for (const std::string& word : words) {
-        if (MayMatch(text, word)) {
-            mayMatch = true;
-            break;
+    std::array<int, 256> bitOfByte;
+    bitOfByte.fill(-1);
+    int nextBit = 0;
+    for (const std::string& word : m_words) {
+        std::uint64_t bits = 0;
+        const WordParts parts = Split(word);
+        for (const std::string_view part : {parts.left, parts.right}) {
+            for (const char byte : part) {
+                const auto value = static_cast<unsigned char>(byte);
+                if (bitOfByte[value] < 0) {
+                    bitOfByte[value] = nextBit++ % 64;
+                    const std::uint64_t bit = std::uint64_t{1} << bitOfByte[value];
+                    m_bitsOfByte[value] |= bit;
+                    if (byte >= 'a' && byte <= 'z') {
+                        m_bitsOfByte[static_cast<unsigned char>(byte - 'a' + 'A')] |= bit;
+                    }
+                }
+                bits |= std::uint64_t{1} << bitOfByte[value];
+            }
         }
+        m_bitsOfWord.push_back(bits);
     }
-    if (!mayMatch) {
+}
+
+bool BanWordList::Bans(std::string_view text) const
+{
+    if (m_words.empty()) {
+        return false;
+    }
+    std::uint64_t present = 0;
+    for (const char byte : text) {
+        present |= m_bitsOfByte[static_cast<unsigned char>(byte)];
+    }
+    if (std::none_of(m_bitsOfWord.begin(), m_bitsOfWord.end(),
+                     [&](std::uint64_t bits) { return (present & bits) == bits; })) {
         return false;
     }
 
@@ -135,16 +136,18 @@ bool IsBanned(std::string_view text, const std::vector<std::string>& words,
         buffer = large.data();
     }
     std::size_t size = LowerWithoutSpaces(text, buffer);
-    for (const std::string& strip : stripList) {
+    for (const std::string& strip : m_stripList) {
         size = RemoveAll(buffer, size, strip);
     }
     const std::string_view normalised(buffer, size);
-    for (const std::string& word : words) {
-        if (Matches(normalised, word)) {
-            return true;
-        }
-    }
-    return false;
+    return std::any_of(m_words.begin(), m_words.end(),
+                       [&](const std::string& word) { return Matches(normalised, word); });
+}
+
+bool IsBanned(std::string_view text, const std::vector<std::string>& words,
+              const std::vector<std::string>& stripList)
+{
+    return BanWordList(words, stripList).Bans(text);
 }
 
 } // namespace velkan::search

@@ -2,7 +2,6 @@
 
 #include "appserverprotocol.h"
 #include "imageindexprovider.h"
-#include "itemfilter.h"
 #include "peerprotocol.h"
 #include "resultmodel.h"
 #include "resulttexts.h"
@@ -11,7 +10,7 @@ namespace velkan::search {
 
 FindReplyHandler::FindReplyHandler(const StartupConfig& config, ResultModel& model,
                                    ImageIndexProvider& images)
-    : m_config(config), m_model(model), m_images(images)
+    : m_filter(config), m_model(model), m_images(images)
 {
 }
 
@@ -21,9 +20,10 @@ bool FindReplyHandler::Handle(std::string_view line, std::string_view nick,
     std::string_view previousFolder; // points into a listed record
     m_rows.clear();
     m_droppedByRowLimit = 0;
+    m_filter.FollowConfig();
 
     const bool isFind = channel::VisitFoundItems(line, [&](const channel::FoundItemView& item) {
-        switch (JudgeFoundItem(item, m_config)) {
+        switch (m_filter.Judge(item)) {
         case ItemVerdict::Drop:
             return true;
         case ItemVerdict::DropRestOfLine:

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "itemfilter.h"
 #include "resultrow.h"
 
 #include <string_view>
@@ -32,7 +33,7 @@ public:
     [[nodiscard]] int DroppedByRowLimit() const { return m_droppedByRowLimit; }
 
 private:
-    const StartupConfig& m_config;
+    ItemFilter m_filter;
     ResultModel& m_model;
     ImageIndexProvider& m_images;
     std::vector<ResultRow> m_rows; // one line's rows; kept to spare an allocation per line

@@ -74,9 +74,15 @@ TEST(IsBanned, SameAsCopyingEachStep)
         "\x81\x41\x81\x61", "\x81\x5C\x81\x20x", "a\x81^b", "\x81.\x81_", "X\x81",
         "AB.C D_E", "ab\x81.c", "a.b.c", "aab b", cp949::FromUtf8("로리 타.avi"),
         cp949::FromUtf8("포르노Ⅱ영상"), cp949::FromUtf8("강Ⅱ간"), cp949::FromUtf8("ⅱ") + "x",
-        "\xFE\x81\x81\x41", "", "   ",
+        "\xFE\x81\x81\x41", "", "   ", "x abz", "QRz", "\xE1\xE2z",
     };
+    // More distinct bytes than the quick look has bits for.
+    std::vector<std::string> manyBytes;
+    for (int byte = 0x21; byte < 0xF0; byte += 2) {
+        manyBytes.push_back({static_cast<char>(byte), static_cast<char>(byte + 1), 'z'});
+    }
     const std::vector<std::vector<std::string>> wordLists = {
+        manyBytes,
         {"a"}, {"A"}, {"ab"}, {"abc"}, {"\x81\x41"}, {"\x81\x61"}, {"\x41"}, {"\\"}, {"^"},
         {"a^b"}, {"\x81^b"}, {"b^"}, {""}, {cp949::FromUtf8("로리타")}, {cp949::FromUtf8("포르노영상")},
         {cp949::FromUtf8("강간")}, {"x", "de"}, {"x\x81"}, {" "}, {"."},
