@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <memory>
 #include <numeric>
 #include <string_view>
@@ -87,15 +88,49 @@ std::vector<std::uint32_t> NumberOrder(const std::vector<ResultRow>& rows, Numbe
     return RadixOrder(std::move(items));
 }
 
-// The text as a compact pointer and length beside its row: sorting moves these around, and
-// comparing them reads only the two texts.
+// A row's text key: its first sixteen bytes as two big-endian numbers (zero beyond the end),
+// which decide most comparisons without reading the text itself, and the whole text for the
+// rest.
 struct TextRow {
+    std::uint64_t head;
+    std::uint64_t next;
     const char* data;
     std::uint32_t size;
     std::uint32_t row;
 
     [[nodiscard]] std::string_view Text() const { return {data, size}; }
+
+    // Unsigned bytes, a prefix first (char_traits<char> compares as unsigned).
+    friend bool operator<(const TextRow& a, const TextRow& b)
+    {
+        if (a.head != b.head) {
+            return a.head < b.head;
+        }
+        if (a.next != b.next) {
+            return a.next < b.next;
+        }
+        // Texts that fit in the sixteen bytes differ only in trailing zero bytes, if at all.
+        if (a.size <= 16 && b.size <= 16) {
+            return a.size < b.size;
+        }
+        return a.Text() < b.Text();
+    }
 };
+
+TextRow MakeTextRow(std::string_view text, std::uint32_t row)
+{
+    unsigned char bytes[16] = {};
+    std::memcpy(bytes, text.data(), std::min(text.size(), sizeof bytes));
+    const auto bigEndian = [](const unsigned char* from) {
+        std::uint64_t value = 0;
+        for (int i = 0; i < 8; ++i) {
+            value = value << 8 | from[i];
+        }
+        return value;
+    };
+    return {bigEndian(bytes), bigEndian(bytes + 8), text.data(), static_cast<std::uint32_t>(text.size()),
+            row};
+}
 
 template <typename TextOf>
 std::vector<std::uint32_t> TextOrder(const std::vector<ResultRow>& rows, TextOf textOf,
@@ -104,17 +139,12 @@ std::vector<std::uint32_t> TextOrder(const std::vector<ResultRow>& rows, TextOf 
     std::vector<TextRow> items(rows.size());
     for (std::size_t row = 0; row < rows.size(); ++row) {
         PrefetchRecord(rows, row);
-        const std::string_view text = textOf(*rows[row].record);
-        items[row] = {text.data(), static_cast<std::uint32_t>(text.size()),
-                      static_cast<std::uint32_t>(row)};
+        items[row] = MakeTextRow(textOf(*rows[row].record), static_cast<std::uint32_t>(row));
     }
-    // Unsigned bytes, a prefix first (char_traits<char> compares as unsigned).
     if (ascending) {
-        std::stable_sort(items.begin(), items.end(),
-                         [](const TextRow& a, const TextRow& b) { return a.Text() < b.Text(); });
+        std::stable_sort(items.begin(), items.end());
     } else {
-        std::stable_sort(items.begin(), items.end(),
-                         [](const TextRow& a, const TextRow& b) { return b.Text() < a.Text(); });
+        std::stable_sort(items.begin(), items.end(), [](const TextRow& a, const TextRow& b) { return b < a; });
     }
     std::vector<std::uint32_t> order(items.size());
     for (std::size_t i = 0; i < items.size(); ++i) {

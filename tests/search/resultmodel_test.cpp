@@ -156,11 +156,19 @@ protected:
                                            5'000'000'000, std::numeric_limits<std::int64_t>::max()};
         constexpr std::int32_t kSpeeds[] = {std::numeric_limits<std::int32_t>::min(), -5, 0, 41, 42,
                                             10000, std::numeric_limits<std::int32_t>::max()};
+        // Texts around sixteen bytes that share their start, and zero bytes at the end.
+        const std::string kPaths[] = {
+            "0123456789abcdef", "0123456789abcdeg", "0123456789abcdef0", "0123456789abcdef\x80",
+            "0123456789abcde", std::string("0123456789abcdef\0", 17), std::string("ab\0", 3),
+            std::string("ab\0\0", 4), "ab", std::string("ab\0\x01", 4),
+            "0123456789abcdef0123456789", "0123456789abcdef0123456788",
+        };
         std::mt19937 random(17);
         std::vector<ResultRow> rows;
         for (int i = 0; i < 3000; ++i) {
             const std::string nick = random() % 2 ? "n" + std::to_string(random() % 5) : "\xC7\xD1";
-            const std::string path = "C:\\" + std::to_string(random() % 30) + (random() % 3 ? "" : "\xB0\xA1");
+            const std::string path = random() % 2 ? kPaths[random() % std::size(kPaths)]
+                                                   : "C:\\" + std::to_string(random() % 30) + (random() % 3 ? "" : "\xB0\xA1");
             const SearchResult* record = m_model.AddRecord(
                 {.nick = nick, .path = path, .date = "2004-0" + std::to_string(random() % 4),
                  .size = kSizes[random() % std::size(kSizes)], .speed = kSpeeds[random() % std::size(kSpeeds)]});
