@@ -19,8 +19,8 @@ class ResultModel : public QAbstractTableModel {
 public:
     enum Role { ImageRole = Qt::UserRole + 1, SpeedLevelRole };
 
-    // A full list of a million rows takes a little over 100 MB (README.md gives the measured
-    // figure); a network that finds more cannot take the host's memory with it.
+    // A full list takes about 85 MB (README.md gives the measured figure); a network that finds
+    // more cannot take the host's memory with it.
     static constexpr int kDefaultRowLimit = 1'000'000;
 
     explicit ResultModel(QObject* parent = nullptr);
