@@ -105,7 +105,6 @@ SearchPanel::SearchPanel(PanelSeams seams, QWidget* parent)
     m_engine = std::make_unique<search::SearchEngine>(*this, m_model, m_iconCache, m_seams.search);
     SetUpButtons();
     SetUpList();
-    new IconCacheWarmUp(this);
 }
 
 SearchPanel::~SearchPanel()
@@ -154,6 +153,7 @@ void SearchPanel::SetUpList()
     m_folderPictures = LoadFolderPictures();
     const ImageList& images = m_iconCache.Attach(m_folderPictures.Count() > 0 ? &m_folderPictures : nullptr);
     m_list->SetSmallImages(&images);
+    new IconCacheWarmUp(this);
     connect(m_list, &ResultListCtrl::resultClicked, this, [this] { m_engine->OnResultClick(); });
     connect(m_list, &ResultListCtrl::resultDoubleClicked, this,
             [this] { m_engine->ConnectToSelected(); });
