@@ -7,6 +7,8 @@
 #include <QMimeDatabase>
 #include <QWidget>
 
+#include <system_error>
+
 namespace velkan::ui {
 
 namespace {
@@ -38,7 +40,11 @@ bool IconCacheWarmUp::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::Paint) {
         watched->removeEventFilter(this);
-        m_mimeLoader = std::thread([] { SampleType(); });
+        try {
+            m_mimeLoader = std::thread([] { SampleType(); });
+        } catch (const std::system_error&) {
+            // No thread to spare: the first look-up loads the database itself, as it always could.
+        }
         // Queued: it runs once this paint is done.
         QMetaObject::invokeMethod(this, &IconCacheWarmUp::LoadIconTheme, Qt::QueuedConnection);
     }
