@@ -132,14 +132,38 @@ TextRow MakeTextRow(std::string_view text, std::uint32_t row)
             row};
 }
 
+// How many bytes every row's text starts with alike (paths that all begin "C:\share\"). Keys
+// taken after them order the texts as the whole texts do, and their sixteen bytes then tell
+// more of them apart. Reading stops at the first row that shares nothing.
+template <typename TextOf> std::size_t SharedStart(const std::vector<ResultRow>& rows, TextOf textOf)
+{
+    if (rows.empty()) {
+        return 0;
+    }
+    const std::string_view first = textOf(*rows[0].record);
+    std::size_t shared = first.size();
+    for (std::size_t row = 1; row < rows.size() && shared > 0; ++row) {
+        PrefetchRecord(rows, row);
+        const std::string_view text = textOf(*rows[row].record);
+        const std::size_t limit = std::min(shared, text.size());
+        std::size_t same = 0;
+        while (same < limit && text[same] == first[same]) {
+            ++same;
+        }
+        shared = same;
+    }
+    return shared;
+}
+
 template <typename TextOf>
 std::vector<std::uint32_t> TextOrder(const std::vector<ResultRow>& rows, TextOf textOf,
                                      bool ascending)
 {
+    const std::size_t shared = SharedStart(rows, textOf);
     std::vector<TextRow> items(rows.size());
     for (std::size_t row = 0; row < rows.size(); ++row) {
         PrefetchRecord(rows, row);
-        items[row] = MakeTextRow(textOf(*rows[row].record), static_cast<std::uint32_t>(row));
+        items[row] = MakeTextRow(textOf(*rows[row].record).substr(shared), static_cast<std::uint32_t>(row));
     }
     if (ascending) {
         std::stable_sort(items.begin(), items.end());

@@ -147,8 +147,9 @@ TEST_F(ResultModelTest, DisplayTextsAndRoles)
 }
 
 // Rows whose keys tie often: few nicknames, dates and speeds, sizes from a handful of values
-// including both ends of the range; each record has a folder row and a file row.
-class SortOrderTest : public ::testing::Test {
+// including both ends of the range; each record has a folder row and a file row. The parameter
+// starts every nickname and path (every date starts with "2004-0" anyway).
+class SortOrderTest : public ::testing::TestWithParam<std::string> {
 protected:
     void SetUp() override
     {
@@ -166,9 +167,9 @@ protected:
         std::mt19937 random(17);
         std::vector<ResultRow> rows;
         for (int i = 0; i < 3000; ++i) {
-            const std::string nick = random() % 2 ? "n" + std::to_string(random() % 5) : "\xC7\xD1";
-            const std::string path = random() % 2 ? kPaths[random() % std::size(kPaths)]
-                                                   : "C:\\" + std::to_string(random() % 30) + (random() % 3 ? "" : "\xB0\xA1");
+            const std::string nick = GetParam() + (random() % 2 ? "n" + std::to_string(random() % 5) : "\xC7\xD1");
+            const std::string path = GetParam() + (random() % 2 ? kPaths[random() % std::size(kPaths)]
+                                                   : "C:\\" + std::to_string(random() % 30) + (random() % 3 ? "" : "\xB0\xA1"));
             const SearchResult* record = m_model.AddRecord(
                 {.nick = nick, .path = path, .date = "2004-0" + std::to_string(random() % 4),
                  .size = kSizes[random() % std::size(kSizes)], .speed = kSpeeds[random() % std::size(kSpeeds)]});
@@ -210,7 +211,7 @@ std::vector<ResultRow> StableOrder(std::vector<ResultRow> rows, int column, bool
     return rows;
 }
 
-TEST_F(SortOrderTest, EveryColumnSortsStablyFromWhateverOrderItFinds)
+TEST_P(SortOrderTest, EveryColumnSortsStablyFromWhateverOrderItFinds)
 {
     // Each sort starts from the order the one before left, so ties must keep exactly that order.
     const std::pair<int, bool> clicks[] = {
@@ -236,6 +237,9 @@ TEST_F(SortOrderTest, EveryColumnSortsStablyFromWhateverOrderItFinds)
     EXPECT_TRUE(std::equal(before.begin(), before.end(), after.begin(), after.end(),
                            [](const ResultRow& a, const ResultRow& b) { return a.record == b.record && a.kind == b.kind; }));
 }
+
+INSTANTIATE_TEST_SUITE_P(WithAndWithoutACommonStart, SortOrderTest,
+                         ::testing::Values(std::string(), std::string("C:\\share\\f\\")));
 
 TEST_F(ResultModelTest, RowLimitHoldsAndClearingMakesRoomAgain)
 {
