@@ -2,6 +2,7 @@
 
 #include "bstrconvert.h"
 #include "registryfile.h"
+#include "textlines.h"
 
 #include <dlfcn.h>
 
@@ -102,6 +103,16 @@ void* Module::Symbol(const char* name) const
     return ::dlsym(m_handle, name);
 }
 
+std::optional<std::string> RegistrationFailureReason(HRESULT result)
+{
+    if (result != com::SELFREG_E_TYPELIB && result != com::SELFREG_E_CLASS) {
+        return std::nullopt;
+    }
+    const std::filesystem::path path = RegistryPath();
+    return registry::RegistryFile::FindProblem(path).value_or(
+        "cannot tell why: " + path.string() + " loads, and a trial write beside it succeeds now");
+}
+
 EntryPointCall CallEntryPoint(const std::filesystem::path& module, const char* name)
 {
     EntryPointCall call;
@@ -135,35 +146,32 @@ HRESULT UnregisterModule(const std::filesystem::path& module)
 
 namespace {
 
-struct ServerLocation {
-    Guid clsid;
-    std::string modulePath;
-};
-
-std::optional<ServerLocation> FindServer(const std::string& progId)
+std::optional<Guid> FindClsid(const registry::RegistryFile& file, const std::string& progId)
 {
-    const std::optional<registry::RegistryFile> file = registry::RegistryFile::Load(RegistryPath());
-    if (!file) {
+    if (progId.empty()) {
         return std::nullopt;
     }
-    const std::optional<std::string> clsidText = file->GetString(registry::ClassesRootKey(progId + "\\CLSID"));
-    const std::optional<Guid> clsid = clsidText ? Guid::Parse(*clsidText) : std::nullopt;
-    if (!clsid) {
-        return std::nullopt;
-    }
-    const std::optional<std::string> path =
-        file->GetString(registry::ClassesRootKey("CLSID\\" + clsid->ToString() + "\\InprocServer32"));
+    const std::optional<std::string> clsidText = file.GetString(registry::ClassesRootKey(progId + "\\CLSID"));
+    return clsidText ? Guid::Parse(*clsidText) : std::nullopt;
+}
+
+std::optional<std::string> FindModulePath(const registry::RegistryFile& file, const Guid& clsid)
+{
+    std::optional<std::string> path =
+        file.GetString(registry::ClassesRootKey("CLSID\\" + clsid.ToString() + "\\InprocServer32"));
     if (!path || path->empty()) {
         return std::nullopt;
     }
-    return ServerLocation{*clsid, *path};
+    return path;
 }
 
 } // namespace
 
 bool IsRegistered(const std::string& progId)
 {
-    return !progId.empty() && FindServer(progId).has_value();
+    const std::optional<registry::RegistryFile> file = registry::RegistryFile::Load(RegistryPath());
+    const std::optional<Guid> clsid = file ? FindClsid(*file, progId) : std::nullopt;
+    return clsid && FindModulePath(*file, *clsid);
 }
 
 HRESULT CreateByProgId(const std::string& progId, const Guid& iid, CreatedObject* out)
@@ -172,14 +180,23 @@ HRESULT CreateByProgId(const std::string& progId, const Guid& iid, CreatedObject
         return com::E_POINTER;
     }
     *out = {};
-    if (progId.empty()) {
+    const std::optional<registry::RegistryFile> file = registry::RegistryFile::Load(RegistryPath());
+    const std::optional<Guid> clsid = file ? FindClsid(*file, progId) : std::nullopt;
+    return clsid ? CreateByClsid(*clsid, iid, out) : com::REGDB_E_CLASSNOTREG;
+}
+
+HRESULT CreateByClsid(const Guid& clsid, const Guid& iid, CreatedObject* out)
+{
+    if (out == nullptr) {
+        return com::E_POINTER;
+    }
+    *out = {};
+    const std::optional<registry::RegistryFile> file = registry::RegistryFile::Load(RegistryPath());
+    const std::optional<std::string> modulePath = file ? FindModulePath(*file, clsid) : std::nullopt;
+    if (!modulePath) {
         return com::REGDB_E_CLASSNOTREG;
     }
-    const std::optional<ServerLocation> server = FindServer(progId);
-    if (!server) {
-        return com::REGDB_E_CLASSNOTREG;
-    }
-    std::shared_ptr<Module> module = Module::Load(server->modulePath);
+    std::shared_ptr<Module> module = Module::Load(*modulePath);
     if (!module) {
         return com::E_FAIL;
     }
@@ -188,7 +205,7 @@ HRESULT CreateByProgId(const std::string& progId, const Guid& iid, CreatedObject
         return com::E_FAIL;
     }
     com::ComPtr<com::IClassFactory> factory;
-    HRESULT result = getClassObject(server->clsid, com::IID_IClassFactory, factory.PutVoid());
+    HRESULT result = getClassObject(clsid, com::IID_IClassFactory, factory.PutVoid());
     if (com::Failed(result)) {
         return result;
     }
@@ -229,30 +246,55 @@ bool LoadPropertySet(const std::filesystem::path& path, MemoryPropertyBag& bag, 
         SetError(error, "cannot read " + path.string());
         return false;
     }
-    MemoryPropertyBag loaded;
-    std::string line;
-    for (int number = 1; std::getline(in, line); ++number) {
-        // Escaped carriage returns never reach the end of a line, so one there is a CRLF file's.
-        if (line.ends_with('\r')) {
-            line.pop_back();
-        }
-        if (line.empty()) {
-            continue;
-        }
-        const std::size_t equals = line.find('=');
-        const std::optional<std::string> name =
-            equals == std::string::npos ? std::nullopt : Unescape(std::string_view(line).substr(0, equals));
-        const std::optional<std::string> value =
-            equals == std::string::npos ? std::nullopt : Unescape(std::string_view(line).substr(equals + 1));
-        if (!name || !value || name->empty()) {
-            SetError(error, path.string() + ":" + std::to_string(number) + ": not a name=value line");
-            return false;
-        }
-        loaded.values[com::FromUtf8(*name)] = com::FromUtf8(*value);
-    }
+    std::ostringstream text;
+    text << in.rdbuf();
     if (in.bad()) {
         SetError(error, "cannot read " + path.string());
         return false;
+    }
+    std::string lineError;
+    if (!ParsePropertySet(text.str(), bag, &lineError)) {
+        SetError(error, path.string() + ":" + lineError);
+        return false;
+    }
+    return true;
+}
+
+bool SavePropertySet(const std::filesystem::path& path, const MemoryPropertyBag& bag, std::string* error)
+{
+    const std::optional<std::string> text = PropertySetText(bag, error);
+    if (!text) {
+        return false;
+    }
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << *text;
+    out.close();
+    if (!out) {
+        SetError(error, "cannot write " + path.string());
+        return false;
+    }
+    return true;
+}
+
+bool ParsePropertySet(std::string_view text, MemoryPropertyBag& bag, std::string* error)
+{
+    MemoryPropertyBag loaded;
+    // Escaped carriage returns never reach the end of a line, so one there is a CRLF file's.
+    registry::TextLines lines(text);
+    while (const std::optional<std::string_view> line = lines.Next()) {
+        if (line->empty()) {
+            continue;
+        }
+        const std::size_t equals = line->find('=');
+        const std::optional<std::string> name =
+            equals == std::string_view::npos ? std::nullopt : Unescape(line->substr(0, equals));
+        const std::optional<std::string> value =
+            equals == std::string_view::npos ? std::nullopt : Unescape(line->substr(equals + 1));
+        if (!name || !value || name->empty()) {
+            SetError(error, std::to_string(lines.Number()) + ": not a name=value line");
+            return false;
+        }
+        loaded.values[com::FromUtf8(*name)] = com::FromUtf8(*value);
     }
     for (auto& [name, value] : loaded.values) {
         bag.values[name] = std::move(value);
@@ -260,25 +302,18 @@ bool LoadPropertySet(const std::filesystem::path& path, MemoryPropertyBag& bag, 
     return true;
 }
 
-bool SavePropertySet(const std::filesystem::path& path, const MemoryPropertyBag& bag, std::string* error)
+std::optional<std::string> PropertySetText(const MemoryPropertyBag& bag, std::string* error)
 {
-    std::ostringstream text;
+    std::string text;
     for (const auto& [name, value] : bag.values) {
         const std::string utf8Name = com::ToUtf8(name);
         if (utf8Name.empty() || utf8Name.find('=') != std::string::npos) {
             SetError(error, "a property name cannot be empty or hold '=': " + utf8Name);
-            return false;
+            return std::nullopt;
         }
-        text << Escape(utf8Name) << '=' << Escape(com::ToUtf8(value)) << '\n';
+        text += Escape(utf8Name) + '=' + Escape(com::ToUtf8(value)) + '\n';
     }
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << text.str();
-    out.close();
-    if (!out) {
-        SetError(error, "cannot write " + path.string());
-        return false;
-    }
-    return true;
+    return text;
 }
 
 } // namespace velkan::comhost

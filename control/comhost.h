@@ -1,7 +1,7 @@
 #pragma once
 
 // What a host needs to use the control through the registry, as an automation container
-// would: register and unregister a module, create an object by ProgID, and keep its
+// would: register and unregister a module, create an object by ProgID or class identifier, and keep its
 // properties in a property bag or a property set file. No widgets here.
 
 #include "comptr.h"
@@ -10,7 +10,9 @@
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 
 namespace velkan::comhost {
 
@@ -50,6 +52,12 @@ struct EntryPointCall {
     std::string error;            // why it was not called
 };
 
+// Why a registration entry point failed with result, as the registry file shows it now: for
+// SELFREG_E_TYPELIB and SELFREG_E_CLASS, what keeps the file from being read or written
+// (RegistryFile::FindProblem), else that it loads and takes a trial write; nothing for other
+// codes. The entry points answer only a code, so a tool reads the file again to say why.
+std::optional<std::string> RegistrationFailureReason(HRESULT result);
+
 // Loads module and calls name ("DllRegisterServer" or "DllUnregisterServer").
 EntryPointCall CallEntryPoint(const std::filesystem::path& module, const char* name);
 
@@ -69,9 +77,14 @@ struct CreatedObject {
     template <class T> [[nodiscard]] T* As() const { return static_cast<T*>(object.Get()); }
 };
 
-// ProgID -> CLSID -> InprocServer32 -> load -> DllGetClassObject -> CreateInstance.
-// REGDB_E_CLASSNOTREG when the registry does not lead to a module, E_FAIL when the module
-// cannot be loaded or has no DllGetClassObject, else what the factory answers.
+// CLSID -> InprocServer32 -> load -> DllGetClassObject -> CreateInstance: how a container
+// makes the property pages an object names. REGDB_E_CLASSNOTREG when the registry does not
+// lead to a module, E_FAIL when the module cannot be loaded or has no DllGetClassObject, else
+// what the factory answers.
+HRESULT CreateByClsid(const Guid& clsid, const Guid& iid, CreatedObject* out);
+
+// ProgID -> CLSID, then as CreateByClsid; REGDB_E_CLASSNOTREG as well for a ProgID the
+// registry does not know.
 HRESULT CreateByProgId(const std::string& progId, const Guid& iid, CreatedObject* out);
 
 // A property bag in memory: what a page's parameters or a saved file hold.
@@ -87,5 +100,11 @@ public:
 // carriage return written \\, \n and \r. Loading adds to what the bag holds.
 bool LoadPropertySet(const std::filesystem::path& path, MemoryPropertyBag& bag, std::string* error = nullptr);
 bool SavePropertySet(const std::filesystem::path& path, const MemoryPropertyBag& bag, std::string* error = nullptr);
+
+// The text of a property set file, added to the bag only when every line is good; error then
+// says "LINE: not a name=value line".
+bool ParsePropertySet(std::string_view text, MemoryPropertyBag& bag, std::string* error = nullptr);
+// The text SavePropertySet writes; nothing when a name cannot be written.
+std::optional<std::string> PropertySetText(const MemoryPropertyBag& bag, std::string* error = nullptr);
 
 } // namespace velkan::comhost

@@ -88,10 +88,8 @@ void AddClassEntries(RegistryFile& registry, const std::string& modulePath)
     registry.SetString(control + "\\TypeLib", {}, LIBID_VELKANFILESEARCHLib.ToString());
     registry.SetString(control + "\\Version", {}, TypeLibraryVersionKey());
 
-    const std::string pageProgId = ClassesRootKey(kPropPageProgId);
+    // The page: its class key and its server, no ProgID.
     const std::string page = ClassKey(CLSID_VelkanFileSearchPropPage);
-    registry.SetString(pageProgId, {}, kPropPageName);
-    registry.SetString(pageProgId + "\\CLSID", {}, CLSID_VelkanFileSearchPropPage.ToString());
     registry.SetString(page, {}, kPropPageName);
     registry.SetString(page + "\\InprocServer32", {}, modulePath);
 }
@@ -100,8 +98,8 @@ void RemoveClassEntries(RegistryFile& registry)
 {
     registry.RemoveKey(ClassesRootKey(kControlProgId));
     registry.RemoveKey(ClassKey(CLSID_VelkanFileSearch));
-    registry.RemoveKey(ClassesRootKey(kPropPageProgId));
     registry.RemoveKey(ClassKey(CLSID_VelkanFileSearchPropPage));
+    registry.RemoveKey(ClassesRootKey(kPropPageProgId)); // left by older builds
 }
 
 HRESULT RegisterServer(const std::string& modulePath, RegistryStore& store)

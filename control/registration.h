@@ -32,6 +32,10 @@ private:
     std::filesystem::path m_path;
 };
 
+// The property page's ProgID. It is never registered: a container reaches the page by the class
+// identifier GetPages gives. Builds before this one wrote a key for it, which is ours to remove.
+inline constexpr const char* kPropPageProgId = "VELKANFILESEARCH.VelkanFileSearchPropPage.1";
+
 // The platform key under a type library's locale key that names the module holding it.
 std::string TypeLibraryPlatformKey();
 

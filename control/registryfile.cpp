@@ -1,35 +1,27 @@
 #include "registryfile.h"
 
+#include "registryparser.h"
+#include "registrytext.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 #include <fcntl.h>
-#include <fstream>
 #include <pwd.h>
-#include <sstream>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace velkan::registry {
 
 namespace {
 
-char Lower(char c)
-{
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool SameText(std::string_view a, std::string_view b)
-{
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                              [](char x, char y) { return Lower(x) == Lower(y); });
-}
-
 // True when key lies below parent (not equal to it).
 bool IsBelow(std::string_view key, std::string_view parent)
 {
     return key.size() > parent.size() && key[parent.size()] == '\\' &&
-           SameText(key.substr(0, parent.size()), parent);
+           SameName(key.substr(0, parent.size()), parent);
 }
 
 void SetError(std::string* error, std::string text)
@@ -52,30 +44,6 @@ std::string Quote(std::string_view text)
     return out;
 }
 
-// Reads a quoted string at the front of text (escapes \\ and \"); the rest follows it.
-std::optional<std::string> Unquote(std::string_view& text)
-{
-    if (text.empty() || text.front() != '"') {
-        return std::nullopt;
-    }
-    std::string out;
-    for (std::size_t i = 1; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c == '\\') {
-            if (i + 1 >= text.size()) {
-                return std::nullopt;
-            }
-            out += text[++i];
-        } else if (c == '"') {
-            text.remove_prefix(i + 1);
-            return out;
-        } else {
-            out += c;
-        }
-    }
-    return std::nullopt;
-}
-
 std::string ErrnoText(const std::string& what)
 {
     return what + ": " + std::strerror(errno);
@@ -94,6 +62,39 @@ bool WriteAll(int fd, std::string_view data)
         data.remove_prefix(static_cast<std::size_t>(written));
     }
     return true;
+}
+
+// The whole file; "cannot read PATH: REASON" when it cannot be read.
+std::optional<std::string> ReadAll(const std::filesystem::path& path, std::string* error)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        SetError(error, ErrnoText("cannot read " + path.string()));
+        return std::nullopt;
+    }
+    std::string text;
+    struct stat status {};
+    if (::fstat(fd, &status) == 0 && status.st_size > 0) {
+        text.reserve(static_cast<std::size_t>(status.st_size));
+    }
+    char buffer[65536];
+    for (;;) {
+        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got < 0) {
+            SetError(error, ErrnoText("cannot read " + path.string()));
+            ::close(fd);
+            return std::nullopt;
+        }
+        if (got == 0) {
+            break;
+        }
+        text.append(buffer, static_cast<std::size_t>(got));
+    }
+    ::close(fd);
+    return text;
 }
 
 } // namespace
@@ -130,118 +131,32 @@ std::optional<RegistryFile> RegistryFile::Load(const std::filesystem::path& path
     if (status.type() == std::filesystem::file_type::not_found) {
         return RegistryFile{};
     }
-    if (code || status.type() != std::filesystem::file_type::regular) {
-        SetError(error, path.string() + " is not a readable file");
+    if (code) {
+        SetError(error, "cannot read " + path.string() + ": " + code.message());
         return std::nullopt;
     }
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        SetError(error, "cannot read " + path.string());
+    if (status.type() != std::filesystem::file_type::regular) {
+        // A directory or a pipe in its place is no registry, and reading a pipe could block.
+        SetError(error, "cannot read " + path.string() + ": " +
+                            (status.type() == std::filesystem::file_type::directory ? std::strerror(EISDIR)
+                                                                                    : "not a regular file"));
         return std::nullopt;
     }
-    std::ostringstream text;
-    text << in.rdbuf();
-    if (in.bad()) {
-        SetError(error, "cannot read " + path.string());
+    const std::optional<std::string> text = ReadAll(path, error);
+    if (!text) {
         return std::nullopt;
     }
-    return Parse(text.str(), error);
-}
-
-std::optional<RegistryFile> RegistryFile::Parse(std::string_view text, std::string* error)
-{
-    if (text.starts_with("\xEF\xBB\xBF")) {
-        text.remove_prefix(3);
-    }
-    std::vector<std::string> lines;
-    for (std::size_t start = 0; start < text.size();) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string_view::npos) {
-            end = text.size();
-        }
-        std::string_view line = text.substr(start, end - start);
-        if (line.ends_with('\r')) {
-            line.remove_suffix(1);
-        }
-        lines.emplace_back(line);
-        start = end + 1;
-    }
-
-    RegistryFile file;
-    bool sawHeader = false;
-    Key* current = nullptr;
-    for (std::size_t number = 0; number < lines.size(); ++number) {
-        const std::string& line = lines[number];
-        const auto fail = [&](const std::string& what) {
-            SetError(error, "line " + std::to_string(number + 1) + ": " + what);
-            return std::nullopt;
-        };
-        if (line.empty() || line.front() == ';') {
-            continue;
-        }
-        if (!sawHeader) {
-            if (line != kHeader) {
-                return fail("not a registry file");
-            }
-            sawHeader = true;
-            continue;
-        }
-        if (line.front() == '[') {
-            if (line.back() != ']' || line.size() < 3) {
-                return fail("malformed key");
-            }
-            if (line[1] == '-') {
-                // A file that deletes keys is a change to apply, not a registry to keep.
-                return fail("key deletions are not kept in the registry");
-            }
-            current = &file.FindOrCreate(std::string_view(line).substr(1, line.size() - 2));
-            continue;
-        }
-        if (current == nullptr) {
-            return fail("value outside a key");
-        }
-        std::string_view rest = line;
-        std::string name;
-        if (rest.front() == '@') {
-            rest.remove_prefix(1);
-        } else {
-            const std::optional<std::string> quoted = Unquote(rest);
-            if (!quoted) {
-                return fail("malformed value name");
-            }
-            name = *quoted;
-        }
-        if (rest.empty() || rest.front() != '=') {
-            return fail("missing '='");
-        }
-        rest.remove_prefix(1);
-        Value value{.name = name};
-        if (!rest.empty() && rest.front() == '"') {
-            const std::optional<std::string> data = Unquote(rest);
-            if (!data || !rest.empty()) {
-                return fail("malformed string value");
-            }
-            value.data = *data;
-        } else if (rest == "-") {
-            return fail("value deletions are not kept in the registry");
-        } else {
-            // dword:, hex: and the like, kept as written, continuation lines included.
-            value.isString = false;
-            value.data = rest;
-            while (!value.data.empty() && value.data.back() == '\\' && number + 1 < lines.size()) {
-                value.data += '\n';
-                value.data += lines[++number];
-            }
-        }
-        const auto existing = std::find_if(current->values.begin(), current->values.end(),
-                                           [&](const Value& v) { return SameText(v.name, name); });
-        if (existing != current->values.end()) {
-            *existing = std::move(value);
-        } else {
-            current->values.push_back(std::move(value));
-        }
+    ParseError parseError;
+    std::optional<RegistryFile> file = Parse(*text, &parseError);
+    if (!file) {
+        SetError(error, path.string() + ":" + std::to_string(parseError.line) + ": " + parseError.reason);
     }
     return file;
+}
+
+std::optional<RegistryFile> RegistryFile::Parse(std::string_view text, ParseError* error)
+{
+    return RegistryParser(text).Parse(error);
 }
 
 std::string RegistryFile::Serialize() const
@@ -265,69 +180,107 @@ std::string RegistryFile::Serialize() const
 
 bool RegistryFile::Save(const std::filesystem::path& path, std::string* error) const
 {
+    const std::optional<std::string> temporary = WriteBeside(path, error);
+    if (!temporary) {
+        return false;
+    }
+    if (::rename(temporary->c_str(), path.c_str()) != 0) {
+        SetError(error, ErrnoText("cannot write " + path.string()));
+        ::unlink(temporary->c_str());
+        return false;
+    }
+    return true;
+}
+
+std::optional<std::string> RegistryFile::FindProblem(const std::filesystem::path& path)
+{
+    std::string error;
+    const std::optional<RegistryFile> file = Load(path, &error);
+    if (!file) {
+        return error;
+    }
+    const std::optional<std::string> temporary = file->WriteBeside(path, &error);
+    if (!temporary) {
+        return error;
+    }
+    ::unlink(temporary->c_str());
+    return std::nullopt;
+}
+
+std::optional<std::string> RegistryFile::WriteBeside(const std::filesystem::path& path, std::string* error) const
+{
     const std::filesystem::path directory = path.has_parent_path() ? path.parent_path() : ".";
     std::error_code code;
     std::filesystem::create_directories(directory, code);
     if (code) {
-        SetError(error, "cannot create " + directory.string() + ": " + code.message());
-        return false;
+        SetError(error, "cannot write " + path.string() + ": cannot create " + directory.string() + ": " +
+                            code.message());
+        return std::nullopt;
     }
     std::string temporary = path.string() + ".XXXXXX";
     const int fd = ::mkstemp(temporary.data());
     if (fd < 0) {
-        SetError(error, ErrnoText("cannot create a file beside " + path.string()));
-        return false;
+        SetError(error, ErrnoText("cannot write " + path.string()));
+        return std::nullopt;
     }
     const std::string text = Serialize();
-    bool ok = WriteAll(fd, text);
+    bool ok = WriteAll(fd, text) && ::fsync(fd) == 0;
     if (!ok) {
-        SetError(error, ErrnoText("cannot write " + temporary));
-    }
-    if (ok && ::fsync(fd) != 0) {
-        SetError(error, ErrnoText("cannot write " + temporary));
-        ok = false;
+        SetError(error, ErrnoText("cannot write " + path.string()));
     }
     if (::close(fd) != 0 && ok) {
-        SetError(error, ErrnoText("cannot write " + temporary));
-        ok = false;
-    }
-    if (ok && ::rename(temporary.c_str(), path.c_str()) != 0) {
-        SetError(error, ErrnoText("cannot replace " + path.string()));
+        SetError(error, ErrnoText("cannot write " + path.string()));
         ok = false;
     }
     if (!ok) {
         ::unlink(temporary.c_str());
+        return std::nullopt;
     }
-    return ok;
+    return temporary;
 }
 
 const RegistryFile::Key* RegistryFile::Find(std::string_view key) const
 {
-    const auto found = std::find_if(m_keys.begin(), m_keys.end(),
-                                    [&](const Key& entry) { return SameText(entry.path, key); });
-    return found != m_keys.end() ? &*found : nullptr;
+    const std::optional<std::size_t> found = m_index.Find(key, [this](std::size_t at) -> std::string_view {
+        return m_keys[at].path;
+    });
+    return found ? &m_keys[*found] : nullptr;
 }
 
 RegistryFile::Key* RegistryFile::Find(std::string_view key)
 {
-    const auto found = std::find_if(m_keys.begin(), m_keys.end(),
-                                    [&](const Key& entry) { return SameText(entry.path, key); });
-    return found != m_keys.end() ? &*found : nullptr;
+    return const_cast<Key*>(std::as_const(*this).Find(key));
 }
 
-RegistryFile::Key& RegistryFile::FindOrCreate(std::string_view key)
+std::size_t RegistryFile::FindOrCreate(std::string_view key)
 {
-    if (Key* found = Find(key)) {
-        return *found;
+    if (const Key* found = Find(key)) {
+        return static_cast<std::size_t>(found - m_keys.data());
     }
-    return m_keys.emplace_back(Key{.path = std::string(key)});
+    m_index.Insert(key, m_keys.size());
+    m_keys.push_back(Key{.path = std::string(key)});
+    return m_keys.size() - 1;
+}
+
+void RegistryFile::Reserve(std::size_t keys)
+{
+    m_keys.reserve(keys);
+    m_index.Reserve(keys);
+}
+
+void RegistryFile::Reindex()
+{
+    m_index.Clear();
+    m_index.Reserve(m_keys.size());
+    for (std::size_t i = 0; i < m_keys.size(); ++i) {
+        m_index.Insert(m_keys[i].path, i);
+    }
 }
 
 bool RegistryFile::KeyExists(std::string_view key) const
 {
-    return std::any_of(m_keys.begin(), m_keys.end(), [&](const Key& entry) {
-        return SameText(entry.path, key) || IsBelow(entry.path, key);
-    });
+    return Find(key) != nullptr ||
+           std::any_of(m_keys.begin(), m_keys.end(), [&](const Key& entry) { return IsBelow(entry.path, key); });
 }
 
 void RegistryFile::CreateKey(std::string_view key)
@@ -338,9 +291,13 @@ void RegistryFile::CreateKey(std::string_view key)
 bool RegistryFile::RemoveKey(std::string_view key)
 {
     const auto removed = std::erase_if(m_keys, [&](const Key& entry) {
-        return SameText(entry.path, key) || IsBelow(entry.path, key);
+        return SameName(entry.path, key) || IsBelow(entry.path, key);
     });
-    return removed > 0;
+    if (removed == 0) {
+        return false;
+    }
+    Reindex();
+    return true;
 }
 
 std::optional<std::string> RegistryFile::GetString(std::string_view key, std::string_view name) const
@@ -350,7 +307,7 @@ std::optional<std::string> RegistryFile::GetString(std::string_view key, std::st
         return std::nullopt;
     }
     for (const Value& value : entry->values) {
-        if (SameText(value.name, name)) {
+        if (SameName(value.name, name)) {
             return value.isString ? std::optional(value.data) : std::nullopt;
         }
     }
@@ -359,9 +316,9 @@ std::optional<std::string> RegistryFile::GetString(std::string_view key, std::st
 
 void RegistryFile::SetString(std::string_view key, std::string_view name, std::string_view data)
 {
-    Key& entry = FindOrCreate(key);
+    Key& entry = m_keys[FindOrCreate(key)];
     for (Value& value : entry.values) {
-        if (SameText(value.name, name)) {
+        if (SameName(value.name, name)) {
             value.isString = true;
             value.data = data;
             return;
@@ -376,7 +333,7 @@ bool RegistryFile::RemoveValue(std::string_view key, std::string_view name)
     if (found == nullptr) {
         return false;
     }
-    return std::erase_if(found->values, [&](const Value& value) { return SameText(value.name, name); }) > 0;
+    return std::erase_if(found->values, [&](const Value& value) { return SameName(value.name, name); }) > 0;
 }
 
 } // namespace velkan::registry

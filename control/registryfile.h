@@ -4,6 +4,9 @@
 // identifiers, ProgIDs and type libraries to modules, shared by the control's module and its
 // hosts. Keys and value names compare without regard to ASCII case, as the registry's do.
 
+#include "nameindex.h"
+
+#include <cstddef>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -22,9 +25,16 @@ std::filesystem::path DefaultRegistryPath();
 // "HKEY_CLASSES_ROOT\" followed by the key.
 std::string ClassesRootKey(std::string_view key);
 
+// Why a registry text was refused: the line it is on (counted from 1) and what is wrong there.
+struct ParseError {
+    std::size_t line = 0;
+    std::string reason;
+    bool operator==(const ParseError&) const = default;
+};
+
 // The file's keys in their order, each with its values in theirs. Entries this program never
 // writes (values of other types, such as dword: or hex:) are kept byte for byte; comments are
-// not kept.
+// not kept. Keys are indexed, so loading and every lookup by key take constant time per key.
 class RegistryFile {
 public:
     struct Value {
@@ -39,14 +49,22 @@ public:
         bool operator==(const Key&) const = default;
     };
 
-    // A missing file is an empty registry; an unreadable or malformed one is nothing.
+    // A missing file is an empty registry; an unreadable or malformed one is nothing, and error
+    // then says why: "PATH:LINE: REASON" for a malformed line, "cannot read PATH: REASON".
     static std::optional<RegistryFile> Load(const std::filesystem::path& path, std::string* error = nullptr);
-    static std::optional<RegistryFile> Parse(std::string_view text, std::string* error = nullptr);
+    static std::optional<RegistryFile> Parse(std::string_view text, ParseError* error = nullptr);
 
     [[nodiscard]] std::string Serialize() const;
     // Writes a temporary file beside path and renames it over path, creating missing parent
-    // directories; the old file stays whole when anything fails.
+    // directories; the old file stays whole when anything fails, and error then says why
+    // ("cannot write PATH: REASON").
     bool Save(const std::filesystem::path& path, std::string* error = nullptr) const;
+
+    // Why the registry at path cannot be loaded, or could not be saved again now (every step of
+    // Save but the last, on a temporary file that is then removed); nothing when both work. The
+    // file itself is left as it is. The registration entry points answer only a code; this is
+    // how a tool tells its user the reason.
+    static std::optional<std::string> FindProblem(const std::filesystem::path& path);
 
     // True for a key written in the file and for every key above one.
     [[nodiscard]] bool KeyExists(std::string_view key) const;
@@ -63,14 +81,23 @@ public:
     bool RemoveValue(std::string_view key, std::string_view name);
 
     [[nodiscard]] const std::vector<Key>& Keys() const { return m_keys; }
-    bool operator==(const RegistryFile&) const = default;
+    bool operator==(const RegistryFile& other) const { return m_keys == other.m_keys; }
 
 private:
+    friend class RegistryParser;
+
     [[nodiscard]] const Key* Find(std::string_view key) const;
     [[nodiscard]] Key* Find(std::string_view key);
-    Key& FindOrCreate(std::string_view key);
+    // The key's position in m_keys, appending it when it is not there.
+    std::size_t FindOrCreate(std::string_view key);
+    // Room for keys keys without growing.
+    void Reserve(std::size_t keys);
+    void Reindex();
+    // Does what Save does up to the rename; the temporary file's path, or nothing.
+    std::optional<std::string> WriteBeside(const std::filesystem::path& path, std::string* error) const;
 
     std::vector<Key> m_keys;
+    NameIndex m_index; // paths -> positions in m_keys
 };
 
 } // namespace velkan::registry

@@ -62,8 +62,14 @@ constexpr bool Failed(HRESULT result) { return result < 0; }
 // Automation strings are UTF-16, as BSTRs are.
 using Bstr = std::u16string;
 
-// An automation argument or result: empty, a string or a 32-bit integer.
-using Variant = std::variant<std::monostate, Bstr, std::int32_t>;
+// The automation null: a value that says "no data", unlike empty, which says "not given".
+struct Null {
+    bool operator==(const Null&) const = default;
+};
+
+// An automation argument or result: what hosts and script engines pass. Empty, null, a
+// string, a 32- or 64-bit integer, a double or a boolean; nothing else is ever needed here.
+using Variant = std::variant<std::monostate, Null, Bstr, std::int32_t, std::int64_t, double, bool>;
 
 constexpr std::uint16_t DISPATCH_METHOD = 0x1;
 constexpr std::uint16_t DISPATCH_PROPERTYGET = 0x2;

@@ -26,7 +26,6 @@ extern const Guid IID_IVelkanPanelAccess;
 extern const Guid IID_IPropertyPageWindow;
 
 inline constexpr const char* kControlProgId = "VELKANFILESEARCH.VelkanFileSearchCtrl.1";
-inline constexpr const char* kPropPageProgId = "VELKANFILESEARCH.VelkanFileSearchPropPage.1";
 
 // Dispatch identifiers of _DVelkanFileSearch.
 enum : com::DISPID {

@@ -6,7 +6,9 @@
 
 #include "appserverendpoint.h"
 #include "comptr.h"
+#include "connectionpoint.h"
 #include "moduleobjects.h"
+#include "propertyexchange.h"
 #include "velkanfilesearch.h"
 
 #include <QMetaObject>
@@ -14,7 +16,7 @@
 #include <QSize>
 
 #include <atomic>
-#include <map>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -25,51 +27,6 @@ class ServerInfoDialog;
 } // namespace velkan::ui
 
 namespace velkan::control {
-
-// Reads or writes the control's persistent properties over a property bag, one name at a time.
-class PropertyExchange {
-public:
-    PropertyExchange(com::IPropertyBag& bag, bool loading) : m_bag(bag), m_loading(loading) {}
-
-    [[nodiscard]] bool IsLoading() const { return m_loading; }
-    // A CP949 property: loading keeps value when the bag lacks name.
-    void Text(std::u16string_view name, std::string& value);
-    // Written on save only.
-    void SaveOnly(std::u16string_view name, const std::string& value);
-    // The first failure of a write, S_OK when none failed.
-    [[nodiscard]] HRESULT Result() const { return m_result; }
-
-private:
-    com::IPropertyBag& m_bag;
-    bool m_loading;
-    HRESULT m_result = com::S_OK;
-};
-
-// One outgoing interface with any number of sinks. Part of its container: its references are
-// the container's.
-class ConnectionPoint final : public com::IConnectionPoint {
-public:
-    ConnectionPoint(com::IUnknown& container, const Guid& iid) : m_container(container), m_iid(iid) {}
-    ~ConnectionPoint() = default;
-
-    HRESULT QueryInterface(const Guid& iid, void** object) override;
-    std::uint32_t AddRef() override { return m_container.AddRef(); }
-    std::uint32_t Release() override { return m_container.Release(); }
-
-    HRESULT GetConnectionInterface(Guid* iid) override;
-    HRESULT Advise(com::IUnknown* sink, std::uint32_t* cookie) override;
-    HRESULT Unadvise(std::uint32_t cookie) override;
-
-    // Invokes the event on every sink advised when it starts.
-    void Fire(com::DISPID dispid, const std::vector<com::Variant>& arguments);
-    [[nodiscard]] std::size_t SinkCount() const { return m_sinks.size(); }
-
-private:
-    com::IUnknown& m_container;
-    Guid m_iid;
-    std::map<std::uint32_t, com::ComPtr<com::IDispatch>> m_sinks;
-    std::uint32_t m_nextCookie = 1;
-};
 
 class CVelkanFileSearchCtrl final : public com::IDispatch,
                                     public com::IConnectionPointContainer,
@@ -149,8 +106,11 @@ public:
     // What InitNew restores; the five properties keep their values.
     void OnResetState();
 
-    // The size persistence records as _ExtentX and _ExtentY, in HIMETRIC.
-    [[nodiscard]] QSize ExtentHimetric() const;
+    // The size persistence records as _ExtentX and _ExtentY, in HIMETRIC: the one the host
+    // last gave, by loading a stored set or by sizing the window, else the panel template's.
+    // Nothing when neither is known (no GUI application to measure the template): then no
+    // extent is written at all, rather than an invalid one.
+    [[nodiscard]] std::optional<QSize> ExtentHimetric() const;
 
     // The panel while the control has a window, else null.
     [[nodiscard]] ui::SearchPanel* Panel() const;
@@ -164,6 +124,7 @@ private:
     // another identifier.
     template <class Control> static auto* PropertySlot(Control& control, com::DISPID dispid);
     void CloseServerInfoDialogs();
+    void ExchangeExtent(PropertyExchange& exchange);
 
     std::atomic<std::uint32_t> m_references{1};
     ConnectionPoint m_events;
@@ -178,7 +139,7 @@ private:
     std::optional<search::AppServerEndpoint> m_appServer;
     std::function<void(const std::string&)> m_messageHandler;
     std::function<void()> m_idleHandler;
-    std::optional<QSize> m_size;
+    std::optional<QSize> m_extent; // HIMETRIC
     QPointer<ui::SearchPanel> m_panel;
     QMetaObject::Connection m_panelDestroyed;
     std::vector<QPointer<ui::ServerInfoDialog>> m_serverInfoDialogs;

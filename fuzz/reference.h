@@ -90,6 +90,50 @@ inline std::vector<std::string_view> Tokens(std::string_view text, char delimite
     return tokens;
 }
 
+// The ban-word lists a SearchBanWord text gives. Without a "," standing as a whole character the
+// text is one word of both lists. Otherwise each piece before a "," is a word, a piece opening
+// with "*" being a strict word without its "*", and the text after the last "," is one more
+// when it is not empty; a text that opens with "," gives no words at all.
+struct BanWordLists {
+    std::vector<std::string> plain;
+    std::vector<std::string> strict;
+};
+
+inline BanWordLists BanWords(std::string_view text)
+{
+    std::vector<std::size_t> commas;
+    for (std::size_t i = 0; i < text.size(); i += CharSize(text, i)) {
+        if (text[i] == ',') {
+            commas.push_back(i);
+        }
+    }
+    BanWordLists lists;
+    if (commas.empty()) {
+        lists.plain.emplace_back(text);
+        lists.strict.emplace_back(text);
+        return lists;
+    }
+    if (commas.front() == 0) {
+        return lists;
+    }
+    const auto add = [&](std::string_view piece) {
+        if (!piece.empty() && piece[0] == '*') {
+            lists.strict.emplace_back(piece.substr(1));
+        } else {
+            lists.plain.emplace_back(piece);
+        }
+    };
+    std::size_t start = 0;
+    for (const std::size_t comma : commas) {
+        add(text.substr(start, comma - start));
+        start = comma + 1;
+    }
+    if (start < text.size()) {
+        add(text.substr(start));
+    }
+    return lists;
+}
+
 // atoi's reading, with values past the type's range held at its ends.
 template <typename Integer> Integer ParseInteger(std::string_view text)
 {

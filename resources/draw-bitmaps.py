@@ -1,6 +1,9 @@
 #!/usr/bin/env python3
 """Draws the panel's pictures into resources/bitmaps/ and resources/icons/.
 
+The button faces, the folder strip and the gauge strip are also drawn at twice their size
+(NAME@2x.bmp beside NAME.bmp) for screens with more than one device pixel per logical pixel.
+
     python3 resources/draw-bitmaps.py            draw everything, then check it
     python3 resources/draw-bitmaps.py --check    only check the files on disk
     python3 resources/draw-bitmaps.py --sheet /tmp/sheet.png
@@ -152,16 +155,19 @@ def pill_mask(width, height):
     return mask
 
 
-def edge_of(mask):
-    """Pixels of the mask with a 4-neighbour outside it: a thin 1-pixel outline."""
+def edge_of(mask, thickness=1):
+    """Pixels of the mask within `thickness` 4-neighbour steps of its outside: an outline that
+    follows the exact shape at the mask's own resolution."""
     height, width = len(mask), len(mask[0])
+    inner = mask
+    for _ in range(thickness):
+        def inside(x, y, m=inner):
+            return 0 <= x < width and 0 <= y < height and m[y][x]
 
-    def inside(x, y):
-        return 0 <= x < width and 0 <= y < height and mask[y][x]
-
-    return [[mask[y][x] and not (inside(x - 1, y) and inside(x + 1, y)
-                                 and inside(x, y - 1) and inside(x, y + 1))
-             for x in range(width)] for y in range(height)]
+        inner = [[inner[y][x] and inside(x - 1, y) and inside(x + 1, y)
+                  and inside(x, y - 1) and inside(x, y + 1)
+                  for x in range(width)] for y in range(height)]
+    return [[mask[y][x] and not inner[y][x] for x in range(width)] for y in range(height)]
 
 
 def text_mask(size, label, font):
@@ -176,9 +182,10 @@ def text_mask(size, label, font):
     return mask
 
 
-def draw_button(label, style, font, mask, edge):
-    width, height = BUTTON_SIZE
-    face = Image.new("RGB", BUTTON_SIZE, MAGENTA)
+def draw_button(label, style, font, mask, edge, scale=1):
+    size = (BUTTON_SIZE[0] * scale, BUTTON_SIZE[1] * scale)
+    width, height = size
+    face = Image.new("RGB", size, MAGENTA)
     px = face.load()
     for y in range(height):
         # A gentle vertical gradient, brighter in the upper half like a lit glass pill.
@@ -195,13 +202,13 @@ def draw_button(label, style, font, mask, edge):
                 if y > 0 and edge[y - 1][x] and y < height // 2:
                     px[x, y] = mix(px[x, y], style["shine"], 0.7)
                 break
-    glyphs = text_mask(BUTTON_SIZE, label, font)
+    glyphs = text_mask(size, label, font)
     gx, gy = style["shadow_offset"]
-    shadow = Image.new("L", BUTTON_SIZE, 0)
-    shadow.paste(glyphs, (gx, gy))
+    shadow = Image.new("L", size, 0)
+    shadow.paste(glyphs, (gx * scale, gy * scale))
     shadow = shadow.point(lambda v: int(v * style["shadow_strength"]))
-    face = Image.composite(Image.new("RGB", BUTTON_SIZE, style["shadow"]), face, shadow)
-    face = Image.composite(Image.new("RGB", BUTTON_SIZE, style["text"]), face, glyphs)
+    face = Image.composite(Image.new("RGB", size, style["shadow"]), face, shadow)
+    face = Image.composite(Image.new("RGB", size, style["text"]), face, glyphs)
     # Text and its shadow stay well inside the pill; restore the ground exactly anyway.
     px = face.load()
     for y in range(height):
@@ -211,19 +218,21 @@ def draw_button(label, style, font, mask, edge):
     return face
 
 
-def button_font():
-    return ImageFont.truetype(BOLD_FONT, 12, layout_engine=ImageFont.Layout.BASIC)
+def button_font(scale=1):
+    return ImageFont.truetype(BOLD_FONT, 12 * scale, layout_engine=ImageFont.Layout.BASIC)
 
 
-def draw_buttons():
-    font = button_font()
-    mask = pill_mask(*BUTTON_SIZE)
-    edge = edge_of(mask)
+def draw_buttons(scale=1):
+    """At twice the size the pill, its outline (as thick as at 1x) and the label are drawn
+    afresh at that resolution: round edges and glyphs get the finer steps of the larger grid."""
+    font = button_font(scale)
+    mask = pill_mask(BUTTON_SIZE[0] * scale, BUTTON_SIZE[1] * scale)
+    edge = edge_of(mask, scale)
     out = {}
     for normal, disabled, label in BUTTONS:
-        out[normal] = draw_button(label, NORMAL_STYLE, font, mask, edge)
+        out[normal] = draw_button(label, NORMAL_STYLE, font, mask, edge, scale)
         if disabled is not None:
-            out[disabled] = draw_button(label, DISABLED_STYLE, font, mask, edge)
+            out[disabled] = draw_button(label, DISABLED_STYLE, font, mask, edge, scale)
     return out
 
 
@@ -366,6 +375,38 @@ PERSON_GREY = {"o": rgb("#474747"), "r": rgb("#6A6A6A"), "p": rgb("#E8E8E8"),
                "b": rgb("#8E8E8E")}
 
 
+def scale2x(tile):
+    """The pixel-art doubling that follows diagonals (Scale2x): each pixel becomes four, and a
+    corner takes the colour of the two neighbours that meet there when they agree. It makes no
+    new colours, so the magenta ground stays exact and nothing blends into it."""
+    width, height = tile.size
+    src = tile.load()
+    out = Image.new("RGB", (2 * width, 2 * height))
+    dst = out.load()
+
+    def at(x, y):
+        return src[min(max(x, 0), width - 1), min(max(y, 0), height - 1)]
+
+    for y in range(height):
+        for x in range(width):
+            p = src[x, y]
+            a, b, c, d = at(x, y - 1), at(x + 1, y), at(x - 1, y), at(x, y + 1)
+            dst[2 * x, 2 * y] = a if c == a and c != d and a != b else p
+            dst[2 * x + 1, 2 * y] = b if a == b and a != c and b != d else p
+            dst[2 * x, 2 * y + 1] = c if d == c and d != b and c != a else p
+            dst[2 * x + 1, 2 * y + 1] = d if b == d and b != a and d != c else p
+    return out
+
+
+def draw_folder_strip_2x(strip):
+    """Each 16 x 16 picture doubled on its own, so neighbouring pictures do not bleed."""
+    doubled = Image.new("RGB", (strip.width * 2, strip.height * 2), MAGENTA)
+    for i in range(strip.width // 16):
+        tile = strip.crop((16 * i, 0, 16 * i + 16, 16))
+        doubled.paste(scale2x(tile), (32 * i, 0))
+    return doubled
+
+
 def draw_folder_strip():
     tiles = [
         [(OPEN_FOLDER, YELLOW)],
@@ -401,23 +442,28 @@ GAUGE_CELL = (33, 12)
 GAUGE_BARS = [(2 + 6 * i, 5) for i in range(5)]  # (left, width); gaps of one pixel
 
 
-def draw_gauge_strip():
-    width, height = GAUGE_CELL
+def draw_gauge_strip(scale=1):
+    """At twice the size the frame, bars and gaps keep their proportions and the bars' shading
+    gets a step of its own for every row of the finer grid."""
+    width, height = GAUGE_CELL[0] * scale, GAUGE_CELL[1] * scale
     strip = Image.new("RGB", (width * 6, height), GAUGE["ground"])
     px = strip.load()
+    frame = range(scale)
     for k in range(6):
         ox = k * width
         for y in range(height):
             for x in range(width):
-                if x in (0, width - 1) or y in (0, height - 1):
+                if (x in frame or width - 1 - x in frame or y in frame
+                        or height - 1 - y in frame):
                     px[ox + x, y] = GAUGE["frame"]
         for i, (left, bar_width) in enumerate(GAUGE_BARS):
             lit = i < k
             top, bottom = (("green_top", "green_bottom") if lit
                            else ("grey_top", "grey_bottom"))
-            for y in range(2, height - 2):
-                colour = mix(GAUGE[top], GAUGE[bottom], (y - 2) / (height - 5))
-                for x in range(left, left + bar_width):
+            first, last = 2 * scale, height - 2 * scale
+            for y in range(first, last):
+                colour = mix(GAUGE[top], GAUGE[bottom], (y - first) / (last - first - 1))
+                for x in range(left * scale, (left + bar_width) * scale):
                     px[ox + x, y] = colour
     return strip
 
@@ -528,19 +574,30 @@ def all_files():
     files = {}
     for number, image in draw_buttons().items():
         files[f"bitmaps/{number}.bmp"] = bmp_bytes(image)
-    files["bitmaps/220.bmp"] = bmp_bytes(draw_folder_strip())
+    for number, image in draw_buttons(2).items():
+        files[f"bitmaps/{number}@2x.bmp"] = bmp_bytes(image)
+    folders = draw_folder_strip()
+    files["bitmaps/220.bmp"] = bmp_bytes(folders)
+    files["bitmaps/220@2x.bmp"] = bmp_bytes(draw_folder_strip_2x(folders))
     files["bitmaps/213.bmp"] = bmp_bytes(draw_gauge_strip())
+    files["bitmaps/213@2x.bmp"] = bmp_bytes(draw_gauge_strip(2))
     files["bitmaps/1.bmp"] = bmp_bytes(draw_toolbox())
     files["icons/velkanfilesearch.png"] = png_bytes(draw_icon())
     return files
 
 
+BUTTON_NUMBERS = (218, 211, 214, 215, 202, 203, 204, 205, 219)
+
+# (file name, picture number, scale): the 1x size times the scale.
 EXPECTED_SIZES = {
-    **{n: BUTTON_SIZE for n in (218, 211, 214, 215, 202, 203, 204, 205, 219)},
+    **{n: BUTTON_SIZE for n in BUTTON_NUMBERS},
     220: (128, 16),
     213: (198, 12),
     1: (16, 15),
 }
+DOUBLED = (*BUTTON_NUMBERS, 220, 213)
+EXPECTED_FILES = ([(f"{n}", n, 1) for n in sorted(EXPECTED_SIZES)]
+                  + [(f"{n}@2x", n, 2) for n in sorted(DOUBLED)])
 
 
 def near_magenta(c):
@@ -549,16 +606,19 @@ def near_magenta(c):
 
 
 def check(files_expected=None):
-    mask = pill_mask(*BUTTON_SIZE)
+    masks = {scale: pill_mask(BUTTON_SIZE[0] * scale, BUTTON_SIZE[1] * scale)
+             for scale in (1, 2)}
     problems = 0
-    for number, (width, height) in sorted(EXPECTED_SIZES.items()):
-        path = os.path.join(BITMAP_DIR, f"{number}.bmp")
+    for name, number, scale in EXPECTED_FILES:
+        width, height = (v * scale for v in EXPECTED_SIZES[number])
+        path = os.path.join(BITMAP_DIR, f"{name}.bmp")
         w, h, rows, first = read_bmp(path)
         assert (w, h) == (width, height), f"{path}: {w} x {h}, wanted {width} x {height}"
         for y, row in enumerate(rows):
             for x, c in enumerate(row):
                 assert not near_magenta(c), f"{path}: ({x}, {y}) {c} blends into magenta"
-        if (width, height) == BUTTON_SIZE:
+        if number in BUTTON_NUMBERS:
+            mask = masks[scale]
             for y, row in enumerate(rows):
                 for x, c in enumerate(row):
                     if mask[y][x]:
@@ -566,21 +626,23 @@ def check(files_expected=None):
                     else:
                         assert c == MAGENTA, f"{path}: ({x}, {y}) {c} outside the pill"
         elif number == 220:
+            side = 16 * scale
             assert first == MAGENTA, f"{path}: first pixel {first} is not magenta"
             for tile in range(8):
-                for x, y in ((0, 0), (15, 0), (0, 15)):
-                    c = rows[y][16 * tile + x]
+                for x, y in ((0, 0), (side - 1, 0), (0, side - 1)):
+                    c = rows[y][side * tile + x]
                     assert c == MAGENTA, f"{path}: tile {tile} corner ({x}, {y}) {c}"
             colours = {c for row in rows for c in row}
             assert MAGENTA in colours
         elif number == 213:
+            cell = GAUGE_CELL[0] * scale
             for k in range(6):
                 lit = []
                 for left, bar_width in GAUGE_BARS:
-                    r, g, b = rows[6][33 * k + left + bar_width // 2]
+                    r, g, b = rows[6 * scale][cell * k + (left + bar_width // 2) * scale]
                     lit.append(g > r + 40)
                 assert lit == [i < k for i in range(5)], f"{path}: picture {k} shows {lit}"
-                assert rows[0][33 * k] == GAUGE["frame"]
+                assert rows[0][cell * k] == GAUGE["frame"]
             assert all(c != MAGENTA for row in rows for c in row)
         elif number == 1:
             for x, y in ((0, 14), (15, 14), (15, 0), (0, 0)):

@@ -1,9 +1,11 @@
 #include "bitmapbutton.h"
 
+#include "enterkey.h"
 #include "imagelist.h"
 
 #include <QEvent>
 #include <QHelpEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -23,8 +25,8 @@ BitmapButton::BitmapButton(QWidget* parent)
 
 void BitmapButton::ReleaseBitmaps()
 {
-    for (QPixmap& bitmap : m_bitmaps)
-        bitmap = QPixmap();
+    for (PicturePair& bitmap : m_bitmaps)
+        bitmap = PicturePair();
 }
 
 int BitmapButton::KeepBitmap(int index, const QImage& image, const QColor& transparent)
@@ -39,8 +41,16 @@ int BitmapButton::KeepBitmap(int index, const QImage& image, const QColor& trans
     const QPixmap pixmap = QPixmap::fromImage(masked);
     if (pixmap.isNull())
         return kNoMask;
-    m_bitmaps[static_cast<std::size_t>(index)] = pixmap;
+    m_bitmaps[static_cast<std::size_t>(index)] = PicturePair(pixmap);
     return kOk;
+}
+
+void BitmapButton::KeepDoubleSizeBitmap(int index, const QImage& image)
+{
+    PicturePair& kept = m_bitmaps[static_cast<std::size_t>(index)];
+    const QImage masked = image.isNull() ? QImage() : WithColorTransparent(image, m_transparent.rgb());
+    if (!kept.IsNull() && !masked.isNull())
+        kept = PicturePair(kept.Normal(), QPixmap::fromImage(masked));
 }
 
 int BitmapButton::SetBitmaps(const QImage& in, const std::optional<QImage>& out,
@@ -64,12 +74,22 @@ int BitmapButton::SetBitmaps(const QImage& in, const std::optional<QImage>& out,
 
 int BitmapButton::SetBitmapResources(int inId, int outId, int disabledId, const QColor& transparent)
 {
-    const auto load = [](int id) -> std::optional<QImage> {
+    const auto path = [](int id) { return QStringLiteral(":/bitmaps/%1.bmp").arg(id); };
+    const auto load = [&path](int id) -> std::optional<QImage> {
         if (id <= 0)
             return std::nullopt;
-        return QImage(QStringLiteral(":/bitmaps/%1.bmp").arg(id));
+        return QImage(path(id));
     };
-    return SetBitmaps(load(inId).value_or(QImage()), load(outId), load(disabledId), transparent);
+    const int status =
+        SetBitmaps(load(inId).value_or(QImage()), load(outId), load(disabledId), transparent);
+    if (status != kOk)
+        return status;
+    const int ids[] = {inId, outId, disabledId};
+    for (int index = kInImage; index <= kDisabledImage; ++index) {
+        if (ids[index] > 0)
+            KeepDoubleSizeBitmap(index, QImage(DoubleSizePath(path(ids[index]))));
+    }
+    return status;
 }
 
 int BitmapButton::SetColor(quint8 index, const QColor& color, bool repaint)
@@ -103,6 +123,7 @@ void BitmapButton::SetTooltipText(const QString& text, bool activate)
     if (text.isEmpty())
         return;
     setToolTip(text);
+    setAccessibleName(text);
     m_tooltipActive = activate;
 }
 
@@ -110,13 +131,20 @@ QPixmap BitmapButton::Bitmap(int index) const
 {
     if (index < 0 || index >= static_cast<int>(m_bitmaps.size()))
         return {};
-    return m_bitmaps[static_cast<std::size_t>(index)];
+    return m_bitmaps[static_cast<std::size_t>(index)].Normal();
+}
+
+QPixmap BitmapButton::DoubleSizeBitmap(int index) const
+{
+    if (index < 0 || index >= static_cast<int>(m_bitmaps.size()))
+        return {};
+    return m_bitmaps[static_cast<std::size_t>(index)].Doubled();
 }
 
 QSize BitmapButton::sizeHint() const
 {
-    const QPixmap& in = m_bitmaps[kInImage];
-    return in.isNull() ? QSize() : in.size();
+    const PicturePair& in = m_bitmaps[kInImage];
+    return in.IsNull() ? QSize() : in.Size();
 }
 
 void BitmapButton::SetHovering(bool hovering)
@@ -151,8 +179,10 @@ void BitmapButton::PassFocusOn()
 
 bool BitmapButton::event(QEvent* event)
 {
-    if (event->type() == QEvent::ToolTip && !m_tooltipActive)
-        return true; // kept but switched off: nothing is shown, not even the parent's
+    // Switched off, or disabled (a disabled button hears nothing of the mouse, so its tooltip
+    // never comes up): nothing is shown, not even the parent's.
+    if (event->type() == QEvent::ToolTip && (!m_tooltipActive || !isEnabled()))
+        return true;
     const bool handled = QAbstractButton::event(event);
     switch (event->type()) {
     case QEvent::ApplicationPaletteChange:
@@ -206,6 +236,16 @@ void BitmapButton::mouseDoubleClickEvent(QMouseEvent* event)
     mousePressEvent(event);
 }
 
+void BitmapButton::keyPressEvent(QKeyEvent* event)
+{
+    // Enter on a focused button runs its command, as in a dialog; Space is the base class's.
+    if (IsEnterKey(*event)) {
+        click();
+        return;
+    }
+    QAbstractButton::keyPressEvent(event);
+}
+
 void BitmapButton::leaveEvent(QEvent* event)
 {
     SetHovering(false);
@@ -231,28 +271,28 @@ void BitmapButton::paintEvent(QPaintEvent* /*event*/)
                                                   : kOutBackground;
     painter.fillRect(rect(), m_colors[background]);
 
-    const QPixmap& in = m_bitmaps[kInImage];
-    const QPixmap& out = m_bitmaps[kOutImage];
-    const QPixmap& disabledImage = m_bitmaps[kDisabledImage];
-    const QPixmap* picture = &in;
+    const PicturePair& in = m_bitmaps[kInImage];
+    const PicturePair& out = m_bitmaps[kOutImage];
+    const PicturePair& disabledImage = m_bitmaps[kDisabledImage];
+    const PicturePair* picture = &in;
     if (!pressed && !hovering) {
-        if (!enabled && !disabledImage.isNull())
+        if (!enabled && !disabledImage.IsNull())
             picture = &disabledImage;
-        else if (!out.isNull())
+        else if (!out.IsNull())
             picture = &out;
     }
-    if (picture->isNull())
+    if (picture->IsNull())
         return;
 
     // Centred with the remainder dropped toward zero, so a picture larger than the button
     // overhangs both sides alike.
-    int x = (width() - picture->width()) / 2;
-    int y = (height() - picture->height()) / 2;
+    int x = (width() - picture->Size().width()) / 2;
+    int y = (height() - picture->Size().height()) / 2;
     if (pressed) {
         ++x;
         ++y;
     }
-    painter.drawPixmap(x, y, *picture);
+    picture->Draw(painter, QPoint(x, y));
 }
 
 } // namespace velkan::ui

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "picturepair.h"
+
 #include <QAbstractButton>
 #include <QColor>
 #include <QImage>
@@ -47,7 +49,9 @@ public:
                    const std::optional<QImage>& disabled, const QColor& transparent);
 
     // The same with ":/bitmaps/<id>.bmp" from the resources; an id of 0 or less means no
-    // picture, and a picture that does not load is passed on as a null image.
+    // picture, and a picture that does not load is passed on as a null image. Where
+    // ":/bitmaps/<id>@2x.bmp" is there too, it is what screens of more than one device pixel
+    // per pixel show.
     int SetBitmapResources(int inId, int outId, int disabledId, const QColor& transparent);
 
     // kBadColorIndex for an index past kFocusText.
@@ -57,7 +61,8 @@ public:
     // An invalid QColor for an index past kFocusText.
     [[nodiscard]] QColor Color(quint8 index) const;
 
-    // Ignores an empty text. With activate false the text is kept but never shown.
+    // Ignores an empty text. With activate false the text is kept but never shown. The text is
+    // also the button's accessible name: the picture carries the only other copy of the word.
     void SetTooltipText(const QString& text, bool activate = true);
     [[nodiscard]] bool IsTooltipActive() const { return m_tooltipActive; }
 
@@ -66,6 +71,8 @@ public:
     [[nodiscard]] QColor TransparentColor() const { return m_transparent; }
     // The picture kept under the index (masked), or a null pixmap.
     [[nodiscard]] QPixmap Bitmap(int index) const;
+    // Its twice-size form, or a null pixmap.
+    [[nodiscard]] QPixmap DoubleSizeBitmap(int index) const;
 
     [[nodiscard]] QSize sizeHint() const override;
 
@@ -74,17 +81,19 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void leaveEvent(QEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void changeEvent(QEvent* event) override;
 
 private:
     int KeepBitmap(int index, const QImage& image, const QColor& transparent);
+    void KeepDoubleSizeBitmap(int index, const QImage& image);
     void ReleaseBitmaps();
     void SetHovering(bool hovering);
     void PassFocusOn();
 
-    std::array<QPixmap, 3> m_bitmaps;
+    std::array<PicturePair, 3> m_bitmaps;
     std::array<QColor, kColorCount> m_colors;
     QColor m_transparent;
     bool m_hovering = false;

@@ -91,16 +91,19 @@ int IconCache::ImageIndexFor(std::string_view path)
     const int index = EntryCount();
     m_entries.emplace(std::string(key), index);
     // Rows already drawn name later pictures by index: position `index` is filled whatever
-    // the theme offers.
-    if (m_list->Add(PictureForKey(key)) < 0)
-        m_list->Add(GenericFilePicture(key));
+    // the theme offers. The icon is asked for at both sizes, whatever the screens of the moment:
+    // the list may be shown on another one later.
+    const QIcon icon = ThemeIcon(key);
+    const QPixmap picture = icon.isNull() ? QPixmap() : icon.pixmap(ImageList::ImageSize(), 1.0);
+    if (m_list->Add(picture, icon.isNull() ? QPixmap() : icon.pixmap(ImageList::ImageSize(), 2.0)) < 0)
+        m_list->Add(GenericFilePicture(key), GenericFilePicture(key, 2));
     return index;
 }
 
-QPixmap IconCache::PictureForKey(std::string_view key) const
+QIcon IconCache::ThemeIcon(std::string_view key)
 {
     if (key.empty())
-        return GenericFilePicture(key);
+        return {};
     const QMimeDatabase database;
     const QMimeType mime = database.mimeTypeForFile(
         QStringLiteral("x") + QString::fromLatin1(key.data(), static_cast<qsizetype>(key.size())),
@@ -108,10 +111,8 @@ QPixmap IconCache::PictureForKey(std::string_view key) const
     // An extension the database does not know would only get the theme's one generic picture;
     // our own keeps such extensions apart.
     if (!mime.isValid() || mime.isDefault())
-        return GenericFilePicture(key);
-    const QIcon icon = QIcon::fromTheme(mime.iconName(), QIcon::fromTheme(mime.genericIconName()));
-    const QPixmap pixmap = icon.isNull() ? QPixmap() : icon.pixmap(ImageList::ImageSize());
-    return pixmap.isNull() ? GenericFilePicture(key) : pixmap;
+        return {};
+    return QIcon::fromTheme(mime.iconName(), QIcon::fromTheme(mime.genericIconName()));
 }
 
 QColor IconCache::BandColor(std::string_view key)
@@ -123,12 +124,14 @@ QColor IconCache::BandColor(std::string_view key)
                            150 + static_cast<int>((hash >> 17) % 80));
 }
 
-QPixmap IconCache::GenericFilePicture(std::string_view key)
+QPixmap IconCache::GenericFilePicture(std::string_view key, int scale)
 {
-    QImage image(ImageList::ImageSize(), QImage::Format_ARGB32);
+    QImage image(ImageList::ImageSize() * scale, QImage::Format_ARGB32);
     image.fill(Qt::transparent);
     QPainter painter(&image);
-    const QColor edge(128, 128, 128);
+    painter.scale(scale, scale);
+    QPen edge(QColor(128, 128, 128));
+    edge.setCosmetic(true); // one device pixel at any scale
     // The page from x 2 to 13, its top-right corner folded down over x 10 to 13.
     const QPolygon page({{2, 0}, {9, 0}, {13, 4}, {13, 15}, {2, 15}});
     painter.setPen(edge);
@@ -149,12 +152,16 @@ ImageList LoadFolderPictures(const QString& path)
     const QImage strip = QImage(path).convertToFormat(QImage::Format_RGB32);
     if (strip.isNull())
         return list;
+    const QImage doubled = QImage(DoubleSizePath(path));
+    const bool hasDoubled = doubled.size() == 2 * strip.size();
     // The first pixel stored in a bottom-up bitmap is its bottom-left one.
     const QRgb transparent = strip.pixel(0, strip.height() - 1);
+    const auto cut = [transparent](const QImage& from, int x, int side) {
+        return QPixmap::fromImage(WithColorTransparent(from.copy(x, 0, side, side), transparent));
+    };
     const int side = ImageList::kImageSide;
     for (int x = 0; x + side <= strip.width(); x += side) {
-        list.Add(
-            QPixmap::fromImage(WithColorTransparent(strip.copy(x, 0, side, side), transparent)));
+        list.Add(cut(strip, x, side), hasDoubled ? cut(doubled, 2 * x, 2 * side) : QPixmap());
     }
     return list;
 }

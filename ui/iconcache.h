@@ -4,6 +4,7 @@
 #include "imagelist.h"
 
 #include <QColor>
+#include <QIcon>
 #include <QPixmap>
 #include <QString>
 #include <functional>
@@ -43,12 +44,14 @@ public:
 
     // The picture shown for an extension the icon theme has none for: a white page with a
     // folded corner and a band whose colour follows from the key (none for the empty key).
-    [[nodiscard]] static QPixmap GenericFilePicture(std::string_view key);
+    // At a scale of 2 it is drawn at twice the size, its outline still one pixel wide.
+    [[nodiscard]] static QPixmap GenericFilePicture(std::string_view key, int scale = 1);
     // The band colour of GenericFilePicture.
     [[nodiscard]] static QColor BandColor(std::string_view key);
 
 private:
-    QPixmap PictureForKey(std::string_view key) const;
+    // The theme's icon for the extension; a null icon when our own picture serves better.
+    static QIcon ThemeIcon(std::string_view key);
 
     std::map<std::string, int, std::less<>> m_entries;
     std::unique_ptr<ImageList> m_ownList;
@@ -60,7 +63,8 @@ inline const QString kFolderPicturesPath = QStringLiteral(":/bitmaps/220.bmp");
 
 // Cuts the folder strip into its 16 x 16 pictures, with the colour of the strip's first stored
 // pixel (the bottom-left one: the file is stored bottom-up) made transparent. An empty list
-// when the strip does not load.
+// when the strip does not load. A strip of twice the size beside it ("@2x") gives each picture
+// its twice-size form, with the same colour transparent.
 ImageList LoadFolderPictures(const QString& path = kFolderPicturesPath);
 
 } // namespace velkan::ui

@@ -4,23 +4,33 @@
 
 namespace velkan::ui {
 
-int ImageList::Add(const QPixmap& pixmap)
+namespace {
+
+// The picture's pixels centred in a square of `side` pixels, scaled down or up to fit with its
+// aspect kept; unchanged when it already has that size.
+QPixmap Fitted(QPixmap pixmap, int side)
+{
+    pixmap.setDevicePixelRatio(1);
+    if (pixmap.size() == QSize(side, side)) {
+        return pixmap;
+    }
+    const QPixmap scaled = pixmap.scaled(side, side, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    QPixmap fitted(side, side);
+    fitted.fill(Qt::transparent);
+    QPainter painter(&fitted);
+    painter.drawPixmap((side - scaled.width()) / 2, (side - scaled.height()) / 2, scaled);
+    painter.end();
+    return fitted;
+}
+
+} // namespace
+
+int ImageList::Add(const QPixmap& pixmap, const QPixmap& doubled)
 {
     if (pixmap.isNull())
         return -1;
-    if (pixmap.size() == ImageSize()) {
-        m_pixmaps.push_back(pixmap);
-    } else {
-        const QPixmap scaled =
-            pixmap.scaled(ImageSize(), Qt::KeepAspectRatio, Qt::SmoothTransformation);
-        QPixmap fitted(ImageSize());
-        fitted.fill(Qt::transparent);
-        QPainter painter(&fitted);
-        painter.drawPixmap((kImageSide - scaled.width()) / 2, (kImageSide - scaled.height()) / 2,
-                           scaled);
-        painter.end();
-        m_pixmaps.push_back(fitted);
-    }
+    m_pictures.emplace_back(Fitted(pixmap, kImageSide),
+                            doubled.isNull() ? QPixmap() : Fitted(doubled, 2 * kImageSide));
     return Count() - 1;
 }
 
@@ -40,9 +50,15 @@ QImage WithColorTransparent(const QImage& image, QRgb transparent)
 
 QPixmap ImageList::Pixmap(int index) const
 {
+    const PicturePair* picture = Picture(index);
+    return picture != nullptr ? picture->Normal() : QPixmap();
+}
+
+const PicturePair* ImageList::Picture(int index) const
+{
     if (index < 0 || index >= Count())
-        return {};
-    return m_pixmaps[static_cast<std::size_t>(index)];
+        return nullptr;
+    return &m_pictures[static_cast<std::size_t>(index)];
 }
 
 } // namespace velkan::ui

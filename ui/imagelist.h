@@ -1,5 +1,7 @@
 #pragma once
 
+#include "picturepair.h"
+
 #include <QColor>
 #include <QImage>
 #include <QPixmap>
@@ -16,17 +18,21 @@ public:
 
     [[nodiscard]] static QSize ImageSize() { return {kImageSide, kImageSide}; }
 
-    [[nodiscard]] int Count() const { return static_cast<int>(m_pixmaps.size()); }
+    [[nodiscard]] int Count() const { return static_cast<int>(m_pictures.size()); }
 
     // Appends the picture, fitted into 16 x 16 (centred, aspect kept) when it has another
-    // size, and returns its index; -1 for a null picture, which adds nothing.
-    int Add(const QPixmap& pixmap);
+    // size, and returns its index; -1 for a null picture, which adds nothing. `doubled`, the
+    // same picture drawn at twice the size, is fitted into 32 x 32 and drawn on screens of more
+    // than one device pixel per pixel; without it they show the 16 x 16 one enlarged.
+    int Add(const QPixmap& pixmap, const QPixmap& doubled = {});
 
     // The picture at the index; a null pixmap outside 0 .. Count() - 1.
     [[nodiscard]] QPixmap Pixmap(int index) const;
+    // Both forms of the picture at the index; nullptr outside 0 .. Count() - 1.
+    [[nodiscard]] const PicturePair* Picture(int index) const;
 
 private:
-    std::vector<QPixmap> m_pixmaps;
+    std::vector<PicturePair> m_pictures;
 };
 
 // The image with every pixel of exactly the colour `transparent` (alpha ignored) made fully

@@ -1,8 +1,11 @@
 #include "linedrawing.h"
 
 #include <QPainter>
+#include <QPaintDevice>
 
+#include <cmath>
 #include <cstdlib>
+#include <vector>
 
 namespace velkan::ui {
 
@@ -38,12 +41,23 @@ void DrawPolyline(QPainter& painter, const QColor& colour, std::initializer_list
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, false);
     painter.setPen(QPen(colour, 0));
-    const QPoint* previous = nullptr;
-    for (const QPoint& point : points) {
-        if (previous != nullptr) {
-            DrawSegment(painter, *previous, point);
+    // On a screen of more than one device pixel per pixel the line is drawn in device pixels,
+    // one device pixel wide through the same points, rather than as a row of enlarged dots.
+    const qreal ratio = painter.device() != nullptr ? painter.device()->devicePixelRatioF() : 1.0;
+    std::vector<QPoint> path;
+    if (ratio == 1.0) {
+        path.assign(points.begin(), points.end());
+    } else {
+        const QTransform world = painter.worldTransform();
+        for (const QPoint& point : points) {
+            const QPointF device = world.map(QPointF(point)) * ratio;
+            path.emplace_back(static_cast<int>(std::lround(device.x())),
+                              static_cast<int>(std::lround(device.y())));
         }
-        previous = &point;
+        painter.setWorldTransform(QTransform::fromScale(1.0 / ratio, 1.0 / ratio));
+    }
+    for (std::size_t i = 1; i < path.size(); ++i) {
+        DrawSegment(painter, path[i - 1], path[i]);
     }
     painter.restore();
 }

@@ -1,10 +1,13 @@
 #include "resultlistctrl.h"
 
+#include "enterkey.h"
+#include "picturepair.h"
 #include "resultcelldelegate.h"
 #include "resultmodel.h"
 #include "sortheader.h"
 
 #include <QImage>
+#include <QKeyEvent>
 #include <QMouseEvent>
 
 namespace velkan::ui {
@@ -28,6 +31,8 @@ ResultListCtrl::ResultListCtrl(QWidget* parent)
     setShowGrid(false);
     setWordWrap(false);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Tab leaves the list for the next control instead of walking its cells.
+    setTabKeyNavigation(false);
     setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     verticalHeader()->hide();
     // Every row has the same height, so a million rows cost no layout.
@@ -37,6 +42,22 @@ ResultListCtrl::ResultListCtrl(QWidget* parent)
     m_header->setStretchLastSection(false);
     m_header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     connect(m_header, &QHeaderView::sectionClicked, this, &ResultListCtrl::OnColumnClicked);
+    UpdateCellFont();
+}
+
+void ResultListCtrl::UpdateCellFont()
+{
+    QFont cells = font();
+    cells.setPixelSize(kCellPixelSize);
+    m_delegate->SetCellFont(cells);
+}
+
+void ResultListCtrl::changeEvent(QEvent* event)
+{
+    QTableView::changeEvent(event);
+    if (event->type() == QEvent::FontChange) {
+        UpdateCellFont();
+    }
 }
 
 void ResultListCtrl::SetResultModel(search::ResultModel* model)
@@ -54,10 +75,17 @@ void ResultListCtrl::SetSmallImages(const ImageList* images)
 bool ResultListCtrl::LoadSpeedImages(const QString& path)
 {
     const QImage strip(path);
-    std::vector<QPixmap> gauges;
+    const QImage doubled(DoubleSizePath(path));
+    const bool hasDoubled =
+        doubled.width() >= 2 * kGaugeWidth * kGaugeCount && doubled.height() >= 2 * kGaugeHeight;
+    std::vector<PicturePair> gauges;
     if (strip.width() >= kGaugeWidth * kGaugeCount && strip.height() >= kGaugeHeight) {
         for (int i = 0; i < kGaugeCount; ++i) {
-            gauges.push_back(QPixmap::fromImage(strip.copy(i * kGaugeWidth, 0, kGaugeWidth, kGaugeHeight)));
+            const QImage gauge = strip.copy(i * kGaugeWidth, 0, kGaugeWidth, kGaugeHeight);
+            const QImage gauge2x =
+                hasDoubled ? doubled.copy(2 * i * kGaugeWidth, 0, 2 * kGaugeWidth, 2 * kGaugeHeight)
+                           : QImage();
+            gauges.emplace_back(QPixmap::fromImage(gauge), QPixmap::fromImage(gauge2x));
         }
     }
     const bool loaded = !gauges.empty();
@@ -107,6 +135,16 @@ void ResultListCtrl::mouseReleaseEvent(QMouseEvent* event)
     if (event->button() == Qt::LeftButton) {
         emit resultClicked();
     }
+}
+
+void ResultListCtrl::keyPressEvent(QKeyEvent* event)
+{
+    // The base class would only pass Enter on to the parent; here it is the list's own command.
+    if (IsEnterKey(*event)) {
+        emit enterPressed();
+        return;
+    }
+    QTableView::keyPressEvent(event);
 }
 
 void ResultListCtrl::mouseDoubleClickEvent(QMouseEvent* event)

@@ -7,6 +7,7 @@
 #include "resultlistctrl.h"
 #include "serverinfodialog.h"
 
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMessageBox>
 #include <QProgressBar>
@@ -47,9 +48,11 @@ const std::array<ButtonSetUp, 4> kButtons = {{
 constexpr std::array<int, search::kResultColumnCount> kColumnWidths = {-80, 100, -80, -80, -50};
 constexpr int kScrollBarRoom = 18 + 3;
 
+// The text and an OK button: no icon and no title of its own.
 void DefaultMessageBox(QWidget* parent, const QString& text)
 {
-    QMessageBox::information(parent, QString(), text);
+    QMessageBox box(QMessageBox::NoIcon, QString(), text, QMessageBox::Ok, parent);
+    box.exec();
 }
 
 void DefaultDialogRunner(ServerInfoDialog& dialog)
@@ -105,6 +108,8 @@ SearchPanel::SearchPanel(PanelSeams seams, QWidget* parent)
     m_engine = std::make_unique<search::SearchEngine>(*this, m_model, m_iconCache, m_seams.search);
     SetUpButtons();
     SetUpList();
+    SetUpKeyboard();
+    SetUpAccessibleNames();
 }
 
 SearchPanel::~SearchPanel()
@@ -157,6 +162,54 @@ void SearchPanel::SetUpList()
     connect(m_list, &ResultListCtrl::resultClicked, this, [this] { m_engine->OnResultClick(); });
     connect(m_list, &ResultListCtrl::resultDoubleClicked, this,
             [this] { m_engine->ConnectToSelected(); });
+}
+
+void SearchPanel::SetUpKeyboard()
+{
+    // The template's order: download, stop, results list, connect, server information.
+    QWidget* const order[] = {m_buttons[PanelButton::Download], m_buttons[PanelButton::Stop], m_list,
+                              m_buttons[PanelButton::Connect], m_buttons[PanelButton::ServerInfo]};
+    for (std::size_t i = 1; i < std::size(order); ++i) {
+        setTabOrder(order[i - 1], order[i]);
+    }
+    connect(m_list, &ResultListCtrl::enterPressed, this, [this] { m_engine->ConnectToSelected(); });
+}
+
+void SearchPanel::SetUpAccessibleNames()
+{
+    // What a screen reader says for the controls whose text alone does not tell what they are;
+    // the buttons are named by their tooltips.
+    m_list->setAccessibleName(QStringLiteral("검색 결과"));
+    m_progressBar->setAccessibleName(QStringLiteral("진행 상황"));
+    m_progressLabel->setAccessibleName(QStringLiteral("진행률"));
+    m_foundLabel->setAccessibleName(QStringLiteral("찾은 파일"));
+    ShowProgressTexts(m_progressLabel->text(), m_foundLabel->text());
+}
+
+bool SearchPanel::EscapeStops() const
+{
+    return m_buttons.at(PanelButton::Stop)->isEnabled();
+}
+
+bool SearchPanel::event(QEvent* event)
+{
+    // While a search can be stopped, Escape is the panel's before any shortcut of the host.
+    if (event->type() == QEvent::ShortcutOverride &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape && EscapeStops()) {
+        event->accept();
+        return true;
+    }
+    return QWidget::event(event);
+}
+
+void SearchPanel::keyPressEvent(QKeyEvent* event)
+{
+    // Escape is the stop button's key; when there is nothing to stop it is the host's.
+    if (event->key() == Qt::Key_Escape && EscapeStops()) {
+        m_engine->OnCancel();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void SearchPanel::Initialize(const search::StartupProperties& properties)
@@ -223,6 +276,9 @@ void SearchPanel::ShowProgressTexts(const QString& progress, const QString& foun
 {
     m_progressLabel->setText(progress);
     m_foundLabel->setText(found);
+    // A label's accessible name stands in for its text; the text itself goes in the description.
+    m_progressLabel->setAccessibleDescription(progress.trimmed());
+    m_foundLabel->setAccessibleDescription(found);
 }
 
 void SearchPanel::SetIdentityLabel(const QString& text)

@@ -74,11 +74,16 @@ signals:
     void connectRequested(const QByteArray& nick, const QByteArray& folder);
 
 protected:
+    bool event(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
     void SetUpButtons();
     void SetUpList();
+    void SetUpKeyboard();
+    void SetUpAccessibleNames();
+    [[nodiscard]] bool EscapeStops() const;
     void OnServerInfo();
     void Layout(int width, int height);
 

@@ -2,6 +2,7 @@
 
 #include "bitmapbutton.h"
 #include "dialogunits.h"
+#include "enterkey.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -49,6 +50,17 @@ ServerInfoDialog::ServerInfoDialog(channel::BlowFish& cipher, const std::string&
 
     connect(&m_query, &search::ServerInfoQuery::answered, this, &ServerInfoDialog::Show);
     m_query.Start();
+}
+
+void ServerInfoDialog::keyPressEvent(QKeyEvent* event)
+{
+    // The OK button is the window's default command, wherever the focus is; Escape closes the
+    // window as any dialog's does.
+    if (IsEnterKey(*event)) {
+        m_ok->click();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 QLabel* ServerInfoDialog::AddLabel(const QString& text, QRect geometry, bool value)

@@ -36,6 +36,9 @@ public:
 signals:
     void valuesShown();
 
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
     QLabel* AddLabel(const QString& text, QRect geometry, bool value);
     void Show(const search::ServerInfoTexts& texts);

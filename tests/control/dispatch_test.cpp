@@ -1,9 +1,12 @@
+#include "argumenttexts.h"
 #include "bstrconvert.h"
 #include "cp949convert.h"
 #include "testsupport.h"
 #include "velkanfilesearchctrl.h"
 
 #include <gtest/gtest.h>
+
+#include <cmath>
 
 using namespace velkan;
 using com::Bstr;
@@ -70,9 +73,31 @@ TEST_F(DispatchTest, EveryPutMarksTheControlModifiedEvenWithTheSameValue)
     // A get or a refused put leaves the flag alone.
     m_control->SetModifiedFlag(false);
     Get(control::DISPID_PARAM);
-    EXPECT_EQ(Put(control::DISPID_PARAM, std::int32_t{4}), com::DISP_E_TYPEMISMATCH);
+    EXPECT_EQ(Put(control::DISPID_PARAM, com::Null{}), com::DISP_E_TYPEMISMATCH);
     EXPECT_EQ(m_control->IsDirty(), com::S_FALSE);
     EXPECT_EQ(m_control->GetProperty(control::DISPID_PARAM), "p");
+}
+
+TEST_F(DispatchTest, PropertyWritesTakeAnyArgumentAsText)
+{
+    for (const com::DISPID dispid : {control::DISPID_SEARCH, control::DISPID_REPLACEPARAM}) {
+        for (const test::ArgumentText& c : test::ArgumentTexts()) {
+            SCOPED_TRACE(std::string(c.what) + " into " + std::to_string(dispid));
+            m_control->SetProperty(dispid, "before");
+            m_control->SetModifiedFlag(false);
+            if (!c.text) {
+                EXPECT_EQ(Put(dispid, c.value), com::DISP_E_TYPEMISMATCH);
+                EXPECT_EQ(m_control->GetProperty(dispid), "before");
+                EXPECT_EQ(m_control->IsDirty(), com::S_FALSE);
+                continue;
+            }
+            ASSERT_EQ(Put(dispid, c.value), com::S_OK);
+            EXPECT_EQ(m_control->GetProperty(dispid), cp949::FromUtf8(c.held));
+            EXPECT_EQ(m_control->IsDirty(), com::S_OK);
+            // Reads give text whatever was written.
+            EXPECT_EQ(Get(dispid), Variant(com::FromUtf8(c.held)));
+        }
+    }
 }
 
 TEST_F(DispatchTest, NamesFindTheirIdentifiersWithoutRegardToCase)
@@ -125,14 +150,14 @@ TEST_F(DispatchTest, InvokeChecksMemberFlagsCountAndTypes)
         {"event identifier", 0, DISPATCH_METHOD, {}, com::DISP_E_MEMBERNOTFOUND},
         {"put without a value", control::DISPID_SEARCH, DISPATCH_PROPERTYPUT, {}, com::DISP_E_BADPARAMCOUNT},
         {"put with two values", control::DISPID_SEARCH, DISPATCH_PROPERTYPUT, {text, text}, com::DISP_E_BADPARAMCOUNT},
-        {"put of a number", control::DISPID_SEARCH, DISPATCH_PROPERTYPUT, {std::int32_t{1}}, com::DISP_E_TYPEMISMATCH},
-        {"put of nothing", control::DISPID_SEARCH, DISPATCH_PROPERTYPUT, {std::monostate{}}, com::DISP_E_TYPEMISMATCH},
+        {"put of null", control::DISPID_SEARCH, DISPATCH_PROPERTYPUT, {com::Null{}}, com::DISP_E_TYPEMISMATCH},
+        {"put of infinity", control::DISPID_PARAM, DISPATCH_PROPERTYPUT, {HUGE_VAL}, com::DISP_E_TYPEMISMATCH},
         {"get with an argument", control::DISPID_PARAM, DISPATCH_PROPERTYGET, {text}, com::DISP_E_BADPARAMCOUNT},
         {"property without flags", control::DISPID_PARAM, 0, {}, com::DISP_E_MEMBERNOTFOUND},
         {"method read as a property", control::DISPID_STOPSEARCH, DISPATCH_PROPERTYGET, {}, com::DISP_E_MEMBERNOTFOUND},
         {"method put", control::DISPID_VELKANSEARCH, DISPATCH_PROPERTYPUT, {text}, com::DISP_E_MEMBERNOTFOUND},
         {"search without text", control::DISPID_VELKANSEARCH, DISPATCH_METHOD, {}, com::DISP_E_BADPARAMCOUNT},
-        {"search with a number", control::DISPID_VELKANSEARCH, DISPATCH_METHOD, {std::int32_t{7}}, com::DISP_E_TYPEMISMATCH},
+        {"search with null", control::DISPID_VELKANSEARCH, DISPATCH_METHOD, {com::Null{}}, com::DISP_E_TYPEMISMATCH},
         {"stop with an argument", control::DISPID_STOPSEARCH, DISPATCH_METHOD, {text}, com::DISP_E_BADPARAMCOUNT},
         {"about box with an argument", com::DISPID_ABOUTBOX, DISPATCH_METHOD, {text}, com::DISP_E_BADPARAMCOUNT},
         {"search", control::DISPID_VELKANSEARCH, DISPATCH_METHOD, {text}, com::S_OK},

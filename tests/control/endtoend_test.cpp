@@ -4,6 +4,7 @@
 #include "network.h"
 #include "registryfile.h"
 #include "testsupport.h"
+#include "velkanversion.h"
 
 #include <QLabel>
 #include <QProcess>
@@ -146,11 +147,23 @@ TEST_F(EndToEndTest, HostFindsTheControlThroughTheRegistryAndRunsASearch)
     network.Stop();
 }
 
-TEST_F(EndToEndTest, PropertyPageComesFromItsOwnFactory)
+TEST_F(EndToEndTest, PropertyPageComesFromTheClassIdentifierTheControlNames)
 {
-    ASSERT_EQ(comhost::RegisterModule(kModulePath), com::S_OK);
     comhost::CreatedObject created;
-    ASSERT_EQ(comhost::CreateByProgId(control::kPropPageProgId, control::IID_IPropertyPageWindow, &created), com::S_OK);
+    EXPECT_EQ(comhost::CreateByClsid(control::CLSID_VelkanFileSearchPropPage, control::IID_IPropertyPageWindow, &created),
+              com::REGDB_E_CLASSNOTREG);
+    ASSERT_EQ(comhost::RegisterModule(kModulePath), com::S_OK);
+    EXPECT_EQ(comhost::CreateByClsid(com::IID_IDispatch, com::IID_IUnknown, &created), com::REGDB_E_CLASSNOTREG);
+    EXPECT_FALSE(created.object);
+
+    // As a container does: the control names its pages, each is made from its identifier.
+    ASSERT_EQ(comhost::CreateByProgId(control::kControlProgId, com::IID_ISpecifyPropertyPages, &created), com::S_OK);
+    std::vector<com::Guid> pages;
+    ASSERT_EQ(created.As<com::ISpecifyPropertyPages>()->GetPages(&pages), com::S_OK);
+    ASSERT_EQ(pages.size(), 1U);
+    EXPECT_EQ(comhost::CreateByClsid(pages[0], com::IID_IDispatch, &created), com::E_NOINTERFACE);
+    ASSERT_EQ(comhost::CreateByClsid(pages[0], control::IID_IPropertyPageWindow, &created), com::S_OK);
+    ASSERT_TRUE(created.module);
     QWidget sheet;
     QWidget* page = created.As<control::IPropertyPageWindow>()->CreatePage(&sheet);
     ASSERT_NE(page, nullptr);
@@ -274,6 +287,42 @@ TEST_F(RegsvrTest, BadUsageAndModulesThatCannotBeCalled)
     EXPECT_FALSE(std::filesystem::exists(m_registry.Path()));
 }
 
+TEST_F(RegsvrTest, PrintsTheModulesVersionAndItsOwn)
+{
+    ProgramRun run = RunRegsvr({QStringLiteral("--module-version"), m_module});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.out, "FixedFileVersion: 1.8.1.0\n"
+                       "FixedProductVersion: 1.8.1.0\n"
+                       "Language: 040904b0\n"
+                       "FileVersion: 1, 8, 1, 0\n"
+                       "ProductVersion: 1, 8, 1, 0\n"
+                       "FileDescription: VelkanFileSearch ActiveX Control Module\n"
+                       "ProductName: VelkanFileSearch ActiveX Control Module\n"
+                       "InternalName: VelkanFileSearch\n"
+                       "OriginalFilename: VelkanFileSearch.OCX\n");
+    EXPECT_EQ(run.err, "");
+    // Reading registers nothing.
+    EXPECT_FALSE(std::filesystem::exists(m_registry.Path()));
+
+    run = RunRegsvr({QStringLiteral("--version")});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.out, "velkan-regsvr " + std::string(version::kProjectVersion) + "\n");
+
+    const std::filesystem::path text = m_registry.Directory() / "notes.txt";
+    std::ofstream(text) << "hi\n";
+    run = RunRegsvr({QStringLiteral("--module-version"), QString::fromStdString(text.string())});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err, "velkan-regsvr: cannot read the version information of " + text.string() + ": not an ELF file\n");
+
+    for (const QStringList& wrong : {QStringList{QStringLiteral("--module-version")},
+                                     QStringList{QStringLiteral("--version"), m_module}}) {
+        run = RunRegsvr(wrong);
+        EXPECT_EQ(run.exitCode, 2) << wrong.join(u' ').toStdString();
+        EXPECT_NE(run.err.find("usage: velkan-regsvr [-u] MODULE"), std::string::npos) << run.err;
+    }
+}
+
 TEST_F(RegsvrTest, ReportsEachStepsFailureCode)
 {
     // The type library step cannot save below a regular file.
@@ -282,7 +331,9 @@ TEST_F(RegsvrTest, ReportsEachStepsFailureCode)
     test::ScopedRegistry::Point(blocker / "registry.reg");
     ProgramRun run = RunRegsvr({m_module});
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_EQ(run.err, "DllRegisterServer in " + m_shown + " failed: 0x80040200 (SELFREG_E_TYPELIB)\n");
+    EXPECT_EQ(run.err, "DllRegisterServer in " + m_shown + " failed: 0x80040200 (SELFREG_E_TYPELIB)\n" +
+                           "velkan-regsvr: cannot write " + (blocker / "registry.reg").string() + ": cannot create " +
+                           blocker.string() + ": Not a directory\n");
 
     // With the type library already filed, only the class step writes; a file-size limit too
     // small for its file fails that write alone.
@@ -293,7 +344,6 @@ TEST_F(RegsvrTest, ReportsEachStepsFailureCode)
         ASSERT_TRUE(file);
         file->RemoveKey(registry::ClassesRootKey(control::kControlProgId));
         file->RemoveKey(registry::ClassesRootKey("CLSID"));
-        file->RemoveKey(registry::ClassesRootKey(control::kPropPageProgId));
         ASSERT_TRUE(file->Save(m_registry.Path()));
         ASSERT_LT(std::filesystem::file_size(m_registry.Path()), 512U);
     }
@@ -307,7 +357,11 @@ TEST_F(RegsvrTest, ReportsEachStepsFailureCode)
                      {QStringLiteral("-c"), QStringLiteral("trap '' XFSZ; ulimit -f 1 && exec \"$0\" \"$1\""),
                       QString::fromStdString(kRegsvrPath.string()), m_module});
     EXPECT_EQ(run.exitCode, 1) << run.out;
-    EXPECT_EQ(run.err, "DllRegisterServer in " + m_shown + " failed: 0x80040201 (SELFREG_E_CLASS)\n");
+    // The tool's own trial write of the file as it stands fits under the limit, so it cannot
+    // say more than that.
+    EXPECT_EQ(run.err, "DllRegisterServer in " + m_shown + " failed: 0x80040201 (SELFREG_E_CLASS)\n" +
+                           "velkan-regsvr: cannot tell why: " + m_registry.Path().string() +
+                           " loads, and a trial write beside it succeeds now\n");
     std::ifstream in(m_registry.Path());
     std::ostringstream after;
     after << in.rdbuf();

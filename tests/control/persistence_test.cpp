@@ -10,6 +10,7 @@
 
 #include <cmath>
 #include <map>
+#include <optional>
 
 using namespace velkan;
 using com::Bstr;
@@ -134,6 +135,118 @@ TEST_F(PersistenceTest, ExtentFollowsTheSizeTheHostGave)
     ASSERT_EQ(m_control->Save(&bag, true, false), com::S_OK);
     EXPECT_EQ(bag.values[u"_ExtentX"], com::FromUtf8(std::to_string(Himetric(800))));
     EXPECT_EQ(bag.values[u"_ExtentY"], com::FromUtf8(std::to_string(Himetric(600))));
+}
+
+TEST_F(PersistenceTest, StoredExtentComesBackAsItWasWithoutAWindow)
+{
+    for (const auto& [x, y] : {std::pair<Bstr, Bstr>{u"12345", u"678"}, {u"2147483647", u"1"}, {u"26", u"26"}}) {
+        SCOPED_TRACE(com::ToUtf8(x + u" x " + y));
+        auto control = com::ComPtr<CVelkanFileSearchCtrl>::Adopt(CVelkanFileSearchCtrl::Create());
+        MemoryPropertyBag stored;
+        stored.values = {{u"_ExtentX", x}, {u"_ExtentY", y}, {u"search", u"노래"}};
+        ASSERT_EQ(control->Load(&stored), com::S_OK);
+        MemoryPropertyBag saved;
+        ASSERT_EQ(control->Save(&saved, true, false), com::S_OK);
+        EXPECT_EQ(saved.values[u"_ExtentX"], x);
+        EXPECT_EQ(saved.values[u"_ExtentY"], y);
+
+        // And again through a second control, as a page saved and opened twice.
+        auto again = com::ComPtr<CVelkanFileSearchCtrl>::Adopt(CVelkanFileSearchCtrl::Create());
+        ASSERT_EQ(again->Load(&saved), com::S_OK);
+        MemoryPropertyBag resaved;
+        ASSERT_EQ(again->Save(&resaved, true, false), com::S_OK);
+        EXPECT_EQ(resaved.values, saved.values);
+    }
+}
+
+TEST_F(PersistenceTest, InvalidStoredExtentIsNeverTaken)
+{
+    const QSize templateSize = ui::SearchPanel().TemplateSize();
+    const std::pair<Bstr, Bstr> templateExtent = {com::FromUtf8(std::to_string(Himetric(templateSize.width()))),
+                                                  com::FromUtf8(std::to_string(Himetric(templateSize.height())))};
+    struct Case {
+        const char* what;
+        std::optional<Bstr> x;
+        std::optional<Bstr> y;
+    };
+    const Case cases[] = {
+        {"what a window-less save used to write", u"-26", u"-26"},
+        {"negative", u"-1", u"500"},
+        {"zero width", u"0", u"500"},
+        {"zero height", u"500", u"0"},
+        {"words", u"abc", u"500"},
+        {"trailing garbage", u"12x", u"500"},
+        {"empty", u"", u"500"},
+        {"leading space", u" 12", u"500"},
+        {"plus sign", u"+12", u"500"},
+        {"fraction", u"1.5", u"500"},
+        {"full-width digits", u"１２", u"500"},
+        {"one past 32 bits", u"2147483648", u"500"},
+        {"far past 64 bits", u"99999999999999999999999", u"500"},
+        {"width only", u"500", std::nullopt},
+        {"height only", std::nullopt, u"500"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        MemoryPropertyBag invalid;
+        if (c.x) {
+            invalid.values[u"_ExtentX"] = *c.x;
+        }
+        if (c.y) {
+            invalid.values[u"_ExtentY"] = *c.y;
+        }
+        // A control that knew nothing still writes the template's extent.
+        auto fresh = com::ComPtr<CVelkanFileSearchCtrl>::Adopt(CVelkanFileSearchCtrl::Create());
+        ASSERT_EQ(fresh->Load(&invalid), com::S_OK);
+        MemoryPropertyBag saved;
+        ASSERT_EQ(fresh->Save(&saved, true, false), com::S_OK);
+        EXPECT_EQ(std::pair(saved.values[u"_ExtentX"], saved.values[u"_ExtentY"]), templateExtent);
+
+        // A control that had a valid extent keeps it.
+        auto sized = com::ComPtr<CVelkanFileSearchCtrl>::Adopt(CVelkanFileSearchCtrl::Create());
+        MemoryPropertyBag valid;
+        valid.values = {{u"_ExtentX", u"1000"}, {u"_ExtentY", u"2000"}};
+        ASSERT_EQ(sized->Load(&valid), com::S_OK);
+        ASSERT_EQ(sized->Load(&invalid), com::S_OK);
+        ASSERT_EQ(sized->Save(&saved, true, false), com::S_OK);
+        EXPECT_EQ(saved.values[u"_ExtentX"], u"1000");
+        EXPECT_EQ(saved.values[u"_ExtentY"], u"2000");
+    }
+}
+
+TEST_F(PersistenceTest, ExtentIsWhatTheHostLastGave)
+{
+    using Extent = std::pair<std::string, std::string>;
+    const auto saved = [&] {
+        MemoryPropertyBag bag;
+        EXPECT_EQ(m_control->Save(&bag, true, false), com::S_OK);
+        return std::pair(com::ToUtf8(bag.values[u"_ExtentX"]), com::ToUtf8(bag.values[u"_ExtentY"]));
+    };
+    QWidget host;
+    ASSERT_EQ(m_control->CreateWindow(&host), com::S_OK);
+    ASSERT_EQ(m_control->SetSize(96, 48), com::S_OK);
+    EXPECT_EQ(saved(), Extent("2540", "1270"));
+
+    // A loaded set is the host's word too, until it sizes the window again.
+    MemoryPropertyBag stored;
+    stored.values = {{u"_ExtentX", u"5000"}, {u"_ExtentY", u"4000"}};
+    ASSERT_EQ(m_control->Load(&stored), com::S_OK);
+    EXPECT_EQ(saved(), Extent("5000", "4000"));
+
+    // Sizes that cannot be recorded leave it alone.
+    for (const QSize size : {QSize(0, 300), QSize(300, 0), QSize(0, 0), QSize(100'000'000, 300)}) {
+        ASSERT_EQ(m_control->SetSize(size.width(), size.height()), com::S_OK);
+        EXPECT_EQ(saved(), Extent("5000", "4000")) << size.width() << "x" << size.height();
+    }
+    // The largest width that fits, and one pixel more.
+    ASSERT_EQ(m_control->SetSize(81'164'736, 1), com::S_OK);
+    EXPECT_EQ(saved(), Extent("2147483640", "26"));
+    ASSERT_EQ(m_control->SetSize(81'164'737, 2), com::S_OK);
+    EXPECT_EQ(saved(), Extent("2147483640", "26"));
+
+    ASSERT_EQ(m_control->SetSize(1, 2), com::S_OK);
+    ASSERT_EQ(m_control->DestroyWindow(), com::S_OK);
+    EXPECT_EQ(saved(), Extent("26", "53"));
 }
 
 TEST_F(PersistenceTest, InitNewKeepsThePropertiesAndClearsTheFlag)

@@ -7,30 +7,16 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
+#include <algorithm>
 
 using namespace velkan;
+using test::ReadFile;
+using test::WriteFile;
 using registry::RegistryFile;
 
 namespace {
 
 const std::filesystem::path kModulePath = VELKAN_MODULE_PATH;
-
-std::string ReadFile(const std::filesystem::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-void WriteFile(const std::filesystem::path& path, const std::string& text)
-{
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << text;
-    ASSERT_TRUE(out.good());
-}
 
 std::string RegisteredPath()
 {
@@ -113,12 +99,6 @@ constexpr const char* kRegisteredEntries = R"([HKEY_CLASSES_ROOT\TypeLib\{FEB0DC
 [HKEY_CLASSES_ROOT\CLSID\{10EEDD5D-AA9F-49F7-A47B-CEE1C3DDA811}\Version]
 @="1.0"
 
-[HKEY_CLASSES_ROOT\VELKANFILESEARCH.VelkanFileSearchPropPage.1]
-@="VelkanFileSearch Property Page"
-
-[HKEY_CLASSES_ROOT\VELKANFILESEARCH.VelkanFileSearchPropPage.1\CLSID]
-@="{50CCCA16-8FF6-4AA6-967A-A6AFBD6B454E}"
-
 [HKEY_CLASSES_ROOT\CLSID\{50CCCA16-8FF6-4AA6-967A-A6AFBD6B454E}]
 @="VelkanFileSearch Property Page"
 
@@ -148,6 +128,73 @@ TEST_F(RegistrationTest, RegisteringTwiceWritesTheSameEntriesAndUnregisteringTak
     EXPECT_EQ(ReadFile(m_registry.Path()), kForeignEntries);
 }
 
+TEST_F(RegistrationTest, RegistrationWritesExactlyTheListedEntries)
+{
+    struct Entry {
+        std::string key; // below HKEY_CLASSES_ROOT
+        std::string name; // empty for the default value
+        std::string data;
+        auto operator<=>(const Entry&) const = default;
+    };
+    const std::string module = RegisteredPath();
+    const std::string control = "CLSID\\{10EEDD5D-AA9F-49F7-A47B-CEE1C3DDA811}";
+    const std::string page = "CLSID\\{50CCCA16-8FF6-4AA6-967A-A6AFBD6B454E}";
+    const std::string typeLibrary = "TypeLib\\{FEB0DC15-38F5-4C7D-B9EA-7DCAF6D9688A}\\1.0";
+    std::vector<Entry> expected = {
+        {"VELKANFILESEARCH.VelkanFileSearchCtrl.1", "", "VelkanFileSearch Control"},
+        {"VELKANFILESEARCH.VelkanFileSearchCtrl.1\\CLSID", "", "{10EEDD5D-AA9F-49F7-A47B-CEE1C3DDA811}"},
+        {control, "", "VelkanFileSearch Control"},
+        {control + "\\ProgID", "", "VELKANFILESEARCH.VelkanFileSearchCtrl.1"},
+        {control + "\\InprocServer32", "", module},
+        {control + "\\InprocServer32", "ThreadingModel", "Apartment"},
+        {control + "\\ToolboxBitmap32", "", module + ", 1"},
+        {control + "\\MiscStatus", "", "0"},
+        {control + "\\MiscStatus\\1", "", "131473"},
+        {control + "\\Control", "", ""},
+        {control + "\\TypeLib", "", "{FEB0DC15-38F5-4C7D-B9EA-7DCAF6D9688A}"},
+        {control + "\\Version", "", "1.0"},
+        {page, "", "VelkanFileSearch Property Page"},
+        {page + "\\InprocServer32", "", module},
+        // The type library, filed by its identifier and version.
+        {typeLibrary, "", "VelkanFileSearch ActiveX Control module"},
+        {typeLibrary + "\\0\\linux64", "", module},
+        {typeLibrary + "\\FLAGS", "", "0"},
+        {typeLibrary + "\\HELPDIR", "", ""},
+    };
+    ASSERT_EQ(comhost::RegisterModule(kModulePath), com::S_OK);
+    const std::optional<RegistryFile> file = RegistryFile::Load(m_registry.Path());
+    ASSERT_TRUE(file);
+    std::vector<Entry> written;
+    const std::string root = registry::ClassesRootKey("");
+    for (const RegistryFile::Key& key : file->Keys()) {
+        ASSERT_TRUE(key.path.starts_with(root)) << key.path;
+        EXPECT_FALSE(key.values.empty()) << key.path;
+        for (const RegistryFile::Value& value : key.values) {
+            EXPECT_TRUE(value.isString) << key.path;
+            written.push_back({key.path.substr(root.size()), value.name, value.data});
+        }
+    }
+    std::sort(expected.begin(), expected.end());
+    std::sort(written.begin(), written.end());
+    EXPECT_EQ(written, expected);
+}
+
+TEST_F(RegistrationTest, UnregisteringTakesOutThePageProgIdOfOlderBuilds)
+{
+    // What builds before this one left: the page also had a ProgID key.
+    const std::string older = std::string(kForeignEntries) + R"([HKEY_CLASSES_ROOT\VELKANFILESEARCH.VelkanFileSearchPropPage.1]
+@="VelkanFileSearch Property Page"
+
+[HKEY_CLASSES_ROOT\VELKANFILESEARCH.VelkanFileSearchPropPage.1\CLSID]
+@="{50CCCA16-8FF6-4AA6-967A-A6AFBD6B454E}"
+
+)";
+    WriteFile(m_registry.Path(), older);
+    ASSERT_EQ(comhost::RegisterModule(kModulePath), com::S_OK);
+    ASSERT_EQ(comhost::UnregisterModule(kModulePath), com::S_OK);
+    EXPECT_EQ(ReadFile(m_registry.Path()), kForeignEntries);
+}
+
 TEST_F(RegistrationTest, FirstRegistrationMakesTheFileAndItsDirectory)
 {
     const std::filesystem::path path = m_registry.Directory() / "new" / "dir" / "registry.reg";
@@ -156,7 +203,8 @@ TEST_F(RegistrationTest, FirstRegistrationMakesTheFileAndItsDirectory)
     EXPECT_EQ(ReadFile(path), "Windows Registry Editor Version 5.00\n\n" +
                                   ReplaceAll(kRegisteredEntries, "MODULE", RegisteredPath()));
     EXPECT_TRUE(comhost::IsRegistered(control::kControlProgId));
-    EXPECT_TRUE(comhost::IsRegistered(control::kPropPageProgId));
+    // The page is reached by its class identifier only.
+    EXPECT_FALSE(comhost::IsRegistered(control::kPropPageProgId));
     // Nothing but the file itself is left in its directory.
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(path.parent_path()), {}), 1);
 }

@@ -13,8 +13,10 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -54,6 +56,22 @@ private:
     QTemporaryDir m_directory;
     std::optional<QByteArray> m_previous;
 };
+
+// The whole file, as bytes.
+inline std::string ReadFile(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+inline void WriteFile(const std::filesystem::path& path, const std::string& text)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << text;
+    ASSERT_TRUE(out.good());
+}
 
 // A param value for a user, as the service's pages carry it.
 inline std::string Param(std::string_view userId)

@@ -1,26 +1,18 @@
+#include "argumenttexts.h"
 #include "bstrconvert.h"
 #include "comhost.h"
 #include "registryfile.h"
 #include "testsupport.h"
+#include "variantconvert.h"
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
-
 using namespace velkan;
+using test::ReadFile;
 using com::Guid;
 using registry::RegistryFile;
 
 namespace {
-
-std::string ReadFile(const std::filesystem::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 // ---- Guid ----
 
@@ -52,6 +44,25 @@ TEST(GuidTest, WritesUpperCaseInBracesAndReadsEitherCase)
                             "{+F3CC02F-7DFC-4D39-A5B5-385067E1E1A3}"}) {
         EXPECT_FALSE(Guid::Parse(bad)) << bad;
     }
+}
+
+// ---- automation values as text ----
+
+TEST(VariantToBstrTest, EachKindOfValueBecomesItsText)
+{
+    for (const test::ArgumentText& c : test::ArgumentTexts()) {
+        SCOPED_TRACE(c.what);
+        com::Bstr text = u"before";
+        const com::HRESULT result = com::VariantToBstr(c.value, &text);
+        if (c.text) {
+            EXPECT_EQ(result, com::S_OK);
+            EXPECT_EQ(text, *c.text);
+        } else {
+            EXPECT_EQ(result, com::DISP_E_TYPEMISMATCH);
+            EXPECT_EQ(text, u"before");
+        }
+    }
+    EXPECT_EQ(com::VariantToBstr(com::Variant(), nullptr), com::E_POINTER);
 }
 
 // ---- UTF-16 ----
@@ -136,24 +147,52 @@ TEST(RegistryFileTest, KeysAndValuesAreEditedInPlace)
     EXPECT_EQ(file.GetString("R\\Empty"), std::nullopt);
 }
 
-TEST(RegistryFileTest, RefusesWhatIsNotARegistry)
+TEST(RegistryFileTest, RefusesWhatIsNotARegistryNamingTheLineAndWhy)
 {
-    const char* bad[] = {
-        "REGEDIT4\n\n[A]\n",
-        "[A]\n@=\"x\"\n",
-        "Windows Registry Editor Version 5.00\n\n@=\"outside\"\n",
-        "Windows Registry Editor Version 5.00\n\n[A\n",
-        "Windows Registry Editor Version 5.00\n\n[-A]\n",
-        "Windows Registry Editor Version 5.00\n\n[A]\n\"x\"=-\n",
-        "Windows Registry Editor Version 5.00\n\n[A]\n\"x\"\n",
-        "Windows Registry Editor Version 5.00\n\n[A]\n\"x=\"y\"\n",
-        "Windows Registry Editor Version 5.00\n\n[A]\n@=\"unterminated\n",
-        "Windows Registry Editor Version 5.00\n\n[A]\n@=\"a\"b\n",
+    const std::string header = "Windows Registry Editor Version 5.00\n\n";
+    const std::string notRegistry = "not a registry file: it does not begin with \"Windows Registry Editor Version 5.00\"";
+    const std::string continued = "a value continued ('\\' at the end of its line) past the end of the file";
+    // Two thousand good keys before the bad line: its number must count every one of them.
+    std::string longFile = header;
+    for (int i = 0; i < 2000; ++i) {
+        longFile += "[HKEY_CLASSES_ROOT\\K" + std::to_string(i) + "]\r\n@=\"v\"\r\n";
+    }
+    longFile += "x=\"y\"\r\n";
+    struct Case {
+        std::string text;
+        std::size_t line;
+        std::string reason;
     };
-    for (const char* text : bad) {
-        std::string error;
-        EXPECT_FALSE(RegistryFile::Parse(text, &error)) << text;
-        EXPECT_FALSE(error.empty()) << text;
+    const Case cases[] = {
+        {"REGEDIT4\n\n[A]\n", 1, notRegistry},
+        {"[A]\n@=\"x\"\n", 1, notRegistry},
+        {"; a comment\n\n[A]\n@=\"x\"\n", 3, notRegistry},
+        {header + "@=\"outside\"\n", 3, "a value line outside any key"},
+        {header + "[A\n", 3, "a key line without its closing ']'"},
+        {header + "[\n", 3, "a key line without its closing ']'"},
+        {header + "[]\n", 3, "a key line without a key name"},
+        {header + "[-A]\n", 3, "a key deletion ([-...]), which a registry file does not keep"},
+        {header + "[A]\n[-B]\n", 4, "a key deletion ([-...]), which a registry file does not keep"},
+        {header + "[A]\n\"x\"=-\n", 4, "a value deletion (=-), which a registry file does not keep"},
+        {header + "[A]\n\"x\"\n", 4, "no '=' after the value name"},
+        {header + "[A]\n\"x=\"y\"\n", 4, "no '=' after the value name"},
+        {header + "[A]\n\"x=y\n", 4, "a value name without its closing quote"},
+        {header + "[A]\nplain=\"y\"\n", 4, "a line that is neither a key, a value nor a comment"},
+        {header + "[A]\n@=\"unterminated\n", 4, "a string value without its closing quote"},
+        {header + "[A]\n@=\"ends in an escape\\\"\n", 4, "a string value without its closing quote"},
+        {header + "[A]\n@=\"a\"b\n", 4, "text after the closing quote of a string value"},
+        // Comments, blank lines, a byte-order mark and CRLF line ends all count as lines.
+        {"\xEF\xBB\xBF" + header + "; note\r\n[A]\r\n@=\"1\"\r\n\r\n[B\r\n", 7, "a key line without its closing ']'"},
+        // Raw data that would not read back as it was written.
+        {header + "[A]\n\"b\"=hex:01,\\\n  02,\\\n", 4, continued},
+        {header + "[A]\n\"c\"=dword:00000001\r\r\n", 4, "a stray carriage return at the end of a value line"},
+        {header + "[A]\n\"b\"=hex:01,\\\n  02\r\r\n[B]\n", 5, "a stray carriage return at the end of a value line"},
+        {longFile, 4003, "a line that is neither a key, a value nor a comment"},
+    };
+    for (const Case& c : cases) {
+        registry::ParseError error;
+        EXPECT_FALSE(RegistryFile::Parse(c.text, &error)) << c.text;
+        EXPECT_EQ(error, (registry::ParseError{c.line, c.reason})) << c.text.substr(0, 200);
     }
     // Nothing at all is an empty registry.
     ASSERT_TRUE(RegistryFile::Parse(""));

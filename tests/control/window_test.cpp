@@ -1,4 +1,5 @@
 #include "aboutdialog.h"
+#include "argumenttexts.h"
 #include "base64codec.h"
 #include "bitmapbutton.h"
 #include "bstrconvert.h"
@@ -166,6 +167,23 @@ TEST_F(ControlWindowTest, SearchPutAfterTheWindowExistsStartsNone)
     EXPECT_TRUE(panel.Engine().IsFetching());
     ASSERT_TRUE(WaitForRows(4));
     EXPECT_EQ(m_network.AppServerCounters().accepted, 1U);
+}
+
+TEST_F(ControlWindowTest, VelkanSearchTakesAnyArgumentAsText)
+{
+    ASSERT_EQ(m_control->CreateWindow(&m_host), com::S_OK);
+    const search::SearchEngine& engine = Panel().Engine();
+    for (const test::ArgumentText& c : test::ArgumentTexts()) {
+        SCOPED_TRACE(c.what);
+        ASSERT_EQ(Call(control::DISPID_VELKANSEARCH, {Bstr(u"before")}), com::S_OK);
+        if (!c.text) {
+            EXPECT_EQ(Call(control::DISPID_VELKANSEARCH, {c.value}), com::DISP_E_TYPEMISMATCH);
+            EXPECT_EQ(engine.SearchText(), "before");
+            continue;
+        }
+        ASSERT_EQ(Call(control::DISPID_VELKANSEARCH, {c.value}), com::S_OK);
+        EXPECT_EQ(engine.SearchText(), cp949::FromUtf8(c.held));
+    }
 }
 
 TEST_F(ControlWindowTest, MethodsBeforeTheWindowDoNothing)

@@ -1,5 +1,6 @@
 #include "bitmapbutton.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QHelpEvent>
 #include <QLabel>
@@ -488,6 +489,44 @@ TEST_F(BitmapButtonTest, TooltipIsShownOnlyWhenActive)
     m_button->SetTooltipText(QString(), true);
     EXPECT_EQ(m_button->toolTip(), QStringLiteral("중지"));
     EXPECT_FALSE(m_button->IsTooltipActive());
+}
+
+TEST_F(BitmapButtonTest, DisabledButtonShowsNoTooltip)
+{
+    // The window has a tooltip of its own, which must not come up in the button's place.
+    m_window->setToolTip(QStringLiteral("창"));
+    m_button->SetTooltipText(QStringLiteral("검색중지"), true);
+    struct Case {
+        bool enabled;
+        bool shown;
+    };
+    for (const Case c : {Case{true, true}, Case{false, false}, Case{true, true}}) {
+        m_button->setEnabled(c.enabled);
+        QHelpEvent help(QEvent::ToolTip, {5, 5}, m_button->mapToGlobal(QPoint(5, 5)));
+        QApplication::sendEvent(m_button, &help);
+        EXPECT_EQ(QToolTip::isVisible(), c.shown) << "enabled " << c.enabled;
+        if (c.shown) {
+            EXPECT_EQ(QToolTip::text(), QStringLiteral("검색중지"));
+        }
+        QToolTip::hideText();
+        ASSERT_TRUE(QTest::qWaitFor([] { return !QToolTip::isVisible(); }, 2000));
+    }
+}
+
+TEST_F(BitmapButtonTest, AccessibleNameIsTheTooltipText)
+{
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(m_button);
+    ASSERT_NE(accessible, nullptr);
+    EXPECT_EQ(accessible->role(), QAccessible::Button);
+    for (const bool activate : {true, false}) {
+        const QString text = activate ? QStringLiteral("다운로드") : QStringLiteral("서버정보");
+        m_button->SetTooltipText(text, activate);
+        EXPECT_EQ(accessible->text(QAccessible::Name), text);
+    }
+    // Disabled, it keeps its name.
+    m_button->setEnabled(false);
+    EXPECT_EQ(accessible->text(QAccessible::Name), QStringLiteral("서버정보"));
+    EXPECT_TRUE(accessible->state().disabled);
 }
 
 TEST_F(BitmapButtonTest, SetBitmapsStatuses)

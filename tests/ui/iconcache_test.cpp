@@ -222,6 +222,57 @@ TEST(LoadFolderPictures, CutsTheStripWithTheBottomLeftColorTransparent)
     }
 }
 
+TEST(LoadFolderPictures, TakesTheTwiceSizeStripBesideIt)
+{
+    const QColor mask(0, 128, 128);
+    QImage strip(32, 16, QImage::Format_RGB32);
+    strip.fill(qRgb(10, 20, 30));
+    strip.setPixel(0, 15, mask.rgb());
+    QImage doubled(64, 32, QImage::Format_RGB32);
+    for (int y = 0; y < 32; ++y) {
+        for (int x = 0; x < 64; ++x)
+            doubled.setPixel(x, y, qRgb(x * 3, y * 5, 200));
+    }
+    doubled.setPixel(33, 1, mask.rgb()); // transparent in the second picture
+
+    struct Case {
+        const char* name;
+        QImage doubled; // null: no file
+        bool kept;
+    };
+    const Case cases[] = {
+        {"twice the size", doubled, true},
+        {"another size", doubled.copy(0, 0, 62, 32), false},
+        {"no file", QImage(), false},
+    };
+    for (const Case& c : cases) {
+        QTemporaryDir folder;
+        ASSERT_TRUE(folder.isValid());
+        const QString path = folder.filePath(QStringLiteral("220.bmp"));
+        ASSERT_TRUE(strip.save(path, "BMP"));
+        if (!c.doubled.isNull()) {
+            ASSERT_TRUE(c.doubled.save(folder.filePath(QStringLiteral("220@2x.bmp")), "BMP"));
+        }
+        const ImageList pictures = LoadFolderPictures(path);
+        ASSERT_EQ(pictures.Count(), 2) << c.name;
+        for (int n = 0; n < 2; ++n) {
+            const QPixmap twice = pictures.Picture(n)->Doubled();
+            ASSERT_EQ(!twice.isNull(), c.kept) << c.name << " " << n;
+            if (!c.kept)
+                continue;
+            const QImage image = twice.toImage().convertToFormat(QImage::Format_ARGB32);
+            ASSERT_EQ(image.size(), QSize(32, 32));
+            for (const QPoint at : {QPoint(0, 0), QPoint(1, 1), QPoint(31, 31)}) {
+                const QRgb source = doubled.pixel(32 * n + at.x(), at.y());
+                const QRgb expected = source == mask.rgb() ? 0u : source;
+                const QRgb actual = image.pixel(at);
+                EXPECT_EQ(qAlpha(actual) == 0 ? 0u : actual, expected)
+                    << c.name << " picture " << n << " at " << at.x() << ", " << at.y();
+            }
+        }
+    }
+}
+
 TEST(LoadFolderPictures, NothingWhenTheStripDoesNotLoad)
 {
     QTemporaryDir folder;

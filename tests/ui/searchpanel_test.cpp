@@ -1,9 +1,5 @@
 #include "bitmapbutton.h"
-#include "blowfish.h"
-#include "network.h"
-#include "protectedtext.h"
-#include "resultlistctrl.h"
-#include "searchpanel.h"
+#include "panelfixture.h"
 #include "serverinfodialog.h"
 
 #include <QLabel>
@@ -14,87 +10,24 @@
 
 using namespace velkan;
 using search::PanelButton;
+using test::kWaitMs;
 using ui::SearchPanel;
 
 namespace {
 
-constexpr int kWaitMs = 10000;
-
-std::string Param(std::string_view userId)
-{
-    channel::BlowFish cipher;
-    EXPECT_TRUE(cipher.Initialize("3vindermok"));
-    return channel::EncryptToBase64(cipher, "x|" + std::string(userId) + "|c|d|e|A|0|0");
-}
-
-localnet::SharedFile File(std::string path)
-{
-    return {.path = std::move(path), .date = "2004-01-02 10:11", .size = 2048};
-}
-
-class SearchPanelTest : public ::testing::Test {
+class SearchPanelTest : public test::PanelFixture {
 protected:
-    void SetUp() override
-    {
-        m_network.AddPeer({.nick = "kim", .speed = 150, .files = {File("C:\\music\\song.mp3")},
-                           .info = {.download1 = "3", .download2 = "10", .upload1 = "0", .upload2 = "5",
-                                    .fileCount = 1234, .totalBytes = 5368709120}});
-        m_network.AddPeer({.nick = "*star", .files = {File("D:\\x\\song.txt")}});
-        m_network.Start();
-    }
-    void TearDown() override
-    {
-        m_panel.reset();
-        m_network.Stop();
-    }
-
     SearchPanel& Panel(std::string_view userId = "tester")
     {
-        ui::PanelSeams seams;
-        seams.search.appServer = {"127.0.0.1", m_network.AppServerPort(), 10000};
-        seams.showMessage = [this](QWidget*, const QString& text) { m_messages.push_back(text); };
-        seams.runDialog = [this](ui::ServerInfoDialog& dialog) {
-            QSignalSpy shown(&dialog, &ui::ServerInfoDialog::valuesShown);
-            dialog.show();
-            shown.wait(kWaitMs);
-            m_dialogTexts = {dialog.TitleText(), dialog.DownloadText(), dialog.UploadText(),
-                             dialog.SharedCountText(), dialog.SharedSizeText()};
-        };
-        m_panel = std::make_unique<SearchPanel>(std::move(seams));
-        m_panel->Initialize({.param = Param(userId)});
-        m_panel->show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(m_panel.get()));
-        return *m_panel;
-    }
-
-    bool Search(SearchPanel& panel, std::string_view text, int rows)
-    {
-        panel.Engine().StartSearch(text);
-        return QTest::qWaitFor([&] { return panel.Model().RowCount() == rows && !panel.Engine().IsFanningOut() &&
-                                            panel.Engine().OpenPeerConnections() == 0; },
-                               kWaitMs);
-    }
-
-    int RowOf(SearchPanel& panel, std::string_view nick, bool folder)
-    {
-        for (int row = 0; row < panel.Model().RowCount(); ++row) {
-            const auto& line = panel.Model().Row(row);
-            if (line.record->nick() == nick && (line.kind == search::ResultRow::Kind::Folder) == folder) {
-                return row;
-            }
-        }
-        return -1;
-    }
-
-    void ClickRow(SearchPanel& panel, int row, bool twice = false)
-    {
-        ui::ResultListCtrl& list = panel.ResultList();
-        const QPoint at = list.visualRect(panel.Model().index(row, 1)).center();
-        if (twice) {
-            QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, at);
-        } else {
-            QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, at);
-        }
+        return PanelFixture::Panel(userId, [this](ui::PanelSeams& seams) {
+            seams.runDialog = [this](ui::ServerInfoDialog& dialog) {
+                QSignalSpy shown(&dialog, &ui::ServerInfoDialog::valuesShown);
+                dialog.show();
+                shown.wait(kWaitMs);
+                m_dialogTexts = {dialog.TitleText(), dialog.DownloadText(), dialog.UploadText(),
+                                 dialog.SharedCountText(), dialog.SharedSizeText()};
+            };
+        });
     }
 
     struct State {
@@ -108,9 +41,6 @@ protected:
         return {!widget.isHidden(), widget.isEnabled()};
     }
 
-    localnet::Network m_network;
-    std::unique_ptr<SearchPanel> m_panel;
-    std::vector<QString> m_messages;
     std::vector<QString> m_dialogTexts;
 };
 

@@ -14,6 +14,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSplitter>
+#include <QTabWidget>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -184,17 +185,27 @@ void HostWindow::ShowPropertyPage()
         return;
     }
     pages->Release();
-    // The control names one page: its ProgID is registered beside the control's.
-    comhost::CreatedObject page;
-    if (clsids.front() != control::CLSID_VelkanFileSearchPropPage ||
-        com::Failed(comhost::CreateByProgId(control::kPropPageProgId, control::IID_IPropertyPageWindow, &page))) {
-        return;
-    }
-    auto* window = page.As<control::IPropertyPageWindow>();
+    // As a property sheet does: each page named is made from its class identifier, one tab each.
+    std::vector<comhost::CreatedObject> made; // declared first: the page objects outlive their widgets
     QDialog sheet(this);
     sheet.setWindowTitle(QStringLiteral("Properties"));
     auto* layout = new QVBoxLayout(&sheet);
-    layout->addWidget(window->CreatePage(&sheet));
+    auto* tabs = new QTabWidget(&sheet);
+    layout->addWidget(tabs);
+    for (const com::Guid& clsid : clsids) {
+        comhost::CreatedObject page;
+        if (com::Failed(comhost::CreateByClsid(clsid, control::IID_IPropertyPageWindow, &page))) {
+            Log(QStringLiteral("cannot create property page %1").arg(QString::fromStdString(clsid.ToString())));
+            continue;
+        }
+        if (QWidget* widget = page.As<control::IPropertyPageWindow>()->CreatePage(tabs)) {
+            tabs->addTab(widget, widget->windowTitle());
+        }
+        made.push_back(std::move(page));
+    }
+    if (made.empty()) {
+        return;
+    }
     auto* ok = new QPushButton(QStringLiteral("OK"), &sheet);
     connect(ok, &QPushButton::clicked, &sheet, &QDialog::accept);
     layout->addWidget(ok, 0, Qt::AlignRight);

@@ -61,8 +61,16 @@ int main(int argc, char** argv)
 
     using namespace velkan;
     if (!comhost::IsRegistered(control::kControlProgId)) {
-        const char* module = std::getenv("VELKAN_MODULE");
-        comhost::RegisterModule(module != nullptr ? module : VELKAN_DEFAULT_MODULE);
+        const char* variable = std::getenv("VELKAN_MODULE");
+        const std::string module = variable != nullptr ? variable : VELKAN_DEFAULT_MODULE;
+        const com::HRESULT registered = comhost::RegisterModule(module);
+        if (com::Failed(registered)) {
+            std::cerr << "velkan-host: cannot register " << module << "\n";
+            if (const auto reason = comhost::RegistrationFailureReason(registered)) {
+                std::cerr << "velkan-host: " << *reason << "\n";
+            }
+            return 1;
+        }
     }
     comhost::CreatedObject control;
     if (com::Failed(comhost::CreateByProgId(control::kControlProgId, com::IID_IUnknown, &control))) {

@@ -1,7 +1,9 @@
 // velkan-regsvr [-u] MODULE: registers a control module in the per-user registry (or takes it
-// out again with -u) by calling the module's own entry point.
+// out again with -u) by calling the module's own entry point. --module-version MODULE prints
+// the module's version information; --version the tool's own.
 
 #include "comhost.h"
+#include "versioncommand.h"
 
 #include <cinttypes>
 #include <cstdio>
@@ -16,7 +18,10 @@ using velkan::comhost::EntryPointCall;
 void Usage(std::FILE* stream)
 {
     std::fputs("usage: velkan-regsvr [-u] MODULE\n"
-               "  registers MODULE in the registry file (-u: unregisters it)\n",
+               "  registers MODULE in the registry file (-u: unregisters it)\n"
+               "       velkan-regsvr --module-version MODULE\n"
+               "  prints the version information in MODULE, without loading it\n"
+               "       velkan-regsvr --version\n",
                stream);
 }
 
@@ -49,6 +54,12 @@ std::string ResultText(velkan::com::HRESULT result)
 
 int main(int argc, char** argv)
 {
+    if (argc == 2 && std::string_view(argv[1]) == "--version") {
+        return velkan::regsvr::PrintToolVersion(stdout);
+    }
+    if (argc == 3 && std::string_view(argv[1]) == "--module-version") {
+        return velkan::regsvr::PrintModuleVersion(argv[2], stdout, stderr);
+    }
     bool unregister = false;
     std::string module;
     for (int i = 1; i < argc; ++i) {
@@ -88,6 +99,9 @@ int main(int argc, char** argv)
     }
     if (velkan::com::Failed(call.result)) {
         std::fprintf(stderr, "%s in %s failed: %s\n", entryPoint, shown.c_str(), ResultText(call.result).c_str());
+        if (const auto reason = velkan::comhost::RegistrationFailureReason(call.result)) {
+            std::fprintf(stderr, "velkan-regsvr: %s\n", reason->c_str());
+        }
         return 1;
     }
     std::printf("%s in %s succeeded.\n", entryPoint, shown.c_str());

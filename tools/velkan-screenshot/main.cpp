@@ -1,5 +1,6 @@
 // Writes pictures of the search panel filled with sample rows and of the server-information
-// window showing a local peer's answer, for the README and for looking at the drawing.
+// window showing a local peer's answer, for the README and for looking at the drawing. Run on a
+// screen of another ratio (QT_SCALE_FACTOR=2), it names its pictures NAME@2x.png.
 
 #include "blowfish.h"
 #include "compareresults.h"
@@ -66,6 +67,14 @@ void FillSamples(ui::SearchPanel& panel)
     panel.ResultList().SelectRow(3);
 }
 
+// The file name of a picture at the screen's ratio: NAME.png, or NAME@<ratio>x.png.
+QString PictureName(const char* name)
+{
+    const qreal ratio = qApp->devicePixelRatio();
+    return ratio == 1.0 ? QStringLiteral("%1.png").arg(QLatin1String(name))
+                        : QStringLiteral("%1@%2x.png").arg(QLatin1String(name)).arg(ratio);
+}
+
 bool Save(QWidget& widget, const QString& path)
 {
     const bool saved = widget.grab().save(path);
@@ -115,9 +124,9 @@ int main(int argc, char** argv)
     FillSamples(panel);
     panel.resize(panel.TemplateSize());
     panel.show();
-    bool ok = Save(panel, out.filePath(QStringLiteral("panel.png")));
+    bool ok = Save(panel, out.filePath(PictureName("panel")));
     panel.resize(960, 640);
-    ok = Save(panel, out.filePath(QStringLiteral("panel-large.png"))) && ok;
-    ok = ServerInfoPicture(out.filePath(QStringLiteral("serverinfo.png"))) && ok;
+    ok = Save(panel, out.filePath(PictureName("panel-large"))) && ok;
+    ok = ServerInfoPicture(out.filePath(PictureName("serverinfo"))) && ok;
     return ok ? 0 : 1;
 }

@@ -54,6 +54,9 @@ int RunHeadlessSearch(const SearchOptions& options, const std::filesystem::path&
         const com::HRESULT registered = comhost::RegisterModule(module);
         if (com::Failed(registered)) {
             err << "velkan-search: cannot register " << module << ": " << HexResult(registered) << "\n";
+            if (const auto reason = comhost::RegistrationFailureReason(registered)) {
+                err << "velkan-search: " << *reason << "\n";
+            }
             return kExitNoControl;
         }
     }

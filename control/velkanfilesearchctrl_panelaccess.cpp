@@ -1,0 +1,148 @@
+// The C++ seam hosts and tests reach by QueryInterface: where the application server is, and a
+// view of the panel a headless host can drive.
+
+#include "velkanfilesearchctrl.h"
+
+#include "cp949convert.h"
+#include "resultlistctrl.h"
+#include "resulttexts.h"
+#include "searchpanel.h"
+#include "serverinfodialog.h"
+
+#include <QLabel>
+
+namespace velkan::control {
+
+using com::S_OK;
+
+namespace {
+
+// The text of one of the panel's labels, in UTF-8.
+HRESULT LabelText(const ui::SearchPanel* panel, QLabel& (ui::SearchPanel::*label)() const, std::string* text)
+{
+    if (text == nullptr) {
+        return com::E_POINTER;
+    }
+    if (panel == nullptr) {
+        return com::E_UNEXPECTED;
+    }
+    *text = (panel->*label)().text().toStdString();
+    return S_OK;
+}
+
+} // namespace
+
+HRESULT CVelkanFileSearchCtrl::SetAppServer(const std::string& host, int port)
+{
+    search::AppServerEndpoint endpoint;
+    endpoint.host = host;
+    endpoint.port = port;
+    m_appServer = endpoint;
+    return S_OK;
+}
+
+HRESULT CVelkanFileSearchCtrl::SetMessageHandler(std::function<void(const std::string&)> handler)
+{
+    m_messageHandler = std::move(handler);
+    return S_OK;
+}
+
+HRESULT CVelkanFileSearchCtrl::SetIdleHandler(std::function<void()> handler)
+{
+    m_idleHandler = std::move(handler);
+    return S_OK;
+}
+
+HRESULT CVelkanFileSearchCtrl::RowCount(int* rows)
+{
+    if (rows == nullptr) {
+        return com::E_POINTER;
+    }
+    if (!m_panel) {
+        return com::E_UNEXPECTED;
+    }
+    *rows = m_panel->Model().RowCount();
+    return S_OK;
+}
+
+HRESULT CVelkanFileSearchCtrl::Row(int row, RowView* view)
+{
+    if (view == nullptr) {
+        return com::E_POINTER;
+    }
+    if (!m_panel) {
+        return com::E_UNEXPECTED;
+    }
+    const search::ResultModel& model = m_panel->Model();
+    if (row < 0 || row >= model.RowCount()) {
+        return com::E_INVALIDARG;
+    }
+    const search::ResultRow& line = model.Row(row);
+    view->nick = cp949::ToUtf8(model.CellText(row, 0));
+    view->name = cp949::ToUtf8(model.CellText(row, 1));
+    view->size = cp949::ToUtf8(model.CellText(row, 2));
+    view->date = cp949::ToUtf8(model.CellText(row, 3));
+    view->speedLevel = search::SpeedLevel(line.record->speed);
+    view->image = line.image;
+    return S_OK;
+}
+
+HRESULT CVelkanFileSearchCtrl::FoundText(std::string* text)
+{
+    return LabelText(m_panel.data(), &ui::SearchPanel::FoundLabel, text);
+}
+
+HRESULT CVelkanFileSearchCtrl::ProgressText(std::string* text)
+{
+    return LabelText(m_panel.data(), &ui::SearchPanel::ProgressLabel, text);
+}
+
+HRESULT CVelkanFileSearchCtrl::ConnectToRow(int row)
+{
+    if (!m_panel) {
+        return com::E_UNEXPECTED;
+    }
+    ui::ResultListCtrl& list = m_panel->ResultList();
+    const bool exists = row >= 0 && row < m_panel->Model().RowCount();
+    if (exists) {
+        list.SelectRow(row);
+    } else {
+        list.clearSelection();
+    }
+    // With no selection the action says so through the message box, as the button does.
+    m_panel->Engine().ConnectToSelected();
+    return exists ? S_OK : com::E_INVALIDARG;
+}
+
+HRESULT CVelkanFileSearchCtrl::QueryServerInfo(int row, std::function<void(const ServerInfoView&)> answered)
+{
+    if (!m_panel) {
+        return com::E_UNEXPECTED;
+    }
+    if (row < 0 || row >= m_panel->Model().RowCount()) {
+        return com::E_INVALIDARG;
+    }
+    m_panel->ResultList().SelectRow(row);
+    search::SearchEngine& engine = m_panel->Engine();
+    const std::optional<channel::ServerEntry> server = engine.ServerInfoTarget();
+    if (!server) {
+        return com::E_INVALIDARG;
+    }
+    auto* dialog = new ui::ServerInfoDialog(engine.Cipher(), server->nick, server->host, server->port);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    QObject::connect(dialog, &ui::ServerInfoDialog::valuesShown, dialog,
+                     [dialog, answered = std::move(answered)] {
+                         if (answered) {
+                             answered({.download = dialog->DownloadText().toStdString(),
+                                       .upload = dialog->UploadText().toStdString(),
+                                       .count = dialog->SharedCountText().toStdString(),
+                                       .size = dialog->SharedSizeText().toStdString()});
+                         }
+                     });
+    std::erase_if(m_serverInfoDialogs, [](const QPointer<ui::ServerInfoDialog>& open) { return open.isNull(); });
+    m_serverInfoDialogs.emplace_back(dialog);
+    dialog->show();
+    return S_OK;
+}
+
+} // namespace velkan::control
