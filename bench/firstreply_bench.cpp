@@ -27,9 +27,9 @@ namespace {
 
 constexpr int kItems = 60;
 
-// Two sets of six file types, one of each kind (audio, video, picture, text, archive, document).
-const char* const kFirstTypes[] = {"mp3", "avi", "jpg", "txt", "zip", "doc"};
-const char* const kLaterTypes[] = {"ogg", "wmv", "png", "csv", "rar", "pdf"};
+// The file types of the local network's shares, in two sets of six.
+const char* const kFirstTypes[] = {"mp3", "avi", "gif", "hwp", "smi", "exe"};
+const char* const kLaterTypes[] = {"ogg", "mpg", "jpg", "txt", "zip", "doc"};
 
 std::string ReplyOfTypes(const char* const (&types)[6], int peer)
 {

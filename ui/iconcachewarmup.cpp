@@ -7,19 +7,24 @@
 #include <QMimeDatabase>
 #include <QWidget>
 
+#include <array>
 #include <system_error>
 
 namespace velkan::ui {
 
 namespace {
 
-// A type whose own icon the usual themes lack: looking it up loads the theme, the themes it
-// falls back to, and the reader of the picture found for its generic icon.
-const QString kSampleFile = QStringLiteral("sample.mp3");
+// One file of each kind that fills most result lists: sound, video, picture, text, archive,
+// document and program. Looking up the first loads the theme and the themes it falls back to
+// (the usual themes lack its own icon); each one loads its kind's picture at both sizes.
+const std::array<QString, 7> kSampleFiles = {
+    QStringLiteral("x.mp3"), QStringLiteral("x.avi"), QStringLiteral("x.jpg"), QStringLiteral("x.txt"),
+    QStringLiteral("x.zip"), QStringLiteral("x.doc"), QStringLiteral("x.exe"),
+};
 
-QMimeType SampleType()
+QMimeType TypeOf(const QString& file)
 {
-    return QMimeDatabase().mimeTypeForFile(kSampleFile, QMimeDatabase::MatchExtension);
+    return QMimeDatabase().mimeTypeForFile(file, QMimeDatabase::MatchExtension);
 }
 
 } // namespace
@@ -41,21 +46,28 @@ bool IconCacheWarmUp::eventFilter(QObject* watched, QEvent* event)
     if (event->type() == QEvent::Paint) {
         watched->removeEventFilter(this);
         try {
-            m_mimeLoader = std::thread([] { SampleType(); });
+            m_mimeLoader = std::thread([] { TypeOf(kSampleFiles[0]); });
         } catch (const std::system_error&) {
             // No thread to spare: the first look-up loads the database itself, as it always could.
         }
         // Queued: it runs once this paint is done.
-        QMetaObject::invokeMethod(this, &IconCacheWarmUp::LoadIconTheme, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, &IconCacheWarmUp::LoadNextPicture, Qt::QueuedConnection);
     }
     return false;
 }
 
-void IconCacheWarmUp::LoadIconTheme()
+void IconCacheWarmUp::LoadNextPicture()
 {
-    const QMimeType type = SampleType();
+    const QMimeType type = TypeOf(kSampleFiles[m_nextSample]);
     const QIcon icon = QIcon::fromTheme(type.iconName(), QIcon::fromTheme(type.genericIconName()));
-    [[maybe_unused]] const QPixmap picture = icon.pixmap(ImageList::ImageSize());
+    // Both sizes, as the icon cache asks for them.
+    for (const qreal scale : {1.0, 2.0}) {
+        [[maybe_unused]] const QPixmap picture = icon.pixmap(ImageList::ImageSize(), scale);
+    }
+    // One picture per pass of the event loop, so that none holds it long.
+    if (++m_nextSample < kSampleFiles.size()) {
+        QMetaObject::invokeMethod(this, &IconCacheWarmUp::LoadNextPicture, Qt::QueuedConnection);
+    }
 }
 
 } // namespace velkan::ui
