@@ -129,9 +129,10 @@ void ResultModel::sort(int column, Qt::SortOrder order)
 void ResultModel::ApplyOrder(const std::vector<std::uint32_t>& order)
 {
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
-    std::vector<ResultRow> sorted(m_rows.size());
-    for (std::size_t i = 0; i < order.size(); ++i) {
-        sorted[i] = m_rows[order[i]];
+    std::vector<ResultRow> sorted;
+    sorted.reserve(m_rows.size());
+    for (const std::uint32_t row : order) {
+        sorted.push_back(m_rows[row]);
     }
     m_rows = std::move(sorted);
     // A view keeps a few persistent indexes (the current and selected rows) across the sort.
