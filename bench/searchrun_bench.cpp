@@ -211,7 +211,7 @@ struct ListedPanel {
 };
 
 // Replies of twenty items handled by an engine with a 100-entry list and by one with a
-// 10,000-entry list, one after the other in each iteration; CPU ms of each are counters.
+// 10,000-entry list, both in each iteration; CPU ms of each are counters.
 void BM_ReplyWithServerList(benchmark::State& state)
 {
     ListedPanel shortList(100);
@@ -225,11 +225,21 @@ void BM_ReplyWithServerList(benchmark::State& state)
     longList.Handle(lines);
     double shortMs = 0;
     double longMs = 0;
+    const auto timed = [&](ListedPanel& listed) {
+        listed.panel->Model().Clear();
+        return bench::CpuMsOf([&] { listed.Handle(lines); });
+    };
+    bool longFirst = false;
     for (auto _ : state) {
-        shortList.panel->Model().Clear();
-        shortMs += bench::CpuMsOf([&] { shortList.Handle(lines); });
-        longList.panel->Model().Clear();
-        longMs += bench::CpuMsOf([&] { longList.Handle(lines); });
+        // In turns, so that neither always comes first.
+        if (longFirst) {
+            longMs += timed(longList);
+        }
+        shortMs += timed(shortList);
+        if (!longFirst) {
+            longMs += timed(longList);
+        }
+        longFirst = !longFirst;
     }
     state.counters["list_100_ms"] = benchmark::Counter(shortMs, benchmark::Counter::kAvgIterations);
     state.counters["list_10000_ms"] = benchmark::Counter(longMs, benchmark::Counter::kAvgIterations);
