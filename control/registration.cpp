@@ -104,6 +104,12 @@ void RemoveClassEntries(RegistryFile& registry)
 
 HRESULT RegisterServer(const std::string& modulePath, RegistryStore& store)
 {
+    // The registry file holds one value a line: a path with a line break in it would write
+    // entries that name another module, or no module at all. The type library step, first,
+    // refuses it before anything is written.
+    if (modulePath.find_first_of("\r\n") != std::string::npos) {
+        return com::SELFREG_E_TYPELIB;
+    }
     if (!RunStep(store, [&](RegistryFile& registry) { AddTypeLibraryEntries(registry, modulePath); })) {
         return com::SELFREG_E_TYPELIB;
     }

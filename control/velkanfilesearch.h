@@ -101,9 +101,11 @@ public:
     // the action with no selection) for a row that does not exist.
     virtual HRESULT ConnectToRow(int row) = 0;
     // Opens the server-information window for the row's server without blocking; answered
-    // runs with the values once they arrive. E_INVALIDARG when the row or its server is not
-    // there.
-    virtual HRESULT QueryServerInfo(int row, std::function<void(const ServerInfoView&)> answered) = 0;
+    // runs with the values once they arrive, ended once the conversation is over, answered or
+    // not (the server closed, refused or did not answer the connect in time). E_INVALIDARG when
+    // the row or its server is not there.
+    virtual HRESULT QueryServerInfo(int row, std::function<void(const ServerInfoView&)> answered,
+                                    std::function<void()> ended = {}) = 0;
 
 protected:
     ~IVelkanPanelAccess() = default;

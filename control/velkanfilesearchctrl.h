@@ -84,7 +84,8 @@ public:
     HRESULT FoundText(std::string* text) override;
     HRESULT ProgressText(std::string* text) override;
     HRESULT ConnectToRow(int row) override;
-    HRESULT QueryServerInfo(int row, std::function<void(const ServerInfoView&)> answered) override;
+    HRESULT QueryServerInfo(int row, std::function<void(const ServerInfoView&)> answered,
+                            std::function<void()> ended = {}) override;
 
     // The five string properties by their dispatch identifiers, as CP949 bytes.
     [[nodiscard]] std::string GetProperty(com::DISPID dispid) const;

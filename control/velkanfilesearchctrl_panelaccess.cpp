@@ -114,7 +114,8 @@ HRESULT CVelkanFileSearchCtrl::ConnectToRow(int row)
     return exists ? S_OK : com::E_INVALIDARG;
 }
 
-HRESULT CVelkanFileSearchCtrl::QueryServerInfo(int row, std::function<void(const ServerInfoView&)> answered)
+HRESULT CVelkanFileSearchCtrl::QueryServerInfo(int row, std::function<void(const ServerInfoView&)> answered,
+                                               std::function<void()> ended)
 {
     if (!m_panel) {
         return com::E_UNEXPECTED;
@@ -128,7 +129,8 @@ HRESULT CVelkanFileSearchCtrl::QueryServerInfo(int row, std::function<void(const
     if (!server) {
         return com::E_INVALIDARG;
     }
-    auto* dialog = new ui::ServerInfoDialog(engine.Cipher(), server->nick, server->host, server->port);
+    auto* dialog = new ui::ServerInfoDialog(engine.Cipher(), server->nick, server->host, server->port,
+                                            engine.ServerInfoSettings());
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     QObject::connect(dialog, &ui::ServerInfoDialog::valuesShown, dialog,
                      [dialog, answered = std::move(answered)] {
@@ -139,6 +141,9 @@ HRESULT CVelkanFileSearchCtrl::QueryServerInfo(int row, std::function<void(const
                                        .size = dialog->SharedSizeText().toStdString()});
                          }
                      });
+    if (ended) {
+        QObject::connect(dialog, &ui::ServerInfoDialog::queryEnded, dialog, std::move(ended));
+    }
     std::erase_if(m_serverInfoDialogs, [](const QPointer<ui::ServerInfoDialog>& open) { return open.isNull(); });
     m_serverInfoDialogs.emplace_back(dialog);
     dialog->show();

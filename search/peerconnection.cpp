@@ -3,6 +3,8 @@
 #include "ipv4address.h"
 #include "sendline.h"
 
+#include <QMetaObject>
+
 #include <cerrno>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -19,14 +21,38 @@ std::int32_t AddWrapping(std::int32_t counter, ssize_t count)
                                      static_cast<std::uint32_t>(count));
 }
 
+std::shared_ptr<InputBudget> OrOwnBudget(std::shared_ptr<InputBudget> budget)
+{
+    return budget ? std::move(budget) : std::make_shared<InputBudget>();
+}
+
 } // namespace
 
-PeerConnection::PeerConnection(Callbacks callbacks) : m_callbacks(std::move(callbacks))
+PeerConnection::PeerConnection(Callbacks callbacks, std::shared_ptr<InputBudget> budget,
+                               PeerTimeouts timeouts)
+    : m_callbacks(std::move(callbacks)), m_timeouts(timeouts),
+      m_account(
+          OrOwnBudget(std::move(budget)),
+          // Room needed by the fetch's thread: close here, once the event loop comes round.
+          [this] {
+              QMetaObject::invokeMethod(
+                  &m_deadline,
+                  [this] {
+                      if (IsOpen() && m_account.Evicted()) {
+                          CloseForLimit(ConnectionEnd::OverBudget);
+                      }
+                  },
+                  Qt::QueuedConnection);
+          },
+          [this] { CloseForLimit(ConnectionEnd::OverBudget); })
 {
     m_readNotifier.setEnabled(false);
     m_writeNotifier.setEnabled(false);
+    m_deadline.setSingleShot(true);
+    m_deadline.setTimerType(Qt::PreciseTimer);
     QObject::connect(&m_readNotifier, &QSocketNotifier::activated, [this] { OnReadable(); });
     QObject::connect(&m_writeNotifier, &QSocketNotifier::activated, [this] { OnWritable(); });
+    QObject::connect(&m_deadline, &QTimer::timeout, [this] { OnDeadline(); });
 }
 
 PeerConnection::~PeerConnection()
@@ -37,10 +63,12 @@ PeerConnection::~PeerConnection()
 PeerConnection::OpenResult PeerConnection::Open(const std::string& host, int port, bool linger)
 {
     Close();
-    m_socket = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, IPPROTO_TCP);
-    if (m_socket < 0) {
-        return OpenResult::SocketFailed;
+    const int socket = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, IPPROTO_TCP);
+    if (socket < 0) {
+        return errno == EMFILE || errno == ENFILE ? OpenResult::NoDescriptors
+                                                  : OpenResult::SocketFailed;
     }
+    m_socket = socket;
     if (linger) {
         const ::linger option{1, 5};
         ::setsockopt(m_socket, SOL_SOCKET, SO_LINGER, &option, sizeof option);
@@ -57,8 +85,12 @@ PeerConnection::OpenResult PeerConnection::Open(const std::string& host, int por
         return OpenResult::ConnectFailed;
     }
     // The first writability reports the connect's outcome.
+    m_connecting = true;
+    m_openedAt = Clock::now();
+    m_lastInput = m_openedAt;
     m_writeNotifier.setSocket(m_socket);
     m_writeNotifier.setEnabled(true);
+    ArmDeadline(m_openedAt);
     return OpenResult::Connecting;
 }
 
@@ -71,9 +103,12 @@ void PeerConnection::Close()
     // next socket that reuses its number.
     m_readNotifier.setEnabled(false);
     m_writeNotifier.setEnabled(false);
+    m_deadline.stop();
     ::close(m_socket);
     m_socket = -1;
+    m_connecting = false;
     m_receiver.Clear();
+    m_account.Release();
 }
 
 void PeerConnection::SendRequest(channel::BlowFish& cipher, std::string_view text)
@@ -88,6 +123,7 @@ void PeerConnection::ResetCounters()
     m_bytesSent = 0;
     m_bytesReceived = 0;
     m_receiver.Clear();
+    m_account.Release();
 }
 
 void PeerConnection::OnWritable()
@@ -99,9 +135,13 @@ void PeerConnection::OnWritable()
         error = errno;
     }
     if (error != 0) {
-        m_callbacks.connectFailed();
+        Close();
+        m_callbacks.connectFailed(ConnectionEnd::Refused);
         return;
     }
+    m_connecting = false;
+    m_lastInput = Clock::now();
+    ArmDeadline(m_lastInput);
     m_readNotifier.setSocket(m_socket);
     m_readNotifier.setEnabled(true);
     m_callbacks.connected();
@@ -115,15 +155,24 @@ void PeerConnection::OnReadable()
         return;
     }
     if (received <= 0) {
-        CloseFromPeer();
+        CloseFromPeer(received == 0 ? ConnectionEnd::ClosedByPeer : ConnectionEnd::Reset);
         return;
     }
+    m_lastInput = Clock::now();
     m_bytesReceived = AddWrapping(m_bytesReceived, received);
+    // The room is asked for before the bytes are taken in, so the budget is never overdrawn.
+    if (!m_account.Hold(m_receiver.PendingSize() + static_cast<std::size_t>(received))) {
+        CloseForLimit(ConnectionEnd::OverBudget);
+        return;
+    }
     std::optional<std::string> line =
         m_receiver.ReceiveLine(std::string_view(chunk, static_cast<std::size_t>(received)));
     if (m_receiver.PendingSize() > kMaxPendingBytes) {
-        Close();
-        m_callbacks.closed();
+        CloseForLimit(ConnectionEnd::PendingCap);
+        return;
+    }
+    if (!m_account.Hold(m_receiver.PendingSize())) {
+        CloseForLimit(ConnectionEnd::OverBudget);
         return;
     }
     if (line && !line->empty()) {
@@ -131,7 +180,56 @@ void PeerConnection::OnReadable()
     }
 }
 
-void PeerConnection::CloseFromPeer()
+void PeerConnection::ArmDeadline(Clock::time_point now)
+{
+    Clock::time_point due = Clock::time_point::max();
+    if (m_connecting && m_timeouts.connect.count() > 0) {
+        due = m_openedAt + m_timeouts.connect;
+    }
+    if (!m_connecting && m_timeouts.idle.count() > 0) {
+        due = m_lastInput + m_timeouts.idle;
+    }
+    if (m_timeouts.lifetime.count() > 0) {
+        due = std::min(due, m_openedAt + m_timeouts.lifetime);
+    }
+    if (due == Clock::time_point::max()) {
+        m_deadline.stop();
+        return;
+    }
+    const Clock::duration left = std::max(due - now, Clock::duration{});
+    m_deadline.start(std::chrono::ceil<std::chrono::milliseconds>(left));
+}
+
+void PeerConnection::OnDeadline()
+{
+    if (!IsOpen()) {
+        return;
+    }
+    // Input keeps the idle time moving without touching the timer on every read; the timer is
+    // only set again here, when it comes due early.
+    const Clock::time_point now = Clock::now();
+    const auto passed = [&](Clock::time_point since, std::chrono::milliseconds limit) {
+        return limit.count() > 0 && now - since >= limit;
+    };
+    if (m_connecting && passed(m_openedAt, m_timeouts.connect)) {
+        Close();
+        m_callbacks.connectFailed(ConnectionEnd::ConnectTimeOut);
+    } else if (passed(m_openedAt, m_timeouts.lifetime)) {
+        CloseForLimit(ConnectionEnd::Lifetime);
+    } else if (!m_connecting && passed(m_lastInput, m_timeouts.idle)) {
+        CloseForLimit(ConnectionEnd::Idle);
+    } else {
+        ArmDeadline(now);
+    }
+}
+
+void PeerConnection::CloseForLimit(ConnectionEnd why)
+{
+    Close();
+    m_callbacks.closed(why);
+}
+
+void PeerConnection::CloseFromPeer(ConnectionEnd why)
 {
     // Complete lines still held come out before the close; an unfinished one is dropped.
     std::vector<std::string> lines;
@@ -145,7 +243,7 @@ void PeerConnection::CloseFromPeer()
     for (const std::string& line : lines) {
         m_callbacks.lineReceived(line);
     }
-    m_callbacks.closed();
+    m_callbacks.closed(why);
 }
 
 } // namespace velkan::search

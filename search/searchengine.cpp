@@ -3,6 +3,7 @@
 #include "base64codec.h"
 #include "cp949.h"
 #include "cp949convert.h"
+#include "descriptorbudget.h"
 #include "fanouttimer.h"
 #include "imageindexprovider.h"
 #include "peerprotocol.h"
@@ -33,19 +34,26 @@ SearchEngine::SearchEngine(SearchView& view, ResultModel& model, ImageIndexProvi
       m_ownTicks(seams.ticks ? nullptr : std::make_unique<SteadyTickSource>()),
       m_ticks(seams.ticks ? seams.ticks : m_ownTicks.get()),
       m_ownTimer(seams.timer ? nullptr : std::make_unique<QtFanOutTimer>()),
-      m_timer(seams.timer ? seams.timer : m_ownTimer.get()), m_progressText(QStringLiteral("0%")),
+      m_timer(seams.timer ? seams.timer : m_ownTimer.get()), m_limits(seams.limits),
+      m_budget(std::make_shared<InputBudget>(m_limits.inputBudgetBytes)),
+      m_progressText(QStringLiteral("0%")),
       m_foundText(FoundText(0)), m_replies(m_config, m_model, m_images),
       m_random(std::random_device{}())
 {
     [[maybe_unused]] const bool keyed = m_cipher.Initialize(kCipherKey);
     m_timer->SetCallback([this] { OnTimer(); });
+    const PeerTimeouts timeouts{.connect = m_limits.connectTimeout,
+                                            .idle = m_limits.peerIdle,
+                                            .lifetime = m_limits.peerLifetime};
     for (int slot = 0; slot < kPeerSlots; ++slot) {
-        m_peers[slot].connection = std::make_unique<PeerConnection>(PeerConnection::Callbacks{
-            .connected = [this, slot] { OnPeerConnected(slot); },
-            .connectFailed = [this, slot] { OnPeerClosed(slot); },
-            .lineReceived = [this, slot](const std::string& line) { OnFindReply(slot, line); },
-            .closed = [this, slot] { OnPeerClosed(slot); },
-        });
+        m_peers[slot].connection = std::make_unique<PeerConnection>(
+            PeerConnection::Callbacks{
+                .connected = [this, slot] { OnPeerConnected(slot); },
+                .connectFailed = [this, slot](ConnectionEnd) { OnPeerClosed(slot); },
+                .lineReceived = [this, slot](const std::string& line) { OnFindReply(slot, line); },
+                .closed = [this, slot](ConnectionEnd) { OnPeerClosed(slot); },
+            },
+            m_budget, timeouts);
     }
 }
 
@@ -107,6 +115,7 @@ void SearchEngine::StartSearch(std::string_view text)
     m_serverIndex.Rebuild(m_serverList);
     m_worker = std::make_unique<ServerListFetch>(
         m_appServer, listRequest, m_cipher, m_config.options,
+        ServerListFetch::Settings{.budget = m_budget, .connectTimeout = m_limits.connectTimeout},
         [this](ServerListFetch::Result result) {
             QMetaObject::invokeMethod(
                 this, [this, result = std::move(result)]() mutable { OnListDone(std::move(result)); },
@@ -145,6 +154,7 @@ void SearchEngine::StartFanOut()
     }
     m_view.SetButtonEnabled(PanelButton::Stop, true);
     m_nextServer = 0;
+    m_slotCount = ConnectionsWithinDescriptorLimit(kPeerSlots);
     m_timer->Start(kFanOutIntervalMs);
 }
 
@@ -156,17 +166,21 @@ void SearchEngine::OnTimer()
         CheckIdle();
         return;
     }
-    PeerSlot* free = nullptr;
-    int slot = 0;
-    for (; slot < kPeerSlots; ++slot) {
-        if (!m_peers[slot].connection->IsOpen()) {
-            free = &m_peers[slot];
-            break;
-        }
-    }
+    PeerSlot* free = FreeSlot();
     if (free == nullptr) {
         return; // every slot busy: the entry waits for a later tick
     }
+    const channel::ServerEntry& entry = m_serverList[m_nextServer];
+    PeerConnection& connection = *free->connection;
+    connection.ResetCounters();
+    connection.SetStartTick(m_ticks->Now());
+    // A host that does not resolve, or a connect refused on the spot, frees the slot at once.
+    const PeerConnection::OpenResult opened = connection.Open(entry.host, entry.port, false);
+    if (opened == PeerConnection::OpenResult::NoDescriptors) {
+        return; // no descriptor to spare: the entry waits, as for a busy slot
+    }
+    free->nick = entry.nick;
+    ++m_nextServer;
 
     ++m_contactedCount;
     const auto percent = static_cast<int>(static_cast<double>(m_contactedCount) /
@@ -174,14 +188,16 @@ void SearchEngine::OnTimer()
     m_view.SetProgressPosition(percent);
     m_progressText = QString::number(percent) + QStringLiteral("%\n");
     PushTexts();
+}
 
-    const channel::ServerEntry& entry = m_serverList[m_nextServer++];
-    free->nick = entry.nick;
-    PeerConnection& connection = *free->connection;
-    connection.ResetCounters();
-    connection.SetStartTick(m_ticks->Now());
-    // A host that does not resolve, or a connect refused on the spot, frees the slot at once.
-    connection.Open(entry.host, entry.port, false);
+SearchEngine::PeerSlot* SearchEngine::FreeSlot()
+{
+    for (int slot = 0; slot < m_slotCount; ++slot) {
+        if (!m_peers[slot].connection->IsOpen()) {
+            return &m_peers[slot];
+        }
+    }
+    return nullptr;
 }
 
 void SearchEngine::OnPeerConnected(int slot)
@@ -234,6 +250,11 @@ void SearchEngine::OnCancel()
 void SearchEngine::PushTexts()
 {
     m_view.ShowProgressTexts(m_progressText, m_foundText);
+}
+
+ServerInfoQuerySettings SearchEngine::ServerInfoSettings() const
+{
+    return {.budget = m_budget, .connectTimeout = m_limits.connectTimeout};
 }
 
 const channel::ServerEntry* SearchEngine::FindServerEntry(std::string_view nick) const

@@ -3,9 +3,11 @@
 #include "appserverendpoint.h"
 #include "appserverprotocol.h"
 #include "blowfish.h"
+#include "connectionlimits.h"
 #include "findreplyhandler.h"
 #include "peerconnection.h"
 #include "serverindex.h"
+#include "serverinfoquery.h"
 #include "serverlistfetch.h"
 #include "startupconfig.h"
 
@@ -31,6 +33,7 @@ struct SearchSeams {
     AppServerEndpoint appServer;
     TickSource* ticks = nullptr;     // the steady clock when not given
     FanOutTimer* timer = nullptr;    // a 30 ms Qt timer when not given
+    ConnectionLimits limits;
 };
 
 // The search panel's state and everything a search does: start-up configuration, the server
@@ -65,6 +68,9 @@ public:
 
     [[nodiscard]] const channel::ServerEntry* FindServerEntry(std::string_view nick) const;
     [[nodiscard]] channel::BlowFish& Cipher() { return m_cipher; }
+    // What a server-information window of this panel connects with: the panel's input budget
+    // and connect time-out.
+    [[nodiscard]] ServerInfoQuerySettings ServerInfoSettings() const;
 
     // State, for the panel and for tests.
     [[nodiscard]] const StartupConfig& Config() const { return m_config; }
@@ -76,6 +82,9 @@ public:
     [[nodiscard]] int OpenPeerConnections() const;
     [[nodiscard]] int FoundCount() const { return m_foundCount; }
     [[nodiscard]] int ContactedCount() const { return m_contactedCount; }
+    // Slots the current fan-out may use: 500, or fewer when descriptors are short.
+    [[nodiscard]] int PeerSlotCount() const { return m_slotCount; }
+    [[nodiscard]] const InputBudget& Budget() const { return *m_budget; }
 
     // The engine's side of the fan-out tick, public so that a hand-driven timer can reach it.
     void OnTimer();
@@ -96,6 +105,7 @@ private:
     void OnListDone(ServerListFetch::Result result);
     void StartFanOut();
     void ClosePeers();
+    [[nodiscard]] PeerSlot* FreeSlot();
     void OnPeerConnected(int slot);
     void OnPeerClosed(int slot);
     void OnFindReply(int slot, const std::string& line);
@@ -112,11 +122,15 @@ private:
     TickSource* m_ticks;
     std::unique_ptr<FanOutTimer> m_ownTimer;
     FanOutTimer* m_timer;
+    const ConnectionLimits m_limits;
+    // Before the connections and the fetch that hold shares of it.
+    const std::shared_ptr<InputBudget> m_budget;
 
     channel::BlowFish m_cipher;
     StartupConfig m_config;
     std::unique_ptr<ServerListFetch> m_worker;
     std::array<PeerSlot, kPeerSlots> m_peers;
+    int m_slotCount = kPeerSlots;
     std::vector<channel::ServerEntry> m_serverList;
     ServerIndex m_serverIndex; // rebuilt wherever m_serverList changes
     std::size_t m_nextServer = 0; // index of the entry to contact next

@@ -19,15 +19,17 @@ QString FromCp949(std::string_view text)
 } // namespace
 
 ServerInfoQuery::ServerInfoQuery(channel::BlowFish& cipher, std::string host, int port,
-                                 QObject* parent)
+                                 ServerInfoQuerySettings settings, QObject* parent)
     : QObject(parent), m_cipher(cipher), m_host(std::move(host)), m_port(port),
-      m_connection(PeerConnection::Callbacks{
-          .connected = [this] { m_connection.SendRequest(m_cipher, channel::kServerInfoRequest); },
-          // A failed connection is simply left until the window closes.
-          .connectFailed = [] {},
-          .lineReceived = [this](const std::string& line) { OnLine(line); },
-          .closed = [] {},
-      })
+      m_connection(
+          PeerConnection::Callbacks{
+              .connected =
+                  [this] { m_connection.SendRequest(m_cipher, channel::kServerInfoRequest); },
+              .connectFailed = [this](ConnectionEnd why) { emit ended(why); },
+              .lineReceived = [this](const std::string& line) { OnLine(line); },
+              .closed = [this](ConnectionEnd why) { emit ended(why); },
+          },
+          std::move(settings.budget), {.connect = settings.connectTimeout})
 {
     m_connectTimer.setSingleShot(true);
     m_connectTimer.setTimerType(Qt::PreciseTimer);
@@ -42,7 +44,17 @@ void ServerInfoQuery::Start()
 void ServerInfoQuery::Connect()
 {
     m_connection.ResetCounters();
-    m_connection.Open(m_host, m_port, true);
+    switch (m_connection.Open(m_host, m_port, true)) {
+    case PeerConnection::OpenResult::Connecting:
+        break;
+    case PeerConnection::OpenResult::ConnectFailed:
+        emit ended(ConnectionEnd::Refused);
+        break;
+    case PeerConnection::OpenResult::NoDescriptors:
+    case PeerConnection::OpenResult::SocketFailed:
+        emit ended(ConnectionEnd::NoSocket);
+        break;
+    }
 }
 
 void ServerInfoQuery::OnLine(const std::string& line)

@@ -1,11 +1,14 @@
 #pragma once
 
+#include "connectionlimits.h"
 #include "peerconnection.h"
 
 #include <QObject>
 #include <QString>
 #include <QTimer>
 
+#include <chrono>
+#include <memory>
 #include <string>
 
 namespace velkan::channel {
@@ -22,9 +25,17 @@ struct ServerInfoTexts {
     QString size;
 };
 
+// The panel's input budget and connect time-out; without them, a budget of its own and the
+// product's time-out.
+struct ServerInfoQuerySettings {
+    std::shared_ptr<InputBudget> budget;
+    std::chrono::milliseconds connectTimeout = ConnectionLimits{}.connectTimeout;
+};
+
 // The server-information conversation with one sharing server: it connects 100 ms after
 // Start (once its window is on screen), sends the request, and reports every valid answer.
-// Nothing is shown for a server that cannot be reached or answers wrongly; there is no time-out.
+// Nothing is shown for a server that cannot be reached or answers wrongly. Only the connect
+// has a time-out; a server that accepts may take as long as the user waits.
 class ServerInfoQuery : public QObject {
     Q_OBJECT
 
@@ -32,13 +43,15 @@ public:
     static constexpr int kConnectDelayMs = 100;
 
     ServerInfoQuery(channel::BlowFish& cipher, std::string host, int port,
-                    QObject* parent = nullptr);
+                    ServerInfoQuerySettings settings = {}, QObject* parent = nullptr);
 
     void Start();
     [[nodiscard]] bool IsConnected() const { return m_connection.IsOpen(); }
 
 signals:
     void answered(const velkan::search::ServerInfoTexts& texts);
+    // The conversation is over: the connect failed or the connection ended, answered or not.
+    void ended(velkan::search::ConnectionEnd why);
 
 private:
     void Connect();
@@ -57,3 +70,4 @@ QString ServerInfoTitle(std::string_view nick);
 } // namespace velkan::search
 
 Q_DECLARE_METATYPE(velkan::search::ServerInfoTexts)
+Q_DECLARE_METATYPE(velkan::search::ConnectionEnd)

@@ -15,9 +15,12 @@ namespace velkan::search {
 
 ServerListFetch::ServerListFetch(AppServerEndpoint endpoint, std::string request,
                                  channel::BlowFish& cipher, std::int32_t options,
-                                 Completion completion)
+                                 Settings settings, Completion completion)
     : m_endpoint(std::move(endpoint)), m_request(std::move(request)), m_cipher(cipher),
-      m_options(options), m_wakeFd(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK))
+      m_options(options),
+      m_settings{settings.budget ? std::move(settings.budget) : std::make_shared<InputBudget>(),
+                 settings.connectTimeout},
+      m_wakeFd(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK))
 {
     m_thread = std::thread([this, completion = std::move(completion)] { completion(Run()); });
 }
@@ -33,13 +36,33 @@ ServerListFetch::~ServerListFetch()
 
 void ServerListFetch::Cancel()
 {
+    Wake();
+}
+
+void ServerListFetch::Wake()
+{
     if (m_wakeFd >= 0) {
         const std::uint64_t one = 1;
         [[maybe_unused]] const ssize_t written = ::write(m_wakeFd, &one, sizeof one);
     }
 }
 
-bool ServerListFetch::WaitFor(int socket, short events, int timeoutMs) const
+std::optional<ConnectionEnd> ServerListFetch::WhyNotReady(Wait wait, ConnectionEnd timedOut) const
+{
+    switch (wait) {
+    case Wait::Ready:
+        return std::nullopt;
+    case Wait::TimedOut:
+        return timedOut;
+    case Wait::Woken:
+        return m_overBudget ? ConnectionEnd::OverBudget : ConnectionEnd::ClosedByUs;
+    case Wait::Failed:
+        break;
+    }
+    return ConnectionEnd::Reset;
+}
+
+ServerListFetch::Wait ServerListFetch::WaitFor(int socket, short events, int timeoutMs) const
 {
     pollfd watched[2] = {{socket, events, 0}, {m_wakeFd, POLLIN, 0}};
     for (;;) {
@@ -47,7 +70,13 @@ bool ServerListFetch::WaitFor(int socket, short events, int timeoutMs) const
         if (ready < 0 && errno == EINTR) {
             continue;
         }
-        return ready > 0 && watched[1].revents == 0 && watched[0].revents != 0;
+        if (ready < 0) {
+            return Wait::Failed;
+        }
+        if (ready == 0) {
+            return Wait::TimedOut;
+        }
+        return watched[1].revents != 0 ? Wait::Woken : Wait::Ready;
     }
 }
 
@@ -56,64 +85,99 @@ ServerListFetch::Result ServerListFetch::Run()
     Result result;
     const int socket = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, IPPROTO_TCP);
     if (socket < 0) {
+        result.end = ConnectionEnd::NoSocket;
         return result;
     }
     const ::linger linger{1, 5};
     ::setsockopt(socket, SOL_SOCKET, SO_LINGER, &linger, sizeof linger);
-    if (const std::optional<std::string> line = Converse(socket)) {
+    auto conversation = Converse(socket);
+    if (const std::string* line = std::get_if<std::string>(&conversation)) {
         result.servers = channel::ParseServerList(*line, m_options);
         result.ok = true;
+    } else {
+        result.end = std::get<ConnectionEnd>(conversation);
     }
     ::close(socket);
     return result;
 }
 
-std::optional<std::string> ServerListFetch::Converse(int socket)
+std::variant<std::string, ConnectionEnd> ServerListFetch::Converse(int socket)
 {
-    const std::optional<in_addr> address = ResolveIPv4(m_endpoint.host);
-    if (!address) {
-        return std::nullopt;
+    if (const std::optional<ConnectionEnd> failed = Connect(socket)) {
+        return *failed;
     }
-    const sockaddr_in target = MakeAddress(*address, m_endpoint.port);
-    if (::connect(socket, reinterpret_cast<const sockaddr*>(&target), sizeof target) != 0) {
-        if (errno != EINPROGRESS || !WaitFor(socket, POLLOUT, -1)) {
-            return std::nullopt;
-        }
-        int error = 0;
-        socklen_t length = sizeof error;
-        if (::getsockopt(socket, SOL_SOCKET, SO_ERROR, &error, &length) != 0 || error != 0) {
-            return std::nullopt;
-        }
-    }
-
     if (!m_request.empty() && m_request.size() <= channel::kMaxListRequestLength) {
         std::int32_t bytesSent = 0;
         channel::SendLine(socket, m_cipher, m_request, bytesSent);
     }
+    return ReadReply(socket);
+}
 
+std::optional<ConnectionEnd> ServerListFetch::Connect(int socket)
+{
+    const std::optional<in_addr> address = ResolveIPv4(m_endpoint.host);
+    if (!address) {
+        return ConnectionEnd::Refused;
+    }
+    const sockaddr_in target = MakeAddress(*address, m_endpoint.port);
+    if (::connect(socket, reinterpret_cast<const sockaddr*>(&target), sizeof target) == 0) {
+        return std::nullopt;
+    }
+    if (errno != EINPROGRESS) {
+        return ConnectionEnd::Refused;
+    }
+    const auto timeout = m_settings.connectTimeout.count();
+    const int timeoutMs = timeout > 0 ? static_cast<int>(timeout) : -1;
+    if (const std::optional<ConnectionEnd> failed =
+            WhyNotReady(WaitFor(socket, POLLOUT, timeoutMs), ConnectionEnd::ConnectTimeOut)) {
+        return failed;
+    }
+    int error = 0;
+    socklen_t length = sizeof error;
+    if (::getsockopt(socket, SOL_SOCKET, SO_ERROR, &error, &length) != 0 || error != 0) {
+        return ConnectionEnd::Refused;
+    }
+    return std::nullopt;
+}
+
+std::variant<std::string, ConnectionEnd> ServerListFetch::ReadReply(int socket)
+{
+    // The share of the panel's input budget, taken back through the wake-up when a connection
+    // on the panel's thread needs the room.
+    InputBudget::Account account(m_settings.budget, [this] {
+        m_overBudget = true;
+        Wake();
+    });
     // Read on past empty lines to the first line with text; whatever follows it is left.
     channel::LineReceiver receiver;
     char chunk[4096];
     for (;;) {
-        if (!WaitFor(socket, POLLIN, m_endpoint.replyTimeoutMs)) {
-            return std::nullopt;
+        const Wait wait = WaitFor(socket, POLLIN, m_endpoint.replyTimeoutMs);
+        if (const std::optional<ConnectionEnd> failed = WhyNotReady(wait, ConnectionEnd::Idle)) {
+            return *failed;
         }
         const ssize_t received = ::recv(socket, chunk, sizeof chunk, 0);
         if (received < 0 && (errno == EAGAIN || errno == EINTR)) {
             continue;
         }
         if (received <= 0) {
-            return std::nullopt;
+            return received == 0 ? ConnectionEnd::ClosedByPeer : ConnectionEnd::Reset;
+        }
+        if (!account.Hold(receiver.PendingSize() + static_cast<std::size_t>(received))) {
+            return ConnectionEnd::OverBudget;
         }
         std::string_view input(chunk, static_cast<std::size_t>(received));
         while (std::optional<std::string> line = receiver.ReceiveLine(input)) {
             if (!line->empty()) {
-                return line;
+                return std::move(*line);
             }
             input = {};
         }
         if (receiver.PendingSize() > PeerConnection::kMaxPendingBytes) {
-            return std::nullopt;
+            return ConnectionEnd::PendingCap;
+        }
+        if (!account.Hold(receiver.PendingSize())) {
+            return ConnectionEnd::OverBudget;
         }
     }
 }

@@ -2,12 +2,18 @@
 
 #include "appserverendpoint.h"
 #include "appserverprotocol.h"
+#include "connectionend.h"
+#include "inputbudget.h"
 
+#include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <thread>
+#include <variant>
 #include <vector>
 
 namespace velkan::channel {
@@ -24,12 +30,19 @@ public:
     struct Result {
         bool ok = false;
         std::vector<channel::ServerEntry> servers;
+        // How the connection ended; ClosedByUs once the reply line is in.
+        ConnectionEnd end = ConnectionEnd::ClosedByUs;
     };
     // Called on the fetch's own thread, last thing before it ends.
     using Completion = std::function<void(Result)>;
 
+    struct Settings {
+        std::shared_ptr<InputBudget> budget; // the panel's; one of its own when empty
+        std::chrono::milliseconds connectTimeout{0}; // zero: the system's own
+    };
+
     ServerListFetch(AppServerEndpoint endpoint, std::string request, channel::BlowFish& cipher,
-                    std::int32_t options, Completion completion);
+                    std::int32_t options, Settings settings, Completion completion);
     // Cancels and waits for the thread.
     ~ServerListFetch();
     ServerListFetch(const ServerListFetch&) = delete;
@@ -39,16 +52,26 @@ public:
     void Cancel();
 
 private:
+    enum class Wait { Ready, TimedOut, Woken, Failed };
+
     Result Run();
-    [[nodiscard]] std::optional<std::string> Converse(int socket);
-    // Waits for events on the socket or the wake-up; false on a wake-up, a time-out or an error.
-    [[nodiscard]] bool WaitFor(int socket, short events, int timeoutMs) const;
+    // The reply line, or why there is none.
+    [[nodiscard]] std::variant<std::string, ConnectionEnd> Converse(int socket);
+    [[nodiscard]] std::optional<ConnectionEnd> Connect(int socket);
+    [[nodiscard]] std::variant<std::string, ConnectionEnd> ReadReply(int socket);
+    // Waits for events on the socket or the wake-up; a negative time-out waits without end.
+    [[nodiscard]] Wait WaitFor(int socket, short events, int timeoutMs) const;
+    // Nothing when the wait ended ready, otherwise why the conversation ends.
+    [[nodiscard]] std::optional<ConnectionEnd> WhyNotReady(Wait wait, ConnectionEnd timedOut) const;
+    void Wake();
 
     const AppServerEndpoint m_endpoint;
     const std::string m_request;
     channel::BlowFish& m_cipher;
     const std::int32_t m_options;
+    const Settings m_settings;
     int m_wakeFd = -1;
+    std::atomic<bool> m_overBudget{false};
     std::thread m_thread;
 };
 

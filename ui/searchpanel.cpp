@@ -307,7 +307,8 @@ void SearchPanel::OnServerInfo()
     if (!server) {
         return;
     }
-    ServerInfoDialog dialog(m_engine->Cipher(), server->nick, server->host, server->port, this);
+    ServerInfoDialog dialog(m_engine->Cipher(), server->nick, server->host, server->port,
+                            m_engine->ServerInfoSettings(), this);
     m_seams.runDialog(dialog);
 }
 

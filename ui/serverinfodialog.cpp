@@ -18,8 +18,9 @@ constexpr int kOkPicture = 219;
 } // namespace
 
 ServerInfoDialog::ServerInfoDialog(channel::BlowFish& cipher, const std::string& nick,
-                                   const std::string& host, int port, QWidget* parent)
-    : QDialog(parent), m_query(cipher, host, port)
+                                   const std::string& host, int port,
+                                   search::ServerInfoQuerySettings settings, QWidget* parent)
+    : QDialog(parent), m_query(cipher, host, port, std::move(settings))
 {
     setFont(TemplateFont(9));
     const DialogUnits units(font());
@@ -49,6 +50,7 @@ ServerInfoDialog::ServerInfoDialog(channel::BlowFish& cipher, const std::string&
     connect(m_ok, &QAbstractButton::clicked, this, &QDialog::accept);
 
     connect(&m_query, &search::ServerInfoQuery::answered, this, &ServerInfoDialog::Show);
+    connect(&m_query, &search::ServerInfoQuery::ended, this, &ServerInfoDialog::queryEnded);
     m_query.Start();
 }
 

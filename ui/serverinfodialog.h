@@ -23,7 +23,8 @@ class ServerInfoDialog : public QDialog {
 
 public:
     ServerInfoDialog(channel::BlowFish& cipher, const std::string& nick, const std::string& host,
-                     int port, QWidget* parent = nullptr);
+                     int port, search::ServerInfoQuerySettings settings = {},
+                     QWidget* parent = nullptr);
 
     // The texts shown, for the panel's host and for tests.
     [[nodiscard]] QString TitleText() const;
@@ -35,6 +36,8 @@ public:
 
 signals:
     void valuesShown();
+    // The conversation with the server is over, answered or not.
+    void queryEnded();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

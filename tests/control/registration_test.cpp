@@ -309,6 +309,17 @@ TEST(SelfRegistrationStepsTest, EachStepFailsWithItsOwnCode)
     }
 }
 
+TEST(SelfRegistrationStepsTest, AModulePathWithALineBreakIsRefusedBeforeAnythingIsWritten)
+{
+    for (const char* path : {"/lib/a\nb/module.so", "/lib/module.so\r"}) {
+        SCOPED_TRACE(path);
+        MemoryStore store;
+        EXPECT_EQ(control::RegisterServer(path, store), com::SELFREG_E_TYPELIB);
+        EXPECT_EQ(store.saves, 0);
+        EXPECT_TRUE(store.file.Keys().empty());
+    }
+}
+
 TEST(SelfRegistrationStepsTest, StepsThatChangeNothingWriteNothing)
 {
     MemoryStore store;

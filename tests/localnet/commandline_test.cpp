@@ -16,7 +16,7 @@ using Args = std::vector<std::string>;
 TEST(CommandLineTest, ReadsEveryOption)
 {
     const Args args = {"--port", "0", "--peers", "200", "--seed", "77", "--share", "음악=/tmp/a",
-                       "--share", "bob=/x=y", "--hostile", "slow=3", "--hostile", "refuse=1"};
+                       "--share", "bob=/x=y", "--hostile", "slow=3", "--hostile-first", "--hostile", "refuse=1"};
     const auto parsed = ParseCommandLine(args);
     ASSERT_TRUE(std::holds_alternative<CommandLine>(parsed)) << std::get<std::string>(parsed);
     const CommandLine& line = std::get<CommandLine>(parsed);
@@ -31,10 +31,12 @@ TEST(CommandLineTest, ReadsEveryOption)
     const std::vector<std::pair<PeerBehaviour, std::size_t>> hostile = {
         {PeerBehaviour::Slow, 3}, {PeerBehaviour::Refuse, 1}};
     EXPECT_EQ(line.hostile, hostile);
+    EXPECT_TRUE(line.hostileFirst);
 
     const auto defaults = ParseCommandLine(Args{});
     ASSERT_TRUE(std::holds_alternative<CommandLine>(defaults));
     EXPECT_EQ(std::get<CommandLine>(defaults).port, 8081);
+    EXPECT_FALSE(std::get<CommandLine>(defaults).hostileFirst);
 }
 
 TEST(CommandLineTest, RejectsWhatItCannotUse)
@@ -78,6 +80,15 @@ TEST(CommandLineTest, PopulatesOneListenerLinePerPeer)
     Network network;
     const std::vector<std::string> lines = PopulateNetwork(network, commandLine);
     ASSERT_EQ(lines.size(), 1U + 4 + 2 + 1);
+    // The generated peers keep their shares when the hostile ones are listed first.
+    commandLine.hostileFirst = true;
+    Network hostileFirst;
+    const std::vector<std::string> reordered = PopulateNetwork(hostileFirst, commandLine);
+    ASSERT_EQ(reordered.size(), lines.size());
+    EXPECT_NE(reordered[1].find("silent001"), std::string::npos);
+    EXPECT_NE(reordered[3].find("reset001"), std::string::npos);
+    EXPECT_EQ(reordered[4].substr(0, reordered[4].find(' ', 5)), lines[1].substr(0, lines[1].find(' ', 5)));
+    EXPECT_TRUE(hostileFirst.GeneratedServerList().starts_with("silent001,"));
     EXPECT_EQ(lines[0], "appserver 127.0.0.1:" + std::to_string(network.AppServerPort()));
     const std::regex peer(R"(peer (\S+) 127\.0\.0\.1:(\d+) (\w+))");
     std::vector<std::string> kinds;

@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
 #include <map>
+#include <poll.h>
 
 using namespace velkan::localnet;
 using namespace velkan::localnet::test;
@@ -16,6 +18,8 @@ using Clock = std::chrono::steady_clock;
 
 constexpr std::chrono::milliseconds kSlowInterval{5};
 constexpr std::uint64_t kSmallCap = 300000;
+constexpr std::size_t kTrickleWrite = 20000;
+constexpr std::chrono::milliseconds kTrickleInterval{20};
 
 // One peer of every kind, all sharing the same files, so the honest answer of the normal peer
 // is what the others bend.
@@ -23,10 +27,8 @@ class HostileTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        for (PeerBehaviour behaviour :
-             {PeerBehaviour::Normal, PeerBehaviour::Silent, PeerBehaviour::Slow,
-              PeerBehaviour::Refuse, PeerBehaviour::Garbage, PeerBehaviour::Endless,
-              PeerBehaviour::Reset}) {
+        m_ports[PeerBehaviour::Normal] = Add(PeerBehaviour::Normal, kSmallCap);
+        for (PeerBehaviour behaviour : kHostileBehaviours) {
             m_ports[behaviour] = Add(behaviour, kSmallCap);
         }
         m_network.Start();
@@ -43,6 +45,9 @@ protected:
         };
         peer.tuning.slowInterval = kSlowInterval;
         peer.tuning.endlessCap = endlessCap;
+        peer.tuning.trickleCap = kSmallCap;
+        peer.tuning.trickleBytesPerWrite = kTrickleWrite;
+        peer.tuning.trickleInterval = kTrickleInterval;
         return m_network.AddPeer(std::move(peer));
     }
 
@@ -144,26 +149,53 @@ TEST_F(HostileTest, TheGarbagePeerAnswersOneLineOfNoProtocol)
     EXPECT_NE(firstLine(5), firstLine(6));
 }
 
-TEST_F(HostileTest, TheEndlessPeerSendsALineWithoutEndUpToItsCap)
+// The endless peer sends its line as fast as the client takes it, the trickling one a piece
+// at a time; both stop at the cap and hold the connection.
+TEST_F(HostileTest, UnendingPeersSendALineWithoutEndUpToTheCap)
 {
-    const std::uint16_t port = Port(PeerBehaviour::Endless);
-    int error = 0;
-    FileDescriptor client = ConnectTo(port, error);
-    ASSERT_TRUE(client.Valid()) << error;
-    ASSERT_TRUE(SendAll(client.Get(), ProtectedLine("/find 1|Love|me")));
-    const Received received = ReadUntilEnd(client.Get(), kLimit, kSmallCap);
-    EXPECT_EQ(received.end, Received::End::Limit);
-    EXPECT_EQ(received.bytes.size(), kSmallCap);
-    EXPECT_TRUE(received.bytes.starts_with("find>"));
-    EXPECT_EQ(received.bytes.find_first_of("\r\n"), std::string::npos);
+    for (const PeerBehaviour behaviour : {PeerBehaviour::Endless, PeerBehaviour::Trickle}) {
+        SCOPED_TRACE(BehaviourName(behaviour));
+        const std::uint16_t port = Port(behaviour);
+        int error = 0;
+        FileDescriptor client = ConnectTo(port, error);
+        ASSERT_TRUE(client.Valid()) << error;
+        ASSERT_TRUE(SendAll(client.Get(), ProtectedLine("/find 1|Love|me")));
+        const Received received = ReadUntilEnd(client.Get(), kLimit, kSmallCap);
+        EXPECT_EQ(received.end, Received::End::Limit);
+        EXPECT_EQ(received.bytes.size(), kSmallCap);
+        EXPECT_TRUE(received.bytes.starts_with("find>"));
+        EXPECT_EQ(received.bytes.find_first_of("\r\n"), std::string::npos);
+        if (behaviour == PeerBehaviour::Trickle) {
+            const auto writes = static_cast<int>((kSmallCap + kTrickleWrite - 1) / kTrickleWrite);
+            EXPECT_GE(received.span, kTrickleInterval * (writes - 1));
+        }
 
-    // Past the cap it sends nothing more but keeps the line open.
-    ASSERT_TRUE(m_network.WaitUntil(
-        [&] { return m_network.PeerCounters(port).bytesSent == kSmallCap; }, kLimit));
-    EXPECT_TRUE(NothingPending(client.Get()));
-    EXPECT_EQ(m_network.PeerCounters(port).open, 1U);
-    client.Close();
-    EXPECT_TRUE(m_network.WaitUntil([&] { return m_network.PeerCounters(port).open == 0; }, kLimit));
+        // Past the cap it sends nothing more but keeps the line open.
+        ASSERT_TRUE(m_network.WaitUntil(
+            [&] { return m_network.PeerCounters(port).bytesSent == kSmallCap; }, kLimit));
+        EXPECT_TRUE(NothingPending(client.Get()));
+        EXPECT_EQ(m_network.PeerCounters(port).open, 1U);
+        client.Close();
+        EXPECT_TRUE(m_network.WaitUntil([&] { return m_network.PeerCounters(port).open == 0; }, kLimit));
+    }
+}
+
+TEST_F(HostileTest, TheBlackholeIsListedButNoConnectionAttemptIsAnswered)
+{
+    const std::uint16_t port = Port(PeerBehaviour::Blackhole);
+    EXPECT_NE(m_network.GeneratedServerList().find("blackhole,127.0.0.1," + std::to_string(port) + ","),
+              std::string::npos);
+    FileDescriptor client(::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(port);
+    ASSERT_NE(::connect(client.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(errno, EINPROGRESS);
+    // Neither accepted nor refused: the attempt is still under way when the wait ends.
+    pollfd connecting{client.Get(), POLLOUT, 0};
+    EXPECT_EQ(::poll(&connecting, 1, 500), 0);
+    EXPECT_EQ(m_network.PeerCounters(port).accepted, 0U);
 }
 
 TEST_F(HostileTest, TheEndlessPeerStopsWhenTheClientGivesUp)

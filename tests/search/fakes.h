@@ -6,6 +6,10 @@
 #include "searchview.h"
 #include "ticksource.h"
 
+#include <QDeadlineTimer>
+#include <QEventLoop>
+#include <QTimer>
+
 #include <map>
 #include <string>
 #include <vector>
@@ -105,5 +109,25 @@ private:
     std::function<void()> m_onTick;
     bool m_active = false;
 };
+
+// Runs the event loop until done() holds or timeoutMs pass; false on the time-out. Unlike
+// QTest::qWaitFor it never sleeps between passes, so a connection reading a long line one chunk
+// per pass is not slowed down.
+inline bool RunEventLoopUntil(const std::function<bool()>& done, int timeoutMs)
+{
+    const QDeadlineTimer deadline(timeoutMs);
+    QEventLoop loop;
+    QTimer check;
+    QObject::connect(&check, &QTimer::timeout, &loop, [&] {
+        if (done() || deadline.hasExpired()) {
+            loop.quit();
+        }
+    });
+    check.start(5);
+    if (!done()) {
+        loop.exec();
+    }
+    return done();
+}
 
 } // namespace velkan::test

@@ -59,6 +59,7 @@ protected:
                     .appServer = {"127.0.0.1", m_network.AppServerPort(), replyTimeoutMs},
                     .ticks = &m_ticks,
                     .timer = &m_timer,
+                    .limits = m_limits,
                 });
             m_engine->Configure({.param = UserParam("tester")});
         }
@@ -104,6 +105,10 @@ protected:
         return names;
     }
 
+    // A teardown that waited for the network would take seconds (the fetch's 10 s reply wait,
+    // the 21 s connect time-out); this bound tells that apart from a busy machine's delays.
+    static constexpr long kTeardownBoundMs = 1000;
+
     template <typename Action> static std::chrono::milliseconds Timed(Action action)
     {
         const auto start = std::chrono::steady_clock::now();
@@ -112,6 +117,7 @@ protected:
                                                                      start);
     }
 
+    search::ConnectionLimits m_limits;
     localnet::Network m_network;
     test::RecordingView m_view;
     search::ResultModel m_model;
@@ -303,7 +309,7 @@ TEST_F(SearchEngineTest, SixHundredServersThatNeverCloseGetFiveHundredConnection
     EXPECT_EQ(m_network.PeerCounters(port).accepted, 500U);
 
     // Teardown with 500 silent connections open returns at once.
-    EXPECT_LT(Timed([&] { m_engine.reset(); }).count(), 100);
+    EXPECT_LT(Timed([&] { m_engine.reset(); }).count(), kTeardownBoundMs);
     EXPECT_TRUE(m_network.WaitUntil([&] { return m_network.OpenPeerConnections() == 0; },
                                     std::chrono::milliseconds(kWaitMs)));
 }
@@ -419,7 +425,7 @@ TEST_F(TeardownTest, WhileTheFetchWaitsForItsReply)
     SearchEngine& engine = Engine();
     engine.StartSearch("x");
     ASSERT_TRUE(QTest::qWaitFor([&] { return m_network.AppServerCounters().requests.size() == 1; }, kWaitMs));
-    EXPECT_LT(Timed([&] { m_engine.reset(); }).count(), 100);
+    EXPECT_LT(Timed([&] { m_engine.reset(); }).count(), kTeardownBoundMs);
 }
 
 TEST_F(TeardownTest, WhileTheFetchIsConnecting)
@@ -447,7 +453,7 @@ TEST_F(TeardownTest, WhileTheFetchIsConnecting)
     engine->StartSearch("x");
     QTest::qWait(50);
     EXPECT_TRUE(engine->IsFetching());
-    EXPECT_LT(Timed([&] { engine.reset(); }).count(), 100);
+    EXPECT_LT(Timed([&] { engine.reset(); }).count(), kTeardownBoundMs);
     for (const int filler : fillers) {
         ::close(filler);
     }
@@ -504,6 +510,90 @@ TEST_F(SearchEngineTest, TwoHundredGeneratedPeersGiveEveryExpectedRow)
     EXPECT_EQ(rowsOf(m_model), rowsOf(expected));
     EXPECT_EQ(m_engine->FoundCount(), expectedCount);
     EXPECT_EQ(m_engine->ContactedCount(), 200);
+}
+
+} // namespace
+
+namespace {
+
+using namespace std::chrono_literals;
+
+class HostilePeersTest : public SearchEngineTest {
+protected:
+    std::uint16_t AddHostile(std::string nick, localnet::PeerBehaviour behaviour,
+                             const localnet::HostileTuning& tuning = {})
+    {
+        return m_network.AddPeer({.nick = std::move(nick), .behaviour = behaviour, .tuning = tuning});
+    }
+
+    // Honest peers, each sharing one song; returns their rows as Names() shows them.
+    std::vector<std::string> AddHonest(int count)
+    {
+        std::vector<std::string> rows;
+        for (int i = 0; i < count; ++i) {
+            const std::string nick = "honest" + std::to_string(i);
+            AddPeer(nick, {File("C:\\share\\song" + std::to_string(i) + ".mp3")});
+            rows.push_back(nick + ":C:\\share");
+            rows.push_back(nick + ":song" + std::to_string(i) + ".mp3");
+        }
+        std::sort(rows.begin(), rows.end());
+        return rows;
+    }
+};
+
+// Peers that each send a long unfinished line, together far more than the budget: what they
+// hold stays within it, and every honest row arrives.
+TEST_F(HostilePeersTest, PendingInputStaysWithinTheBudgetWhileHonestRowsArrive)
+{
+    constexpr std::size_t kBudget = 1 << 20;
+    m_limits.inputBudgetBytes = kBudget;
+    m_limits.peerIdle = 500ms;
+    localnet::HostileTuning tuning;
+    tuning.trickleCap = 400000;
+    tuning.trickleBytesPerWrite = 16384;
+    tuning.trickleInterval = 2ms;
+    tuning.endlessCap = 3 * kBudget;
+    for (int i = 0; i < 8; ++i) {
+        AddHostile("trickle" + std::to_string(i), localnet::PeerBehaviour::Trickle, tuning);
+    }
+    AddHostile("endless", localnet::PeerBehaviour::Endless, tuning);
+    const std::vector<std::string> honest = AddHonest(8);
+    SearchEngine& engine = Engine();
+    engine.StartSearch("song");
+    ASSERT_TRUE(RunFanOut());
+    EXPECT_EQ(Names(), honest);
+    EXPECT_EQ(engine.ContactedCount(), 17);
+    EXPECT_LE(engine.Budget().PeakBytes(), kBudget);
+    EXPECT_GT(engine.Budget().Evictions(), 0U);
+    EXPECT_EQ(engine.Budget().HeldBytes(), 0U);
+}
+
+// Silent peers, peers that never finish and peers whose connect is never answered are let go
+// after the (short) limits, and the search ends by itself.
+TEST_F(HostilePeersTest, SilentStalledAndUnreachablePeersAreLetGoAndTheSearchEnds)
+{
+    m_limits.connectTimeout = 300ms;
+    m_limits.peerIdle = 300ms;
+    m_limits.peerLifetime = 1500ms;
+    localnet::HostileTuning steady; // never silent for long, never done
+    steady.trickleCap = std::uint64_t{1} << 30;
+    steady.trickleBytesPerWrite = 100;
+    steady.trickleInterval = 20ms;
+    for (int i = 0; i < 3; ++i) {
+        AddHostile("silent" + std::to_string(i), localnet::PeerBehaviour::Silent);
+        AddHostile("blackhole" + std::to_string(i), localnet::PeerBehaviour::Blackhole);
+        AddHostile("steady" + std::to_string(i), localnet::PeerBehaviour::Trickle, steady);
+    }
+    const std::vector<std::string> honest = AddHonest(2);
+    SearchEngine& engine = Engine();
+    QSignalSpy idle(&engine, &SearchEngine::searchIdle);
+    engine.StartSearch("song");
+    ASSERT_TRUE(RunFanOut());
+    EXPECT_FALSE(idle.isEmpty());
+    EXPECT_EQ(engine.OpenPeerConnections(), 0);
+    EXPECT_EQ(engine.ContactedCount(), 11);
+    EXPECT_EQ(m_view.progressTexts.back(), QStringLiteral("100%\n"));
+    EXPECT_EQ(Names(), honest);
 }
 
 } // namespace

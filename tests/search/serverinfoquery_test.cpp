@@ -53,6 +53,41 @@ TEST_F(ServerInfoQueryTest, AnUnreachableOrWrongServerShowsNothing)
     }
 }
 
+// Whoever waits for the window's values learns when there will be none.
+TEST_F(ServerInfoQueryTest, TheEndOfTheConversationIsReported)
+{
+    struct Case {
+        localnet::PeerBehaviour behaviour;
+        search::ConnectionEnd expected;
+        int answers;
+    };
+    const std::vector<Case> cases = {
+        {localnet::PeerBehaviour::Normal, search::ConnectionEnd::ClosedByPeer, 1},
+        {localnet::PeerBehaviour::Garbage, search::ConnectionEnd::ClosedByPeer, 0},
+        {localnet::PeerBehaviour::Refuse, search::ConnectionEnd::Refused, 0},
+        // A full accept queue drops the connect; the short time-out gives up on it.
+        {localnet::PeerBehaviour::Blackhole, search::ConnectionEnd::ConnectTimeOut, 0},
+    };
+    std::vector<std::uint16_t> ports;
+    for (const Case& test : cases) {
+        ports.push_back(m_network.AddPeer({.nick = "kim", .behaviour = test.behaviour}));
+    }
+    m_network.Start();
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        SCOPED_TRACE(localnet::BehaviourName(cases[i].behaviour));
+        search::ServerInfoQuery query(m_cipher, "127.0.0.1", ports[i],
+                                      {.connectTimeout = std::chrono::milliseconds(200)});
+        QSignalSpy answered(&query, &search::ServerInfoQuery::answered);
+        QSignalSpy ended(&query, &search::ServerInfoQuery::ended);
+        query.Start();
+        ASSERT_TRUE(ended.wait(10000));
+        EXPECT_EQ(ended.count(), 1);
+        EXPECT_EQ(ended[0][0].value<search::ConnectionEnd>(), cases[i].expected);
+        EXPECT_EQ(answered.count(), cases[i].answers);
+        EXPECT_FALSE(query.IsConnected());
+    }
+}
+
 TEST(ServerInfoTitle, NicknameThenTheLabel)
 {
     EXPECT_EQ(search::ServerInfoTitle("\xC7\xD1"), QStringLiteral("한 서버 정보"));

@@ -56,7 +56,7 @@ protected:
     {
         m_registry = std::filesystem::temp_directory_path() /
                      ("velkan-search-test-" + std::to_string(::getpid()) + "/registry.reg");
-        m_network.AddPeer({.nick = "kim",
+        m_kimPort = m_network.AddPeer({.nick = "kim",
                            .speed = 150,
                            .files = {{.path = "C:\\music\\song.mp3", .date = "2004-01-02 10:11", .size = 3072}},
                            .info = {.download1 = "3", .download2 = "10", .upload1 = "0", .upload2 = "5",
@@ -71,6 +71,7 @@ protected:
     }
 
     localnet::Network m_network;
+    std::uint16_t m_kimPort = 0;
     std::filesystem::path m_registry;
     std::string m_appServer;
 };
@@ -102,6 +103,47 @@ TEST_F(VelkanSearchTest, MissingRowAndBadUsage)
 
     EXPECT_EQ(RunSearch("--json", m_registry).status, 2);
     EXPECT_EQ(RunSearch("--search x --timeout zero", m_registry).status, 2);
+}
+
+TEST_F(VelkanSearchTest, PictureSidesAreBounded)
+{
+    struct Case {
+        const char* size;
+        int status;
+    };
+    for (const Case& test : {Case{"8193x100", 2}, Case{"100x8193", 2}, Case{"4294967297x1", 2}, Case{"8192x8", 0}}) {
+        SCOPED_TRACE(test.size);
+        EXPECT_EQ(RunSearch("--search song --app-server " + m_appServer + " --size " + test.size, m_registry).status,
+                  test.status);
+    }
+}
+
+// An empty search is a search like any other: the peers are asked for the empty text.
+TEST_F(VelkanSearchTest, AnEmptySearchTextIsSearchedFor)
+{
+    const SearchRun run =
+        RunSearch("--json --search '' --timeout 30 --param " + Param("velkan") + " --app-server " + m_appServer, m_registry);
+    ASSERT_EQ(run.status, 0);
+    EXPECT_EQ(run.lines, (std::vector<std::string>{R"({"found": "0 개", "progress": "100%\n"})"}));
+    const auto requests = m_network.PeerCounters(m_kimPort).requests;
+    ASSERT_EQ(requests.size(), 1U);
+    EXPECT_TRUE(requests[0].starts_with("/find ") && requests[0].ends_with("||velkan")) << requests[0];
+}
+
+TEST_F(VelkanSearchTest, ServerInformationEndsWhenTheServerClosesWithoutAnAnswer)
+{
+    // The first "kim" of the list, the one the information is asked of, answers nothing useful
+    // and closes; the second holds the rows.
+    const std::uint16_t closing = m_network.AddPeer({.nick = "kim", .behaviour = localnet::PeerBehaviour::Garbage});
+    m_network.ServeScript({.pieces = {"kim,127.0.0.1," + std::to_string(closing) + ",10|kim,127.0.0.1," +
+                                      std::to_string(m_kimPort) + ",150\r\n"}});
+    const SearchRun run = RunSearch("--json --search song --timeout 30 --server-info 0 --param " + Param("velkan") +
+                                        " --app-server " + m_appServer,
+                                    m_registry);
+    ASSERT_EQ(run.status, 0);
+    ASSERT_FALSE(run.lines.empty());
+    EXPECT_EQ(run.lines.back(), R"({"message": "no answer from that row's server"})");
+    EXPECT_EQ(m_network.PeerCounters(closing).requests.back(), "/sinf ");
 }
 
 TEST_F(VelkanSearchTest, SilentApplicationServerTimesOut)

@@ -3,7 +3,7 @@
 namespace velkan::localnet {
 
 namespace {
-constexpr std::array<std::pair<PeerBehaviour, std::string_view>, 7> kNames = {{
+constexpr std::array<std::pair<PeerBehaviour, std::string_view>, 9> kNames = {{
     {PeerBehaviour::Normal, "normal"},
     {PeerBehaviour::Silent, "silent"},
     {PeerBehaviour::Slow, "slow"},
@@ -11,6 +11,8 @@ constexpr std::array<std::pair<PeerBehaviour, std::string_view>, 7> kNames = {{
     {PeerBehaviour::Garbage, "garbage"},
     {PeerBehaviour::Endless, "endless"},
     {PeerBehaviour::Reset, "reset"},
+    {PeerBehaviour::Trickle, "trickle"},
+    {PeerBehaviour::Blackhole, "blackhole"},
 }};
 } // namespace
 

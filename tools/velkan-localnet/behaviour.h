@@ -15,11 +15,13 @@ enum class PeerBehaviour {
     Garbage, // answers a line that belongs to no protocol and closes
     Endless, // sends a line that never ends (up to a cap), then holds the connection
     Reset,   // sends half of its answer, then resets the connection
+    Trickle, // sends a line without end slowly (up to a cap), then holds the connection
+    Blackhole, // listens with a full accept queue, so connection attempts get no answer
 };
 
-inline constexpr std::array<PeerBehaviour, 6> kHostileBehaviours = {
-    PeerBehaviour::Silent,  PeerBehaviour::Slow,    PeerBehaviour::Refuse,
-    PeerBehaviour::Garbage, PeerBehaviour::Endless, PeerBehaviour::Reset,
+inline constexpr std::array<PeerBehaviour, 8> kHostileBehaviours = {
+    PeerBehaviour::Silent, PeerBehaviour::Slow,  PeerBehaviour::Refuse,  PeerBehaviour::Garbage,
+    PeerBehaviour::Endless, PeerBehaviour::Reset, PeerBehaviour::Trickle, PeerBehaviour::Blackhole,
 };
 
 std::string_view BehaviourName(PeerBehaviour behaviour);

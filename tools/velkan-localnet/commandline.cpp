@@ -40,7 +40,7 @@ std::string ListenerLine(std::string_view nickCp949, std::uint16_t port, PeerBeh
 std::string Usage()
 {
     return "usage: velkan-localnet [--port PORT] [--peers N] [--seed S] [--share NICK=DIR]...\n"
-           "                       [--hostile KIND=COUNT]...\n"
+           "                       [--hostile KIND=COUNT]... [--hostile-first]\n"
            "\n"
            "Runs an application server and sharing peers on 127.0.0.1 until SIGINT or SIGTERM,\n"
            "after printing one line per listener.\n"
@@ -51,7 +51,8 @@ std::string Usage()
            "  --share NICK=DIR     a peer sharing the files under DIR (NICK at most 15 bytes\n"
            "                       in CP949, without \",\" or \"|\")\n"
            "  --hostile KIND=COUNT peers that misbehave: silent, slow, refuse, garbage,\n"
-           "                       endless or reset\n";
+           "                       endless, reset, trickle or blackhole\n"
+           "  --hostile-first      list the hostile peers before the others\n";
 }
 
 std::variant<CommandLine, std::string> ParseCommandLine(std::span<const std::string> args)
@@ -61,6 +62,10 @@ std::variant<CommandLine, std::string> ParseCommandLine(std::span<const std::str
         const std::string& option = args[i];
         if (option == "--help" || option == "-h") {
             commandLine.help = true;
+            continue;
+        }
+        if (option == "--hostile-first") {
+            commandLine.hostileFirst = true;
             continue;
         }
         if (option != "--port" && option != "--peers" && option != "--seed" &&
@@ -123,41 +128,52 @@ std::vector<std::string> PopulateNetwork(Network& network, const CommandLine& co
     lines.push_back("appserver " + std::string(kLoopbackHost) + ":" +
                     std::to_string(network.AppServerPort()));
 
-    for (std::size_t index = 0; index < commandLine.peers; ++index) {
-        PeerConfig peer;
-        peer.nick = GenerateNick(seed, index);
-        peer.speed = GenerateSpeed(seed, index);
-        peer.info = GenerateInfoFigures(seed, index);
-        peer.generateFiles = [seed, index] { return GenerateShare(seed, index); };
-        const std::string nick = peer.nick;
-        const std::uint16_t port = network.AddPeer(std::move(peer));
-        lines.push_back(ListenerLine(nick, port, PeerBehaviour::Normal));
-    }
-    for (const CommandLine::Share& share : commandLine.shares) {
-        PeerConfig peer;
-        peer.nick = share.nick;
-        peer.speed = 1024;
-        peer.files = ShareDirectory(share.directory, "C:\\share");
-        const std::uint16_t port = network.AddPeer(std::move(peer));
-        lines.push_back(ListenerLine(share.nick, port, PeerBehaviour::Normal));
-    }
-    // Hostile peers hold generated shares too (the slow and reset ones send parts of them),
-    // under indexes after the generated peers'.
-    std::size_t index = commandLine.peers;
-    for (const auto& [kind, count] : commandLine.hostile) {
-        for (std::size_t n = 0; n < count; ++n, ++index) {
-            char nick[32];
-            std::snprintf(nick, sizeof nick, "%.*s%03zu", 10,
-                          std::string(BehaviourName(kind)).c_str(), n + 1);
+    const auto addGenerated = [&] {
+        for (std::size_t index = 0; index < commandLine.peers; ++index) {
             PeerConfig peer;
-            peer.nick = nick;
-            peer.behaviour = kind;
+            peer.nick = GenerateNick(seed, index);
             peer.speed = GenerateSpeed(seed, index);
             peer.info = GenerateInfoFigures(seed, index);
             peer.generateFiles = [seed, index] { return GenerateShare(seed, index); };
+            const std::string nick = peer.nick;
             const std::uint16_t port = network.AddPeer(std::move(peer));
-            lines.push_back(ListenerLine(nick, port, kind));
+            lines.push_back(ListenerLine(nick, port, PeerBehaviour::Normal));
         }
+        for (const CommandLine::Share& share : commandLine.shares) {
+            PeerConfig peer;
+            peer.nick = share.nick;
+            peer.speed = 1024;
+            peer.files = ShareDirectory(share.directory, "C:\\share");
+            const std::uint16_t port = network.AddPeer(std::move(peer));
+            lines.push_back(ListenerLine(share.nick, port, PeerBehaviour::Normal));
+        }
+    };
+    // Hostile peers hold generated shares too (the slow and reset ones send parts of them),
+    // under indexes after the generated peers'.
+    const auto addHostile = [&] {
+        std::size_t index = commandLine.peers;
+        for (const auto& [kind, count] : commandLine.hostile) {
+            for (std::size_t n = 0; n < count; ++n, ++index) {
+                char nick[32];
+                std::snprintf(nick, sizeof nick, "%.*s%03zu", 10,
+                              std::string(BehaviourName(kind)).c_str(), n + 1);
+                PeerConfig peer;
+                peer.nick = nick;
+                peer.behaviour = kind;
+                peer.speed = GenerateSpeed(seed, index);
+                peer.info = GenerateInfoFigures(seed, index);
+                peer.generateFiles = [seed, index] { return GenerateShare(seed, index); };
+                const std::uint16_t port = network.AddPeer(std::move(peer));
+                lines.push_back(ListenerLine(nick, port, kind));
+            }
+        }
+    };
+    if (commandLine.hostileFirst) {
+        addHostile();
+        addGenerated();
+    } else {
+        addGenerated();
+        addHostile();
     }
     return lines;
 }

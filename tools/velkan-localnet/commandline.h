@@ -27,6 +27,7 @@ struct CommandLine {
     std::uint64_t seed = 1;
     std::vector<Share> shares;
     std::vector<std::pair<PeerBehaviour, std::size_t>> hostile;
+    bool hostileFirst = false; // list the hostile peers before the others
     bool help = false;
 };
 
@@ -36,7 +37,7 @@ std::string Usage();
 std::variant<CommandLine, std::string> ParseCommandLine(std::span<const std::string> args);
 
 // Adds the peers the command line asks for: the generated ones (index 0..peers-1), then one
-// per shared directory, then the hostile ones. Returns one line per listener, the application
+// per shared directory, then the hostile ones; or the hostile ones first when asked. Returns one line per listener, the application
 // server's first: "appserver 127.0.0.1:PORT", then "peer NICK 127.0.0.1:PORT KIND" with the
 // nickname in UTF-8. Throws what Network::AddPeer and ShareDirectory throw.
 std::vector<std::string> PopulateNetwork(Network& network, const CommandLine& commandLine);

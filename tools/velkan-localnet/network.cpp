@@ -63,7 +63,8 @@ struct Network::Listener {
     FileDescriptor fd;
     std::uint16_t port = 0;
     bool appServer = false;
-    bool listening = true;
+    bool listening = true;   // accepted from; a refusing or full (blackhole) one never is
+    std::vector<FileDescriptor> fillers; // a blackhole's, holding its accept queue full
     PeerConfig config;       // peers only; files are completed by the network's thread
     bool filesReady = false; // network's thread only
     std::string label;       // for error lines
@@ -592,8 +593,12 @@ std::uint16_t Network::AddPeer(PeerConfig config)
     RaiseOpenFileLimit((listenerCount + 1) * 3 + 256);
 
     auto listener = std::make_unique<Listener>();
-    listener->listening = config.behaviour != PeerBehaviour::Refuse;
-    listener->fd = OpenLoopbackSocket(0, listener->listening);
+    const bool blackhole = config.behaviour == PeerBehaviour::Blackhole;
+    listener->listening = config.behaviour != PeerBehaviour::Refuse && !blackhole;
+    listener->fd = OpenLoopbackSocket(0, listener->listening || blackhole, blackhole ? 0 : SOMAXCONN);
+    if (blackhole) {
+        listener->fillers = FillAcceptQueue(listener->fd.Get());
+    }
     listener->port = LocalPort(listener->fd.Get());
     listener->label = "peer " + cp949::ToUtf8(config.nick) + " " + kLoopbackHost + ":" +
                       std::to_string(listener->port);
@@ -688,6 +693,7 @@ void Network::Stop()
     const std::lock_guard lock(m_mutex);
     for (const auto& listener : m_listeners) {
         listener->fd.Close();
+        listener->fillers.clear();
     }
     m_stopped = true;
     Changed();

@@ -83,7 +83,7 @@ public:
     Network& operator=(const Network&) = delete;
 
     // Binds a new peer on a kernel-given port and returns it; a Refuse peer's port is bound
-    // but never listens. Allowed before and after Start, not after Stop. Throws
+    // but never listens, a Blackhole peer's listens with its accept queue held full. Allowed before and after Start, not after Stop. Throws
     // std::invalid_argument for a nickname holding "," or "|", std::system_error when no
     // socket can be had.
     std::uint16_t AddPeer(PeerConfig config);

@@ -19,6 +19,23 @@ std::string GarbageLine(Random& random)
     return line;
 }
 
+namespace {
+
+// A line that never ends, cap bytes of it, and then a connection held open.
+ResponsePlan UnendingLine(std::uint64_t cap)
+{
+    // It looks like the start of a find reply, so a client has no reason to give up early.
+    constexpr std::string_view kStart = "find>";
+    ResponsePlan plan;
+    const std::uint64_t startBytes = std::min<std::uint64_t>(kStart.size(), cap);
+    plan.pieces.emplace_back(kStart.substr(0, static_cast<std::size_t>(startBytes)));
+    plan.fillerBytes = cap - startBytes;
+    plan.ending = ResponsePlan::Ending::Hold;
+    return plan;
+}
+
+} // namespace
+
 ResponsePlan PlanPeerResponse(PeerBehaviour behaviour, const std::string& reply,
                               const HostileTuning& tuning, Random& random)
 {
@@ -26,6 +43,7 @@ ResponsePlan PlanPeerResponse(PeerBehaviour behaviour, const std::string& reply,
     switch (behaviour) {
     case PeerBehaviour::Normal:
     case PeerBehaviour::Refuse:
+    case PeerBehaviour::Blackhole:
         plan.pieces.push_back(reply + "\r\n");
         break;
     case PeerBehaviour::Silent:
@@ -39,15 +57,14 @@ ResponsePlan PlanPeerResponse(PeerBehaviour behaviour, const std::string& reply,
     case PeerBehaviour::Garbage:
         plan.pieces.push_back(GarbageLine(random) + "\r\n");
         break;
-    case PeerBehaviour::Endless: {
-        // It looks like the start of a find reply, so a client has no reason to give up early.
-        const std::string_view start = "find>";
-        const std::uint64_t startBytes = std::min<std::uint64_t>(start.size(), tuning.endlessCap);
-        plan.pieces.emplace_back(start.substr(0, static_cast<std::size_t>(startBytes)));
-        plan.fillerBytes = tuning.endlessCap - startBytes;
-        plan.ending = ResponsePlan::Ending::Hold;
+    case PeerBehaviour::Endless:
+        plan = UnendingLine(tuning.endlessCap);
         break;
-    }
+    case PeerBehaviour::Trickle:
+        plan = UnendingLine(tuning.trickleCap);
+        plan.bytesPerWrite = tuning.trickleBytesPerWrite;
+        plan.pauseBetweenWrites = tuning.trickleInterval;
+        break;
     case PeerBehaviour::Reset:
         plan.pieces.push_back(reply.substr(0, reply.size() / 2));
         plan.ending = ResponsePlan::Ending::Reset;

@@ -34,10 +34,13 @@ struct HostileTuning {
     std::chrono::milliseconds slowInterval{20};      // between two bytes of a slow answer
     std::uint64_t endlessCap = std::uint64_t{64} << 20; // bytes an endless line runs to
     std::chrono::milliseconds resetDelay{50};         // lets the half line arrive before the reset
+    std::uint64_t trickleCap = std::uint64_t{4} << 20; // bytes a trickling line runs to
+    std::size_t trickleBytesPerWrite = 16 * 1024;
+    std::chrono::milliseconds trickleInterval{50};    // between two writes of a trickling line
 };
 
 // The plan of a peer with the given behaviour whose honest answer is reply (without "\r\n").
-// Refuse never gets a connection and is planned as Normal.
+// Refuse and Blackhole never get a connection and are planned as Normal.
 ResponsePlan PlanPeerResponse(PeerBehaviour behaviour, const std::string& reply,
                               const HostileTuning& tuning, Random& random);
 

@@ -4,6 +4,8 @@
 #include <arpa/inet.h>
 #include <cerrno>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <system_error>
@@ -28,7 +30,7 @@ void FileDescriptor::Close()
     }
 }
 
-FileDescriptor OpenLoopbackSocket(std::uint16_t port, bool listen)
+FileDescriptor OpenLoopbackSocket(std::uint16_t port, bool listen, int backlog)
 {
     FileDescriptor fd(::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
     if (!fd.Valid()) {
@@ -48,10 +50,58 @@ FileDescriptor OpenLoopbackSocket(std::uint16_t port, bool listen)
         throw std::system_error(errno, std::generic_category(),
                                 "bind 127.0.0.1:" + std::to_string(port));
     }
-    if (listen && ::listen(fd.Get(), SOMAXCONN) != 0) {
+    if (listen && ::listen(fd.Get(), backlog) != 0) {
         throw std::system_error(errno, std::generic_category(), "listen");
     }
     return fd;
+}
+
+namespace {
+
+// Whether the listener's accept queue has no room left, as the kernel counts it.
+bool AcceptQueueFull(int listener)
+{
+    tcp_info info{};
+    socklen_t length = sizeof info;
+    if (::getsockopt(listener, IPPROTO_TCP, TCP_INFO, &info, &length) != 0) {
+        throw std::system_error(errno, std::generic_category(), "TCP_INFO");
+    }
+    // For a listener: connections waiting to be accepted, and the most it takes.
+    return info.tcpi_unacked > info.tcpi_sacked;
+}
+
+} // namespace
+
+std::vector<FileDescriptor> FillAcceptQueue(int listener)
+{
+    constexpr int kMostFillers = 16;
+    constexpr int kHandshakeWaitMs = 2000;
+    sockaddr_in address{};
+    socklen_t length = sizeof address;
+    if (::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+        throw std::system_error(errno, std::generic_category(), "getsockname");
+    }
+    std::vector<FileDescriptor> fillers;
+    while (!AcceptQueueFull(listener)) {
+        if (static_cast<int>(fillers.size()) == kMostFillers) {
+            throw std::system_error(ENOBUFS, std::generic_category(), "accept queue does not fill");
+        }
+        FileDescriptor filler(::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
+        if (!filler.Valid()) {
+            throw std::system_error(errno, std::generic_category(), "socket");
+        }
+        if (::connect(filler.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 &&
+            errno != EINPROGRESS) {
+            throw std::system_error(errno, std::generic_category(), "connect");
+        }
+        // The handshake puts the connection into the queue; on loopback it is all but done.
+        pollfd connecting{filler.Get(), POLLOUT, 0};
+        if (::poll(&connecting, 1, kHandshakeWaitMs) != 1) {
+            throw std::system_error(ETIMEDOUT, std::generic_category(), "filling the accept queue");
+        }
+        fillers.push_back(std::move(filler));
+    }
+    return fillers;
 }
 
 std::uint16_t LocalPort(int fd)

@@ -2,7 +2,9 @@
 
 #include <cstdint>
 #include <string>
+#include <sys/socket.h>
 #include <utility>
+#include <vector>
 
 namespace velkan::localnet {
 
@@ -28,9 +30,15 @@ private:
 inline constexpr const char* kLoopbackHost = "127.0.0.1";
 
 // A non-blocking TCP socket bound to 127.0.0.1:port (0: the kernel chooses) and, when listen
-// is set, listening. Without listen the port stays taken but every connection to it is
-// refused. Throws std::system_error.
-FileDescriptor OpenLoopbackSocket(std::uint16_t port, bool listen);
+// is set, listening with room for backlog connections not yet accepted. Without listen the
+// port stays taken but every connection to it is refused. Throws std::system_error.
+FileDescriptor OpenLoopbackSocket(std::uint16_t port, bool listen, int backlog = SOMAXCONN);
+
+// Connects to the loopback listener until its accept queue is full, and returns those
+// connections: while they stay open and the listener accepts nothing, the kernel drops every
+// further attempt to connect without an answer, so the connecting side waits for its own
+// time-out. Made for a listener with a backlog of 0. Throws std::system_error.
+std::vector<FileDescriptor> FillAcceptQueue(int listener);
 
 // The local port a socket is bound to.
 std::uint16_t LocalPort(int fd);

@@ -71,7 +71,8 @@ int RunHeadlessSearch(const SearchOptions& options, const std::filesystem::path&
     auto* window = Query<control::IControlWindow>(control, control::IID_IControlWindow);
     auto* access = Query<control::IVelkanPanelAccess>(control, control::IID_IVelkanPanelAccess);
     auto* points = Query<com::IConnectionPointContainer>(control, com::IID_IConnectionPointContainer);
-    if (persist == nullptr || window == nullptr || access == nullptr || points == nullptr) {
+    auto* dispatch = Query<com::IDispatch>(control, com::IID_IDispatch);
+    if (persist == nullptr || window == nullptr || access == nullptr || points == nullptr || dispatch == nullptr) {
         err << "velkan-search: the control lacks an interface a host needs\n";
         return kExitNoControl;
     }
@@ -103,6 +104,10 @@ int RunHeadlessSearch(const SearchOptions& options, const std::filesystem::path&
     host.resize(size);
     window->SetSize(size.width(), size.height());
     host.show();
+    // An empty stored search starts nothing, so the empty text is asked for as a page would.
+    if (options.properties.search && options.properties.search->empty()) {
+        dispatch->Invoke(control::DISPID_VELKANSEARCH, 0, com::DISPATCH_METHOD, {com::Bstr()}, nullptr);
+    }
 
     bool ended = WaitUntil([&] { return idle; }, deadline);
 
@@ -111,14 +116,18 @@ int RunHeadlessSearch(const SearchOptions& options, const std::filesystem::path&
     }
     if (options.serverInfoRow) {
         bool answered = false;
+        bool over = false;
         control::ServerInfoView info;
-        if (com::Succeeded(access->QueryServerInfo(*options.serverInfoRow, [&](const control::ServerInfoView& view) {
-                info = view;
-                answered = true;
-            }))) {
-            ended = WaitUntil([&] { return answered; }, deadline) && ended;
+        const auto onAnswer = [&](const control::ServerInfoView& view) {
+            info = view;
+            answered = true;
+        };
+        if (com::Succeeded(access->QueryServerInfo(*options.serverInfoRow, onAnswer, [&] { over = true; }))) {
+            ended = WaitUntil([&] { return answered || over; }, deadline) && ended;
             if (answered) {
                 events.push_back([&output, info] { output.ServerInfo(info); });
+            } else if (over) {
+                events.push_back([&output] { output.Message("no answer from that row's server"); });
             }
         } else {
             events.push_back([&output] { output.Message("no server information for that row"); });
@@ -145,6 +154,7 @@ int RunHeadlessSearch(const SearchOptions& options, const std::filesystem::path&
     }
 
     window->DestroyWindow();
+    dispatch->Release();
     if (point != nullptr) {
         point->Unadvise(cookie);
         point->Release();

@@ -3,16 +3,17 @@
 #include "hostoptions.h"
 
 #include <charconv>
+#include <climits>
 
 namespace velkan::host {
 
 namespace {
 
-std::optional<int> ParseNumber(const std::string& text, int minimum)
+std::optional<int> ParseNumber(const std::string& text, int minimum, int maximum = INT_MAX)
 {
     int value = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size() || value < minimum) {
+    if (error != std::errc() || end != text.data() + text.size() || value < minimum || value > maximum) {
         return std::nullopt;
     }
     return value;
@@ -35,11 +36,12 @@ std::string SearchUsage()
            "  --strip S             strings ignored in ban-word matching, \"z\" separated (replaceParam)\n"
            "  --ban-word B          the banWord property\n"
            "  --app-server HOST:PORT where the application server listens (default: the product's)\n"
-           "  --timeout SECONDS     give up waiting after this long (default 60): exit status 4\n"
+           "  --timeout SECONDS     give up waiting after this long (default 180): exit status 4\n"
            "  --json                one JSON object per line instead of a table\n"
            "  --connect ROW         select that row (0-based) and run the double-click action\n"
            "  --server-info ROW     ask that row's server for its statistics\n"
            "  --screenshot FILE     write a PNG picture of the control, at --size WxH if given\n"
+           "                        (each side at most 8192)\n"
            "\n"
            "Exit status: 0 the search ended, 4 time-out, 1 the control cannot be created, 2 usage.\n";
 }
@@ -83,10 +85,13 @@ std::variant<SearchOptions, std::string> ParseSearchOptions(const std::vector<st
             options.screenshot = value;
         } else if (name == "--size") {
             const std::size_t x = value.find('x');
-            const std::optional<int> width = x == std::string::npos ? std::nullopt : ParseNumber(value.substr(0, x), 1);
-            const std::optional<int> height = x == std::string::npos ? std::nullopt : ParseNumber(value.substr(x + 1), 1);
+            const auto side = [&](std::size_t from, std::size_t count) {
+                return x == std::string::npos ? std::nullopt : ParseNumber(value.substr(from, count), 1, kMaxPictureSide);
+            };
+            const std::optional<int> width = side(0, x);
+            const std::optional<int> height = side(x + 1, std::string::npos);
             if (!width || !height) {
-                return "--size needs WIDTHxHEIGHT";
+                return "--size needs WIDTHxHEIGHT, each from 1 to " + std::to_string(kMaxPictureSide);
             }
             options.width = *width;
             options.height = *height;

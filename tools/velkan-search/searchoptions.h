@@ -14,7 +14,8 @@ struct SearchOptions {
     PropertyOptions properties;
     std::optional<std::string> appServerHost;
     int appServerPort = 0;
-    int timeoutSeconds = 60;
+    // Long enough for silent servers to be given up on, so that such a search ends by itself.
+    int timeoutSeconds = 180;
     bool json = false;
     std::optional<int> connectRow;
     std::optional<int> serverInfoRow;
@@ -22,6 +23,9 @@ struct SearchOptions {
     int width = 0; // 0: the panel's own size
     int height = 0;
 };
+
+// Larger pictures than this are refused: a picture of 8192 x 8192 already takes 256 MB.
+inline constexpr int kMaxPictureSide = 8192;
 
 std::string SearchUsage();
 

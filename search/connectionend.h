@@ -1,0 +1,19 @@
+#pragma once
+
+namespace velkan::search {
+
+// Why a connection to a server ended, as its owner is told.
+enum class ConnectionEnd {
+    NoSocket,       // no socket could be made for it
+    Refused,        // the connect was refused, or the server is unreachable
+    ConnectTimeOut, // nobody answered the connect in time
+    PendingCap,     // one unfinished line outgrew what a single connection may hold
+    OverBudget,     // the panel's input budget needed the bytes this connection held
+    Idle,           // nothing arrived for too long
+    Lifetime,       // open too long in all
+    Reset,          // reset by the server, or the receive failed
+    ClosedByPeer,   // the server closed in good order
+    ClosedByUs,     // our side ended it: stop, a new search, the answer in hand
+};
+
+} // namespace velkan::search

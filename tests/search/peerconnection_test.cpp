@@ -1,0 +1,148 @@
+#include "blowfish.h"
+#include "fakes.h"
+#include "network.h"
+#include "peerconnection.h"
+#include "peerprotocol.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+
+using namespace velkan;
+using namespace std::chrono_literals;
+using localnet::PeerBehaviour;
+using search::ConnectionEnd;
+using search::InputBudget;
+using search::PeerConnection;
+
+namespace {
+
+constexpr int kWaitMs = 10000;
+
+// One connection as the fan-out drives it, with what it reported.
+struct Conversation {
+    Conversation(channel::BlowFish& cipher, std::shared_ptr<InputBudget> budget,
+                 search::PeerTimeouts timeouts)
+        : connection(
+              PeerConnection::Callbacks{
+                  .connected = [this, &cipher] {
+                      connection.SendRequest(cipher, channel::FindRequest(1, "song", "me"));
+                  },
+                  .connectFailed = [this](ConnectionEnd why) { end = why; },
+                  .lineReceived = [this](const std::string& line) { lines.push_back(line); },
+                  .closed = [this](ConnectionEnd why) { end = why; },
+              },
+              std::move(budget), timeouts)
+    {
+    }
+
+    bool WaitForEnd() { return test::RunEventLoopUntil([&] { return end.has_value(); }, kWaitMs); }
+
+    PeerConnection connection;
+    std::vector<std::string> lines;
+    std::optional<ConnectionEnd> end;
+};
+
+class PeerConnectionTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(m_cipher.Initialize("3vindermok")); }
+    void TearDown() override { m_network.Stop(); }
+
+    std::uint16_t Add(PeerBehaviour behaviour, localnet::HostileTuning tuning = {})
+    {
+        return m_network.AddPeer({.nick = std::string(localnet::BehaviourName(behaviour)),
+                                  .behaviour = behaviour,
+                                  .files = {{.path = "C:\\a\\song.mp3", .date = "2004-01-02 10:11", .size = 10}},
+                                  .tuning = tuning});
+    }
+
+    channel::BlowFish m_cipher;
+    localnet::Network m_network;
+};
+
+// Every way a conversation ends is told apart, and each limit ends it by itself.
+TEST_F(PeerConnectionTest, EachEndIsReportedWithItsReason)
+{
+    constexpr std::size_t kBudget = 1 << 20;
+    struct Case {
+        const char* name;
+        PeerBehaviour behaviour;
+        localnet::HostileTuning tuning;
+        search::PeerTimeouts timeouts;
+        ConnectionEnd expected;
+        std::size_t lines;
+    };
+    localnet::HostileTuning overBudget;
+    overBudget.endlessCap = 2 * kBudget;
+    localnet::HostileTuning overCap;
+    overCap.endlessCap = PeerConnection::kMaxPendingBytes + (1 << 20);
+    localnet::HostileTuning steady; // never silent for long, never done
+    steady.trickleCap = std::uint64_t{1} << 30;
+    steady.trickleBytesPerWrite = 100;
+    steady.trickleInterval = 20ms;
+    const std::vector<Case> cases = {
+        {"honest", PeerBehaviour::Normal, {}, {}, ConnectionEnd::ClosedByPeer, 1},
+        {"refused", PeerBehaviour::Refuse, {}, {}, ConnectionEnd::Refused, 0},
+        {"reset", PeerBehaviour::Reset, {}, {}, ConnectionEnd::Reset, 0},
+        {"unanswered connect", PeerBehaviour::Blackhole, {}, {.connect = 200ms}, ConnectionEnd::ConnectTimeOut, 0},
+        {"silent", PeerBehaviour::Silent, {}, {.idle = 200ms}, ConnectionEnd::Idle, 0},
+        {"talks for too long", PeerBehaviour::Trickle, steady, {.idle = 300ms, .lifetime = 700ms},
+         ConnectionEnd::Lifetime, 0},
+        {"more than the budget", PeerBehaviour::Endless, overBudget, {}, ConnectionEnd::OverBudget, 0},
+        {"more than one connection may hold", PeerBehaviour::Endless, overCap, {}, ConnectionEnd::PendingCap, 0},
+    };
+    std::vector<std::uint16_t> ports;
+    for (const Case& test : cases) {
+        ports.push_back(Add(test.behaviour, test.tuning));
+    }
+    m_network.Start();
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        const Case& test = cases[i];
+        SCOPED_TRACE(test.name);
+        auto budget = std::make_shared<InputBudget>(test.expected == ConnectionEnd::PendingCap
+                                                        ? InputBudget::kDefaultBytes
+                                                        : kBudget);
+        Conversation conversation(m_cipher, budget, test.timeouts);
+        ASSERT_EQ(conversation.connection.Open("127.0.0.1", ports[i], false),
+                  PeerConnection::OpenResult::Connecting);
+        ASSERT_TRUE(conversation.WaitForEnd());
+        EXPECT_EQ(conversation.end, test.expected);
+        EXPECT_EQ(conversation.lines.size(), test.lines);
+        EXPECT_FALSE(conversation.connection.IsOpen());
+        EXPECT_EQ(budget->HeldBytes(), 0U);
+        EXPECT_LE(budget->PeakBytes(), budget->LimitBytes());
+    }
+}
+
+// When the budget runs short, the connection holding the most is closed, not the one asking.
+TEST_F(PeerConnectionTest, TheLargestHolderIsClosedForTheBudget)
+{
+    constexpr std::uint64_t kFirst = 600000;
+    constexpr std::uint64_t kSecond = 500000;
+    localnet::HostileTuning first;
+    first.endlessCap = kFirst;
+    localnet::HostileTuning second;
+    second.trickleCap = kSecond;
+    second.trickleBytesPerWrite = 20000;
+    second.trickleInterval = 5ms;
+    const std::uint16_t big = Add(PeerBehaviour::Endless, first);
+    const std::uint16_t growing = Add(PeerBehaviour::Trickle, second);
+    m_network.Start();
+
+    auto budget = std::make_shared<InputBudget>(1000000);
+    Conversation holder(m_cipher, budget, {});
+    Conversation grower(m_cipher, budget, {});
+    ASSERT_EQ(holder.connection.Open("127.0.0.1", big, false), PeerConnection::OpenResult::Connecting);
+    ASSERT_TRUE(test::RunEventLoopUntil([&] { return holder.connection.PendingBytes() == kFirst; }, kWaitMs));
+    ASSERT_EQ(grower.connection.Open("127.0.0.1", growing, false), PeerConnection::OpenResult::Connecting);
+    ASSERT_TRUE(holder.WaitForEnd());
+    EXPECT_EQ(holder.end, ConnectionEnd::OverBudget);
+    ASSERT_TRUE(test::RunEventLoopUntil([&] { return grower.connection.PendingBytes() == kSecond; }, kWaitMs));
+    EXPECT_TRUE(grower.connection.IsOpen());
+    EXPECT_FALSE(grower.end.has_value());
+    EXPECT_EQ(budget->HeldBytes(), kSecond);
+    EXPECT_EQ(budget->Evictions(), 1U);
+    EXPECT_LE(budget->PeakBytes(), budget->LimitBytes());
+}
+
+} // namespace
