@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -21,6 +22,16 @@ struct FoundItem {
     std::int32_t extra = 0;
 };
 
+// The same item without a copy: the texts point into the reply line, or, for a path that held
+// escapes, into a buffer of the walk. Both live only as long as the visit.
+struct FoundItemView {
+    std::string_view path;
+    std::string_view date;
+    std::int64_t size = 0;
+    std::int32_t flags = 0;
+    std::int32_t extra = 0;
+};
+
 // What a peer tells of itself in answer to the server-information request.
 struct ServerInfo {
     std::string download; // "first/second"
@@ -37,9 +48,13 @@ inline constexpr std::string_view kServerInfoRequest = "/sinf ";
 // The path field's escapes for "<", ">" and "|", which are separators of the reply.
 std::string UnescapePath(std::string_view field);
 
-// Calls visit for each usable item of a "find" reply, in order, until visit returns false.
-// Returns false when the line is not a find reply at all. An item is usable when it has exactly
-// five fields and its path fits; a longer date is cut at a character boundary.
+// Calls visit with a FoundItemView for each usable item of a "find" reply, in order, until visit
+// returns false. Returns false when the line is not a find reply at all. An item is usable when
+// it has exactly five fields and its path fits; a longer date is cut at a character boundary.
+// Nothing is allocated: a reply of a thousand items is read in one walk over its bytes.
+template <typename Visitor> bool VisitFoundItems(std::string_view line, Visitor&& visit);
+
+// The same items as owned copies, for callers that keep them.
 template <typename Visitor> bool ForEachFoundItem(std::string_view line, Visitor&& visit);
 
 // The items of a "find" reply, or nothing when the line is not one.
@@ -49,7 +64,9 @@ std::optional<std::vector<FoundItem>> ParseFindReply(std::string_view line);
 std::optional<ServerInfo> ParseServerInfoReply(std::string_view line);
 
 namespace detail {
-std::optional<FoundItem> ParseFoundItem(std::string_view token);
+// Where an unescaped path is written: a path that does not fit is not an item.
+using PathBuffer = std::array<char, FoundItem::kMaxPath>;
+std::optional<FoundItemView> ReadFoundItem(std::string_view token, PathBuffer& buffer);
 bool IsFindReply(std::string_view line, std::size_t& itemsStart);
 } // namespace detail
 
@@ -58,15 +75,28 @@ bool IsFindReply(std::string_view line, std::size_t& itemsStart);
 #include "tokens.h"
 
 template <typename Visitor>
-bool velkan::channel::ForEachFoundItem(std::string_view line, Visitor&& visit)
+bool velkan::channel::VisitFoundItems(std::string_view line, Visitor&& visit)
 {
     std::size_t itemsStart = 0;
     if (!detail::IsFindReply(line, itemsStart)) {
         return false;
     }
+    detail::PathBuffer buffer; // left unset: only what an unescaped path writes is read
     ForEachToken(line.substr(itemsStart), '>', [&](std::string_view token) {
-        std::optional<FoundItem> item = detail::ParseFoundItem(token);
-        return !item || visit(std::move(*item));
+        const std::optional<FoundItemView> item = detail::ReadFoundItem(token, buffer);
+        return !item || visit(*item);
     });
     return true;
+}
+
+template <typename Visitor>
+bool velkan::channel::ForEachFoundItem(std::string_view line, Visitor&& visit)
+{
+    return VisitFoundItems(line, [&](const FoundItemView& item) {
+        return visit(FoundItem{.path = std::string(item.path),
+                               .date = std::string(item.date),
+                               .size = item.size,
+                               .flags = item.flags,
+                               .extra = item.extra});
+    });
 }

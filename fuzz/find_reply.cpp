@@ -35,6 +35,47 @@ std::string EscapePath(std::string_view path)
     return escaped;
 }
 
+// Every occurrence of from that starts on a character, left to right, replaced by to.
+std::string ReplaceWholeChars(std::string_view text, std::string_view from, char to)
+{
+    std::string replaced;
+    for (std::size_t i = 0; i < text.size();) {
+        if (text.substr(i).starts_with(from)) {
+            replaced += to;
+            i += from.size();
+        } else {
+            replaced.append(text.substr(i, ref::CharSize(text, i)));
+            i += ref::CharSize(text, i);
+        }
+    }
+    return replaced;
+}
+
+// The items read plainly: fields as every list is cut, the three escapes replaced one after
+// another, the limits applied.
+std::vector<FoundItem> ReferenceItems(const std::vector<std::string_view>& tokens)
+{
+    std::vector<FoundItem> items;
+    for (std::size_t t = 1; t < tokens.size(); ++t) {
+        const std::vector<std::string> fields = ref::SplitFields(tokens[t], '|');
+        if (fields.size() != 5) {
+            continue;
+        }
+        FoundItem item;
+        item.path = ReplaceWholeChars(
+            ReplaceWholeChars(ReplaceWholeChars(fields[0], "&lt;", '<'), "&gt;", '>'), "&0x7c;", '|');
+        if (item.path.size() > FoundItem::kMaxPath) {
+            continue;
+        }
+        item.date = ref::CutChars(fields[1], FoundItem::kMaxDate);
+        item.size = ref::ParseInteger<std::int64_t>(fields[2]);
+        item.flags = ref::ParseInteger<std::int32_t>(fields[3]);
+        item.extra = ref::ParseInteger<std::int32_t>(fields[4]);
+        items.push_back(std::move(item));
+    }
+    return items;
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -49,6 +90,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     VELKAN_FUZZ_CHECK(items->size() < tokens.size());
+    const std::vector<FoundItem> expected = ReferenceItems(tokens);
+    VELKAN_FUZZ_CHECK(items->size() == expected.size());
+    for (std::size_t i = 0; i < items->size(); ++i) {
+        VELKAN_FUZZ_CHECK(SameItem((*items)[i], expected[i]));
+    }
     for (const FoundItem& item : *items) {
         VELKAN_FUZZ_CHECK(item.path.size() <= FoundItem::kMaxPath);
         VELKAN_FUZZ_CHECK(item.date.size() <= FoundItem::kMaxDate);

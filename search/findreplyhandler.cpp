@@ -1,54 +1,42 @@
 #include "findreplyhandler.h"
 
 #include "appserverprotocol.h"
-#include "banwords.h"
 #include "imageindexprovider.h"
 #include "peerprotocol.h"
 #include "resultmodel.h"
 #include "resulttexts.h"
-#include "startupconfig.h"
 
 namespace velkan::search {
 
-namespace {
-
-// Item flag bits of a find reply.
-constexpr std::int32_t kItemPerson = 0x08;
-constexpr std::int32_t kItemAdult = 0x10;
-constexpr std::int32_t kItemNoBanWords = 0x80;
-
-} // namespace
-
 FindReplyHandler::FindReplyHandler(const StartupConfig& config, ResultModel& model,
                                    ImageIndexProvider& images)
-    : m_config(config), m_model(model), m_images(images)
+    : m_filter(config), m_model(model), m_images(images)
 {
 }
 
 bool FindReplyHandler::Handle(std::string_view line, std::string_view nick,
                               const channel::ServerEntry* server, int& foundCount)
 {
-    const bool isOperator = m_config.userId == kOperatorUserId;
-    std::string_view previousFolder;
-    std::vector<ResultRow> rows;
+    std::string_view previousFolder; // points into a listed record
+    m_rows.clear();
+    m_droppedByRowLimit = 0;
+    m_filter.FollowConfig();
 
-    const bool isFind = channel::ForEachFoundItem(line, [&](channel::FoundItem&& item) {
-        if ((item.flags & kItemAdult) != 0 && m_config.userClass != "A") {
+    const bool isFind = channel::VisitFoundItems(line, [&](const channel::FoundItemView& item) {
+        switch (m_filter.Judge(item)) {
+        case ItemVerdict::Drop:
+            return true;
+        case ItemVerdict::DropRestOfLine:
+            return false;
+        case ItemVerdict::List:
+            break;
+        }
+        const std::string_view folder = FolderOf(item.path);
+        const bool newFolder = folder != previousFolder;
+        if (!m_model.HasRoomFor(m_rows.size() + (newFolder ? 2 : 1))) {
+            ++m_droppedByRowLimit;
             return true;
         }
-        if (IsBanned(item.path, m_config.strictBanWords, m_config.stripList)) {
-            return true;
-        }
-        if ((item.flags & kItemPerson) != 0 && (m_config.options & kOptionStrict) != 0) {
-            return false; // this item and the rest of its line are dropped
-        }
-        const bool plainWordsApply = (item.flags & (kItemPerson | kItemNoBanWords)) == 0 &&
-                                     !isOperator &&
-                                     (m_config.options & kOptionNoPlainBanWords) == 0;
-        if (plainWordsApply && IsBanned(item.path, m_config.banWords, m_config.stripList)) {
-            return true;
-        }
-
         const SearchResult* record = m_model.AddRecord({
             .nick = nick,
             .path = item.path,
@@ -60,20 +48,19 @@ bool FindReplyHandler::Handle(std::string_view line, std::string_view nick,
             .speed = server ? server->speed : 0,
             .port = server ? server->port : 0,
         });
-        const std::string_view folder = FolderOf(record->path());
-        if (folder != previousFolder) {
-            previousFolder = folder;
+        if (newFolder) {
+            previousFolder = record->path().substr(0, folder.size());
             const int picture = (item.flags & kItemPerson) != 0  ? kPersonFolderPicture
                                 : (item.flags & kItemAdult) != 0 ? kAdultFolderPicture
                                                                  : kClosedFolderPicture;
-            rows.push_back({record, m_images.BuiltInImageIndex(picture), ResultRow::Kind::Folder});
+            m_rows.push_back({record, m_images.BuiltInImageIndex(picture), ResultRow::Kind::Folder});
         }
-        rows.push_back({record, m_images.ImageIndexFor(record->path()), ResultRow::Kind::File});
+        m_rows.push_back({record, m_images.ImageIndexFor(record->path()), ResultRow::Kind::File});
         return true;
     });
     if (isFind) {
-        foundCount += static_cast<int>(rows.size());
-        m_model.AppendRows(rows);
+        foundCount += static_cast<int>(m_rows.size());
+        m_model.AppendRows(m_rows);
     }
     return isFind;
 }

@@ -2,11 +2,10 @@
 
 #include "compareresults.h"
 #include "cp949convert.h"
+#include "resultorder.h"
 #include "resulttexts.h"
 
 #include <algorithm>
-#include <cstring>
-#include <numeric>
 
 namespace velkan::search {
 
@@ -17,65 +16,6 @@ const char* const kColumnTitles[kResultColumnCount] = {"서버닉네임", "파�
 const Qt::Alignment kColumnAlignments[kResultColumnCount] = {
     Qt::AlignLeft, Qt::AlignLeft, Qt::AlignRight, Qt::AlignHCenter, Qt::AlignHCenter};
 
-// A row's sort key beside its position, kept as small as the bare key allows: sorting moves
-// these around a million times, and the comparisons touch only this compact array and the
-// text it points to.
-struct TextKey {
-    const char* data;
-    std::uint32_t size;
-    std::uint32_t row;
-
-    // Unsigned bytes, a prefix first.
-    friend int Compare(const TextKey& a, const TextKey& b)
-    {
-        return std::string_view(a.data, a.size).compare(std::string_view(b.data, b.size));
-    }
-};
-
-struct NumberKey {
-    std::int64_t value;
-    std::uint32_t row;
-
-    friend int Compare(const NumberKey& a, const NumberKey& b)
-    {
-        return a.value < b.value ? -1 : (a.value > b.value ? 1 : 0);
-    }
-};
-
-// Sorts row positions by one key per row; ties keep the current order.
-template <typename Key, typename KeyOf>
-std::vector<std::uint32_t> SortedOrder(const std::vector<ResultRow>& rows, KeyOf keyOf, bool ascending)
-{
-    std::vector<Key> keys(rows.size());
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        keys[i] = keyOf(*rows[i].record, static_cast<std::uint32_t>(i));
-    }
-    // Two comparators rather than one that tests the direction on every comparison.
-    const auto ascendingOrder = [](const Key& a, const Key& b) {
-        const int order = Compare(a, b);
-        return order != 0 ? order < 0 : a.row < b.row;
-    };
-    const auto descendingOrder = [](const Key& a, const Key& b) {
-        const int order = Compare(a, b);
-        return order != 0 ? order > 0 : a.row < b.row;
-    };
-    if (ascending) {
-        std::sort(keys.begin(), keys.end(), ascendingOrder);
-    } else {
-        std::sort(keys.begin(), keys.end(), descendingOrder);
-    }
-    std::vector<std::uint32_t> order(rows.size());
-    for (std::size_t i = 0; i < keys.size(); ++i) {
-        order[i] = keys[i].row;
-    }
-    return order;
-}
-
-TextKey MakeTextKey(std::string_view text, std::uint32_t row)
-{
-    return {text.data(), static_cast<std::uint32_t>(text.size()), row};
-}
-
 } // namespace
 
 ResultModel::ResultModel(QObject* parent) : QAbstractTableModel(parent) {}
@@ -84,27 +24,30 @@ ResultModel::~ResultModel() = default;
 
 const SearchResult* ResultModel::AddRecord(const SearchResult::Fields& fields)
 {
-    m_records.push_back(std::make_unique<SearchResult>(fields));
-    return m_records.back().get();
+    return m_records.Add(fields);
 }
 
 void ResultModel::AppendRows(const std::vector<ResultRow>& rows)
 {
-    if (rows.empty()) {
+    const std::size_t count = std::min(rows.size(), RoomLeft());
+    if (count == 0) {
         return;
     }
     const int first = RowCount();
-    beginInsertRows({}, first, first + static_cast<int>(rows.size()) - 1);
-    m_rows.insert(m_rows.end(), rows.begin(), rows.end());
+    beginInsertRows({}, first, first + static_cast<int>(count) - 1);
+    m_rows.insert(m_rows.end(), rows.begin(), rows.begin() + static_cast<std::ptrdiff_t>(count));
     endInsertRows();
 }
 
 void ResultModel::Clear()
 {
+    // Give the memory back: a finished search may have held a million rows. The records go
+    // with their few large blocks.
+    std::vector<ResultRow> rows;
+    ResultStore records;
     beginResetModel();
-    // Give the memory back: a finished search may have held a million rows.
-    std::vector<ResultRow>().swap(m_rows);
-    std::vector<std::unique_ptr<SearchResult>>().swap(m_records);
+    m_rows.swap(rows);
+    std::swap(m_records, records);
     endResetModel();
 }
 
@@ -177,55 +120,35 @@ QVariant ResultModel::headerData(int section, Qt::Orientation orientation, int r
 
 void ResultModel::sort(int column, Qt::SortOrder order)
 {
-    const bool ascending = order == Qt::AscendingOrder;
-    switch (column) {
-    case NickColumn:
-        ApplyOrder(SortedOrder<TextKey>(
-            m_rows, [](const SearchResult& r, std::uint32_t row) { return MakeTextKey(r.nick(), row); },
-            ascending));
-        break;
-    case NameColumn:
-        ApplyOrder(SortedOrder<TextKey>(
-            m_rows, [](const SearchResult& r, std::uint32_t row) { return MakeTextKey(r.path(), row); },
-            ascending));
-        break;
-    case DateColumn:
-        ApplyOrder(SortedOrder<TextKey>(
-            m_rows, [](const SearchResult& r, std::uint32_t row) { return MakeTextKey(r.date(), row); },
-            ascending));
-        break;
-    case SizeColumn:
-        ApplyOrder(SortedOrder<NumberKey>(
-            m_rows, [](const SearchResult& r, std::uint32_t row) { return NumberKey{r.size, row}; },
-            ascending));
-        break;
-    case SpeedColumn:
-        ApplyOrder(SortedOrder<NumberKey>(
-            m_rows, [](const SearchResult& r, std::uint32_t row) { return NumberKey{r.speed, row}; },
-            ascending));
-        break;
-    default:
-        break; // every other column compares equal: the order stays
+    if (column < 0 || column >= kResultColumnCount) {
+        return; // every other column compares equal: the order stays
     }
+    ApplyOrder(ResultOrder(m_rows, column, order == Qt::AscendingOrder));
 }
 
 void ResultModel::ApplyOrder(const std::vector<std::uint32_t>& order)
 {
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
-    std::vector<ResultRow> sorted(m_rows.size());
-    std::vector<int> newPosition(m_rows.size());
-    for (std::size_t i = 0; i < order.size(); ++i) {
-        sorted[i] = m_rows[order[i]];
-        newPosition[order[i]] = static_cast<int>(i);
+    std::vector<ResultRow> sorted;
+    sorted.reserve(m_rows.size());
+    for (const std::uint32_t row : order) {
+        sorted.push_back(m_rows[row]);
     }
     m_rows = std::move(sorted);
+    // A view keeps a few persistent indexes (the current and selected rows) across the sort.
     const QModelIndexList before = persistentIndexList();
-    QModelIndexList after;
-    after.reserve(before.size());
-    for (const QModelIndex& index : before) {
-        after.append(this->index(newPosition[static_cast<std::size_t>(index.row())], index.column()));
+    if (!before.isEmpty()) {
+        std::vector<int> newPosition(order.size());
+        for (std::size_t i = 0; i < order.size(); ++i) {
+            newPosition[order[i]] = static_cast<int>(i);
+        }
+        QModelIndexList after;
+        after.reserve(before.size());
+        for (const QModelIndex& index : before) {
+            after.append(this->index(newPosition[static_cast<std::size_t>(index.row())], index.column()));
+        }
+        changePersistentIndexList(before, after);
     }
-    changePersistentIndexList(before, after);
     emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 

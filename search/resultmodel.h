@@ -1,23 +1,15 @@
 #pragma once
 
+#include "resultrow.h"
+#include "resultstore.h"
 #include "searchresult.h"
 
 #include <QAbstractTableModel>
 
 #include <cstdint>
-#include <memory>
 #include <vector>
 
 namespace velkan::search {
-
-// A list row: a folder row and the file row after it point at the same record.
-struct ResultRow {
-    enum class Kind : std::uint8_t { Folder, File };
-
-    const SearchResult* record = nullptr;
-    std::int32_t image = -1;
-    Kind kind = Kind::File;
-};
 
 // The rows of the results list. It owns the records of the current search; rows arrive in
 // batches (one reply line at a time), so a view lays out once per batch, never per row.
@@ -27,18 +19,30 @@ class ResultModel : public QAbstractTableModel {
 public:
     enum Role { ImageRole = Qt::UserRole + 1, SpeedLevelRole };
 
+    // A full list takes about 85 MB (README.md gives the measured figure); a network that finds
+    // more cannot take the host's memory with it.
+    static constexpr int kDefaultRowLimit = 1'000'000;
+
     explicit ResultModel(QObject* parent = nullptr);
     ~ResultModel() override;
 
     // Takes a record into the current search; rows may then point at it.
     const SearchResult* AddRecord(const SearchResult::Fields& fields);
+    // Appends the rows that fit under the row limit. Callers that must keep a folder row with
+    // its file row ask HasRoomFor first.
     void AppendRows(const std::vector<ResultRow>& rows);
     // Drops every row and every record.
     void Clear();
 
+    // The most rows the list holds; a seam for tests.
+    void SetRowLimit(int rows) { m_rowLimit = rows < 0 ? 0 : rows; }
+    [[nodiscard]] int RowLimit() const { return m_rowLimit; }
+    // Whether this many rows more than the list holds now still fit.
+    [[nodiscard]] bool HasRoomFor(std::size_t rows) const { return rows <= RoomLeft(); }
+
     [[nodiscard]] const ResultRow& Row(int row) const { return m_rows[static_cast<std::size_t>(row)]; }
     [[nodiscard]] int RowCount() const { return static_cast<int>(m_rows.size()); }
-    [[nodiscard]] std::size_t RecordCount() const { return m_records.size(); }
+    [[nodiscard]] std::size_t RecordCount() const { return m_records.Count(); }
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -53,10 +57,16 @@ public:
     [[nodiscard]] std::string CellText(int row, int column) const;
 
 private:
+    [[nodiscard]] std::size_t RoomLeft() const
+    {
+        const auto limit = static_cast<std::size_t>(m_rowLimit);
+        return m_rows.size() < limit ? limit - m_rows.size() : 0;
+    }
     void ApplyOrder(const std::vector<std::uint32_t>& order);
 
-    std::vector<std::unique_ptr<SearchResult>> m_records;
+    ResultStore m_records;
     std::vector<ResultRow> m_rows;
+    int m_rowLimit = kDefaultRowLimit;
 };
 
 } // namespace velkan::search

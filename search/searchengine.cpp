@@ -113,6 +113,7 @@ void SearchEngine::StartSearch(std::string_view text)
     }
     m_listFetchTick = m_ticks->Now();
     m_serverList.clear();
+    m_serverIndex.Rebuild(m_serverList);
     m_worker = std::make_unique<ServerListFetch>(
         m_appServer, listRequest, m_cipher, m_config.options,
         ServerListFetch::Settings{.budget = m_budget, .connectTimeout = m_limits.connectTimeout},
@@ -132,6 +133,7 @@ void SearchEngine::OnListDone(ServerListFetch::Result result)
         return;
     }
     m_serverList = std::move(result.servers);
+    m_serverIndex.Rebuild(m_serverList);
     StartFanOut();
 }
 
@@ -258,12 +260,7 @@ ServerInfoQuerySettings SearchEngine::ServerInfoSettings() const
 
 const channel::ServerEntry* SearchEngine::FindServerEntry(std::string_view nick) const
 {
-    for (const channel::ServerEntry& entry : m_serverList) {
-        if (entry.nick == nick) {
-            return &entry;
-        }
-    }
-    return nullptr;
+    return m_serverIndex.Find(nick);
 }
 
 void SearchEngine::OnFindReply(int slot, const std::string& line)

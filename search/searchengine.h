@@ -6,6 +6,7 @@
 #include "connectionlimits.h"
 #include "findreplyhandler.h"
 #include "peerconnection.h"
+#include "serverindex.h"
 #include "serverinfoquery.h"
 #include "serverlistfetch.h"
 #include "startupconfig.h"
@@ -131,6 +132,7 @@ private:
     std::array<PeerSlot, kPeerSlots> m_peers;
     int m_slotCount = kPeerSlots;
     std::vector<channel::ServerEntry> m_serverList;
+    ServerIndex m_serverIndex; // rebuilt wherever m_serverList changes
     std::size_t m_nextServer = 0; // index of the entry to contact next
     std::uint32_t m_listFetchTick = 0;
     std::string m_searchText;

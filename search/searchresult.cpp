@@ -3,44 +3,69 @@
 #include "cp949.h"
 
 #include <cstring>
+#include <new>
 
 namespace velkan::search {
 
-namespace {
+// The four texts cut to their limits, in the order they are kept.
+struct SearchResult::Texts {
+    explicit Texts(const Fields& fields)
+        : all{cp949::CutToFit(fields.nick, kMaxNick), cp949::CutToFit(fields.path, kMaxPath),
+              cp949::CutToFit(fields.date, kMaxDate), cp949::CutToFit(fields.host, kMaxHost)}
+    {
+    }
 
-std::uint16_t Length(std::string_view text)
-{
-    return static_cast<std::uint16_t>(text.size());
-}
+    [[nodiscard]] std::size_t Bytes() const
+    {
+        return all[0].size() + all[1].size() + all[2].size() + all[3].size();
+    }
 
-} // namespace
+    std::string_view all[4];
+};
 
 SearchResult::SearchResult(const Fields& fields)
-    : size(fields.size), extra(fields.extra), flags(fields.flags), speed(fields.speed),
-      port(fields.port)
+    : SearchResult(fields, Texts(fields), nullptr, true)
 {
-    const std::string_view texts[] = {
-        cp949::CutToFit(fields.nick, kMaxNick),
-        cp949::CutToFit(fields.path, kMaxPath),
-        cp949::CutToFit(fields.date, kMaxDate),
-        cp949::CutToFit(fields.host, kMaxHost),
-    };
-    m_nickLength = Length(texts[0]);
-    m_pathLength = Length(texts[1]);
-    m_dateLength = Length(texts[2]);
-    m_hostLength = Length(texts[3]);
-    std::size_t total = 0;
-    for (const std::string_view text : texts) {
-        total += text.size();
+}
+
+SearchResult::SearchResult(const Fields& fields, const Texts& texts, char* text, bool owned)
+    : size(fields.size), extra(fields.extra), flags(fields.flags), speed(fields.speed),
+      port(fields.port), m_pathLength(static_cast<std::uint16_t>(texts.all[1].size())),
+      m_nickLength(static_cast<std::uint8_t>(texts.all[0].size())),
+      m_dateLength(static_cast<std::uint8_t>(texts.all[2].size())),
+      m_hostLength(static_cast<std::uint8_t>(texts.all[3].size())), m_ownsText(owned)
+{
+    if (owned) {
+        text = new char[texts.Bytes() == 0 ? 1 : texts.Bytes()];
     }
-    m_text = std::make_unique_for_overwrite<char[]>(total == 0 ? 1 : total);
-    char* out = m_text.get();
-    for (const std::string_view text : texts) {
-        if (!text.empty()) {
-            std::memcpy(out, text.data(), text.size());
-            out += text.size();
+    char* out = text;
+    for (const std::string_view part : texts.all) {
+        if (!part.empty()) {
+            std::memcpy(out, part.data(), part.size());
+            out += part.size();
         }
     }
+    m_text = text;
+}
+
+SearchResult::~SearchResult()
+{
+    if (m_ownsText) {
+        delete[] m_text;
+    }
+}
+
+std::size_t SearchResult::StorageBytes(const Fields& fields)
+{
+    const std::size_t bytes = sizeof(SearchResult) + Texts(fields).Bytes();
+    // The next record behind this one starts aligned.
+    return (bytes + alignof(SearchResult) - 1) / alignof(SearchResult) * alignof(SearchResult);
+}
+
+const SearchResult* SearchResult::ConstructAt(void* storage, const Fields& fields)
+{
+    char* text = static_cast<char*>(storage) + sizeof(SearchResult);
+    return new (storage) SearchResult(fields, Texts(fields), text, false);
 }
 
 } // namespace velkan::search

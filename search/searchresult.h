@@ -2,13 +2,13 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <string_view>
 
 namespace velkan::search {
 
-// One found file. A million of these must fit in memory, so the four texts share one heap
-// block instead of fixed-width fields; each is cut to its limit at a character boundary.
+// One found file. A million of these must fit in memory, so the four texts are kept together,
+// each cut to its limit at a character boundary, right behind the record when a ResultStore
+// holds it, in one block of the record's own otherwise.
 class SearchResult {
 public:
     static constexpr std::size_t kMaxNick = 15;
@@ -28,17 +28,27 @@ public:
         std::int32_t port = 0;
     };
 
+    // A record that owns a copy of its texts.
     explicit SearchResult(const Fields& fields);
+    ~SearchResult();
+    SearchResult(const SearchResult&) = delete;
+    SearchResult& operator=(const SearchResult&) = delete;
 
-    [[nodiscard]] std::string_view nick() const { return Text(0, m_nickLength); }
-    [[nodiscard]] std::string_view path() const { return Text(m_nickLength, m_pathLength); }
+    // The bytes a record takes with its texts behind it, and such a record made in storage of
+    // that many bytes (aligned for a SearchResult). It borrows its texts from the storage, so
+    // whoever frees the storage need not destroy the record.
+    [[nodiscard]] static std::size_t StorageBytes(const Fields& fields);
+    static const SearchResult* ConstructAt(void* storage, const Fields& fields);
+
+    [[nodiscard]] std::string_view nick() const { return {m_text, m_nickLength}; }
+    [[nodiscard]] std::string_view path() const { return {m_text + m_nickLength, m_pathLength}; }
     [[nodiscard]] std::string_view date() const
     {
-        return Text(m_nickLength + m_pathLength, m_dateLength);
+        return {m_text + m_nickLength + m_pathLength, m_dateLength};
     }
     [[nodiscard]] std::string_view host() const
     {
-        return Text(m_nickLength + m_pathLength + m_dateLength, m_hostLength);
+        return {m_text + m_nickLength + m_pathLength + m_dateLength, m_hostLength};
     }
 
     std::int64_t size;
@@ -48,16 +58,15 @@ public:
     std::int32_t port;
 
 private:
-    [[nodiscard]] std::string_view Text(std::size_t offset, std::size_t length) const
-    {
-        return {m_text.get() + offset, length};
-    }
+    struct Texts;
+    SearchResult(const Fields& fields, const Texts& texts, char* text, bool owned);
 
-    std::unique_ptr<char[]> m_text;
-    std::uint16_t m_nickLength;
+    const char* m_text;
     std::uint16_t m_pathLength;
-    std::uint16_t m_dateLength;
-    std::uint16_t m_hostLength;
+    std::uint8_t m_nickLength;
+    std::uint8_t m_dateLength;
+    std::uint8_t m_hostLength;
+    bool m_ownsText;
 };
 
 } // namespace velkan::search

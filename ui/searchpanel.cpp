@@ -3,6 +3,7 @@
 #include "bitmapbutton.h"
 #include "compareresults.h"
 #include "dialogunits.h"
+#include "iconcachewarmup.h"
 #include "resultlistctrl.h"
 #include "serverinfodialog.h"
 
@@ -157,6 +158,7 @@ void SearchPanel::SetUpList()
     m_folderPictures = LoadFolderPictures();
     const ImageList& images = m_iconCache.Attach(m_folderPictures.Count() > 0 ? &m_folderPictures : nullptr);
     m_list->SetSmallImages(&images);
+    new IconCacheWarmUp(this);
     connect(m_list, &ResultListCtrl::resultClicked, this, [this] { m_engine->OnResultClick(); });
     connect(m_list, &ResultListCtrl::resultDoubleClicked, this,
             [this] { m_engine->ConnectToSelected(); });

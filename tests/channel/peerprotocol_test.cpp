@@ -1,10 +1,72 @@
 #include "peerprotocol.h"
 
+#include "cp949.h"
+#include "decimal.h"
+#include "fieldsplitter.h"
+
 #include <gtest/gtest.h>
 
+#include <random>
+
+using namespace velkan;
 using namespace velkan::channel;
 
 namespace {
+
+// The items read the plain way, a copy at every step: FieldSplitter's fields, the path's three
+// escapes replaced one after another, then the limits.
+std::optional<std::vector<FoundItem>> ReferenceItems(std::string_view line)
+{
+    const std::size_t start = line.find_first_not_of('>');
+    if (start == std::string_view::npos || line.substr(start, 4) != "find" ||
+        (start + 4 < line.size() && line[start + 4] != '>')) {
+        return std::nullopt;
+    }
+    std::vector<FoundItem> items;
+    std::size_t at = start + 4;
+    while (at < line.size()) {
+        const std::size_t begin = line.find_first_not_of('>', at);
+        if (begin == std::string_view::npos) {
+            break;
+        }
+        const std::size_t end = std::min(line.find('>', begin), line.size());
+        at = end;
+        FieldSplitter fields(line.substr(begin, end - begin), '|');
+        if (fields.Count() != 5) {
+            continue;
+        }
+        FoundItem item;
+        item.path = cp949::ReplaceAll(
+            cp949::ReplaceAll(cp949::ReplaceAll(fields.Next(), "&lt;", "<"), "&gt;", ">"), "&0x7c;", "|");
+        if (item.path.size() > FoundItem::kMaxPath) {
+            continue;
+        }
+        item.date = cp949::CutToFit(fields.Next(), FoundItem::kMaxDate);
+        item.size = decimal::ParseInt64(fields.Next());
+        item.flags = decimal::ParseInt32(fields.Next());
+        item.extra = decimal::ParseInt32(fields.Next());
+        items.push_back(std::move(item));
+    }
+    return items;
+}
+
+void ExpectSameAsReference(std::string_view line)
+{
+    const auto expected = ReferenceItems(line);
+    const auto items = ParseFindReply(line);
+    ASSERT_EQ(items.has_value(), expected.has_value());
+    if (!items) {
+        return;
+    }
+    ASSERT_EQ(items->size(), expected->size());
+    for (std::size_t i = 0; i < items->size(); ++i) {
+        EXPECT_EQ((*items)[i].path, (*expected)[i].path) << i;
+        EXPECT_EQ((*items)[i].date, (*expected)[i].date) << i;
+        EXPECT_EQ((*items)[i].size, (*expected)[i].size) << i;
+        EXPECT_EQ((*items)[i].flags, (*expected)[i].flags) << i;
+        EXPECT_EQ((*items)[i].extra, (*expected)[i].extra) << i;
+    }
+}
 
 std::vector<std::string> Paths(std::string_view line)
 {
@@ -84,6 +146,61 @@ TEST(FindReply, VisitingStopsWhenAsked)
         return (item.flags & 8) == 0;
     }));
     EXPECT_EQ(seen, 1);
+}
+
+TEST(FindReply, OneWalkReadsWhatCopyingEachStepReads)
+{
+    // Second bytes of double-byte characters that equal "|", "&", "<", " " or "\\" are no
+    // separators, escapes or white space.
+    const std::string escapedFits(FoundItem::kMaxPath - 1, 'p');
+    const std::string lines[] = {
+        "find>\x81|a|2004|1|0|0",
+        "find>a\x81&lt;b|d|1|0|0>a&\x81lt;|d|1|0|0",
+        "find>a\x81 |d|1|0|0>\x81 a|d|1|0|0",
+        "find>  C:\\x\x81\\y\\z.txt  |  2004-01-02 10:11 |1 | 2|3  ",
+        "find>a|d|1|0|0\x81>b|d|1|0|\x81",
+        "find>a|b|c|d|e|>a|b|c|d|e|f>a|b|c|d| >a|b|c|d|e| >a||||",
+        "find>&lt;&gt;&0x7c;&amp;&0x7C;&&gt;lt;&lt|d|1|0|0",
+        "find>" + escapedFits + "&lt;|d|1|0|0>" + escapedFits + "&0x7c;x|d|1|0|0",
+        "find>x|2004-01-02 10:11:12.345|1|0|0>x|\xB0\xA1\xB0\xA1\xB0\xA1\xB0\xA1\xB0\xA1\xB0\xA1\xB0\xA1\xB0\xA1\xB0\xA1\xB0\xA1|1|0|0",
+        "find>\t a\r|\v d\f|\n1|0|0\r",
+        "find>a|d| -9223372036854775809x|99999999999|-7",
+        "find",
+        "find>>>",
+        "finder>a|d|1|0|0",
+    };
+    for (const std::string& line : lines) {
+        SCOPED_TRACE(line);
+        ExpectSameAsReference(line);
+    }
+
+    // Made-up replies of mostly five-field items whose fields are made of the bytes that
+    // matter, escapes and lead bytes among them.
+    const std::string pieces[] = {"a", "Z", "|", ">", " ", "\t", "\\", "&", "&lt;", "&gt;", "&0x7c;",
+                                  "lt;", "\x81", "\xB0", "\xFE", "\x80", "\xFF", "-", "7", "."};
+    std::mt19937 random(5);
+    const auto field = [&] {
+        std::string text;
+        for (int i = static_cast<int>(random() % 8); i > 0; --i) {
+            text += pieces[random() % std::size(pieces)];
+        }
+        return text;
+    };
+    for (int round = 0; round < 3000; ++round) {
+        std::string line = "find";
+        for (int item = static_cast<int>(random() % 5); item > 0; --item) {
+            const int fields = random() % 8 == 0 ? static_cast<int>(random() % 7) : 5;
+            line += ">";
+            for (int f = 0; f < fields; ++f) {
+                if (f > 0) {
+                    line += '|';
+                }
+                line += field();
+            }
+        }
+        SCOPED_TRACE(line);
+        ExpectSameAsReference(line);
+    }
 }
 
 TEST(ServerInfoReply, ParsesSixFieldsAfterThePrefix)

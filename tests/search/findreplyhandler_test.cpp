@@ -162,4 +162,45 @@ TEST_F(FindReplyTest, ImageIndexesGrowPerExtension)
     EXPECT_EQ(images, (std::vector<int>{8, 9, 8, 10, 11, 11}));
 }
 
+TEST_F(FindReplyTest, RowLimitListsWholeItemsAndCountsTheRest)
+{
+    struct Case {
+        int limit;
+        std::string line;
+        std::vector<std::string> names;
+        int dropped;
+    };
+    const Case cases[] = {
+        // The folder row and its file row go in together or not at all.
+        {5, "find>C:\\a\\1|d|1|0|0>C:\\a\\2|d|1|0|0>C:\\b\\3|d|1|0|0>C:\\c\\4|d|1|0|0",
+         {"C:\\a", "1", "2", "C:\\b", "3"}, 1},
+        {4, "find>C:\\a\\1|d|1|0|0>C:\\a\\2|d|1|0|0>C:\\b\\3|d|1|0|0>C:\\b\\4|d|1|0|0",
+         {"C:\\a", "1", "2"}, 2},
+        // A file of the folder listed last still fits in the one row left.
+        {4, "find>C:\\a\\1|d|1|0|0>C:\\a\\2|d|1|0|0>C:\\b\\3|d|1|0|0>C:\\a\\4|d|1|0|0",
+         {"C:\\a", "1", "2", "4"}, 1},
+        // Filtered items are not counted as dropped by the limit.
+        {2, "find>C:\\a\\1|d|1|0|0>C:\\a\\2|d|1|16|0>C:\\b\\3|d|1|0|0", {"C:\\a", "1"}, 1},
+        {0, "find>top|d|1|0|0", {}, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line);
+        m_model.Clear();
+        m_model.SetRowLimit(c.limit);
+        m_found = 0;
+        ASSERT_TRUE(Handle(c.line));
+        EXPECT_EQ(Names(), c.names);
+        EXPECT_EQ(m_handler.DroppedByRowLimit(), c.dropped);
+        EXPECT_EQ(m_found, static_cast<int>(c.names.size())); // the found count counts what is listed
+    }
+
+    // A full list takes nothing more; each reply counts its own items.
+    ASSERT_TRUE(Handle("find>C:\\z\\5|d|1|0|0>C:\\z\\6|d|1|0|0"));
+    EXPECT_EQ(m_handler.DroppedByRowLimit(), 2);
+    ASSERT_TRUE(Handle("find"));
+    EXPECT_EQ(m_handler.DroppedByRowLimit(), 0);
+    EXPECT_EQ(m_model.RowCount(), 0);
+    EXPECT_EQ(m_model.RecordCount(), 0U); // no record is kept for an item that is not listed
+}
+
 } // namespace

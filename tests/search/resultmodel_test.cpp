@@ -6,6 +6,8 @@
 #include <QSignalSpy>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <limits>
 #include <random>
 
 using namespace velkan::search;
@@ -142,6 +144,122 @@ TEST_F(ResultModelTest, DisplayTextsAndRoles)
     EXPECT_EQ(m_model.index(1, 0).data(ResultModel::ImageRole).toInt(), 9);
     EXPECT_EQ(m_model.index(1, 4).data(ResultModel::SpeedLevelRole).toInt(), 3);
     EXPECT_EQ(m_model.headerData(2, Qt::Horizontal).toString(), QStringLiteral("파일크기"));
+}
+
+// Rows whose keys tie often: few nicknames, dates and speeds, sizes from a handful of values
+// including both ends of the range; each record has a folder row and a file row. The parameter
+// starts every nickname and path (every date starts with "2004-0" anyway).
+class SortOrderTest : public ::testing::TestWithParam<std::string> {
+protected:
+    void SetUp() override
+    {
+        constexpr std::int64_t kSizes[] = {std::numeric_limits<std::int64_t>::min(), -1, 0, 1, 1023,
+                                           5'000'000'000, std::numeric_limits<std::int64_t>::max()};
+        constexpr std::int32_t kSpeeds[] = {std::numeric_limits<std::int32_t>::min(), -5, 0, 41, 42,
+                                            10000, std::numeric_limits<std::int32_t>::max()};
+        // Texts around sixteen bytes that share their start, and zero bytes at the end.
+        const std::string kPaths[] = {
+            "0123456789abcdef", "0123456789abcdeg", "0123456789abcdef0", "0123456789abcdef\x80",
+            "0123456789abcde", std::string("0123456789abcdef\0", 17), std::string("ab\0", 3),
+            std::string("ab\0\0", 4), "ab", std::string("ab\0\x01", 4),
+            "0123456789abcdef0123456789", "0123456789abcdef0123456788",
+        };
+        std::mt19937 random(17);
+        std::vector<ResultRow> rows;
+        for (int i = 0; i < 3000; ++i) {
+            const std::string nick = GetParam() + (random() % 2 ? "n" + std::to_string(random() % 5) : "\xC7\xD1");
+            const std::string path = GetParam() + (random() % 2 ? kPaths[random() % std::size(kPaths)]
+                                                   : "C:\\" + std::to_string(random() % 30) + (random() % 3 ? "" : "\xB0\xA1"));
+            const SearchResult* record = m_model.AddRecord(
+                {.nick = nick, .path = path, .date = "2004-0" + std::to_string(random() % 4),
+                 .size = kSizes[random() % std::size(kSizes)], .speed = kSpeeds[random() % std::size(kSpeeds)]});
+            if (random() % 2) {
+                rows.push_back({record, 1, ResultRow::Kind::Folder});
+            }
+            rows.push_back({record, 8, ResultRow::Kind::File});
+        }
+        m_model.AppendRows(rows);
+    }
+
+    std::vector<ResultRow> Rows() const
+    {
+        std::vector<ResultRow> rows;
+        for (int row = 0; row < m_model.RowCount(); ++row) {
+            rows.push_back(m_model.Row(row));
+        }
+        return rows;
+    }
+
+    ResultModel m_model;
+};
+
+// What std::stable_sort gives with the column's key, the plain way.
+std::vector<ResultRow> StableOrder(std::vector<ResultRow> rows, int column, bool ascending)
+{
+    const auto before = [&](const ResultRow& a, const ResultRow& b) {
+        const SearchResult& x = ascending ? *a.record : *b.record;
+        const SearchResult& y = ascending ? *b.record : *a.record;
+        switch (column) {
+        case NickColumn: return x.nick() < y.nick();
+        case NameColumn: return x.path() < y.path();
+        case DateColumn: return x.date() < y.date();
+        case SizeColumn: return x.size < y.size;
+        default: return x.speed < y.speed;
+        }
+    };
+    std::stable_sort(rows.begin(), rows.end(), before);
+    return rows;
+}
+
+TEST_P(SortOrderTest, EveryColumnSortsStablyFromWhateverOrderItFinds)
+{
+    // Each sort starts from the order the one before left, so ties must keep exactly that order.
+    const std::pair<int, bool> clicks[] = {
+        {SizeColumn, true}, {SpeedColumn, false}, {NickColumn, true},  {SizeColumn, false},
+        {DateColumn, true}, {SpeedColumn, true},  {NameColumn, false}, {NickColumn, false},
+        {DateColumn, false}, {NameColumn, true},
+    };
+    for (const auto& [column, ascending] : clicks) {
+        SCOPED_TRACE(std::to_string(column) + (ascending ? " ascending" : " descending"));
+        const std::vector<ResultRow> expected = StableOrder(Rows(), column, ascending);
+        m_model.sort(column, ascending ? Qt::AscendingOrder : Qt::DescendingOrder);
+        const std::vector<ResultRow> sorted = Rows();
+        ASSERT_EQ(sorted.size(), expected.size());
+        for (std::size_t row = 0; row < sorted.size(); ++row) {
+            ASSERT_EQ(sorted[row].record, expected[row].record) << "row " << row;
+            ASSERT_EQ(sorted[row].kind, expected[row].kind) << "row " << row;
+        }
+    }
+    // A column that is none of the five leaves the order alone.
+    const std::vector<ResultRow> before = Rows();
+    m_model.sort(5, Qt::AscendingOrder);
+    const std::vector<ResultRow> after = Rows();
+    EXPECT_TRUE(std::equal(before.begin(), before.end(), after.begin(), after.end(),
+                           [](const ResultRow& a, const ResultRow& b) { return a.record == b.record && a.kind == b.kind; }));
+}
+
+INSTANTIATE_TEST_SUITE_P(WithAndWithoutACommonStart, SortOrderTest,
+                         ::testing::Values(std::string(), std::string("C:\\share\\f\\")));
+
+TEST_F(ResultModelTest, RowLimitHoldsAndClearingMakesRoomAgain)
+{
+    m_model.SetRowLimit(5);
+    EXPECT_TRUE(m_model.HasRoomFor(5));
+    EXPECT_FALSE(m_model.HasRoomFor(6));
+    Fill(2, 6); // four rows
+    EXPECT_TRUE(m_model.HasRoomFor(1));
+    EXPECT_FALSE(m_model.HasRoomFor(2));
+    Fill(2, 7); // room for one of these four rows only
+    EXPECT_EQ(m_model.rowCount(), 5);
+    EXPECT_FALSE(m_model.HasRoomFor(1));
+    // A limit lowered below what the list holds leaves no room and removes nothing.
+    m_model.SetRowLimit(3);
+    EXPECT_FALSE(m_model.HasRoomFor(1));
+    EXPECT_EQ(m_model.rowCount(), 5);
+    m_model.Clear();
+    EXPECT_TRUE(m_model.HasRoomFor(3));
+    EXPECT_FALSE(m_model.HasRoomFor(4));
+    EXPECT_EQ(ResultModel().RowLimit(), 1'000'000);
 }
 
 } // namespace

@@ -15,6 +15,8 @@
 
 #include <arpa/inet.h>
 #include <chrono>
+#include <set>
+#include <tuple>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -151,6 +153,37 @@ TEST_F(SearchEngineTest, SearchFindsRowsOfEveryPeer)
     // The list's speed reaches the rows.
     const auto& kimRow = m_model.Row(0).record->nick() == "kim" ? m_model.Row(0) : m_model.Row(2);
     EXPECT_EQ(kimRow.record->speed, 150);
+}
+
+TEST_F(SearchEngineTest, ServersSharingANicknameAllGetTheFirstEntrysFigures)
+{
+    using Figures = std::set<std::tuple<std::string, std::int32_t, std::int32_t>>;
+    const int first = AddPeer("kim", {File("C:\\a\\one.txt")}, localnet::PeerBehaviour::Normal, 150);
+    const int second = AddPeer("kim", {File("C:\\b\\two.txt")}, localnet::PeerBehaviour::Normal, 90);
+    const int other = AddPeer("Kim", {File("C:\\c\\six.txt")}, localnet::PeerBehaviour::Normal, 30);
+    SearchEngine& engine = Engine();
+    const auto figures = [&] {
+        Figures seen;
+        for (int row = 0; row < m_model.RowCount(); ++row) {
+            const search::SearchResult& record = *m_model.Row(row).record;
+            seen.emplace(record.nick(), record.speed, record.port);
+        }
+        return seen;
+    };
+
+    engine.StartSearch("txt");
+    ASSERT_TRUE(RunFanOut());
+    ASSERT_EQ(m_model.RowCount(), 6);
+    EXPECT_EQ(figures(), (Figures{{"kim", 150, first}, {"Kim", 30, other}}));
+
+    // A list fetched later names the second peer first: it now answers for both.
+    m_network.ServeScript({.pieces = {"kim,127.0.0.1," + std::to_string(second) + ",90|kim,127.0.0.1," +
+                                      std::to_string(first) + ",150\r\n"}});
+    m_ticks.now += SearchEngine::kListReuseMs;
+    engine.StartSearch("txt");
+    ASSERT_TRUE(RunFanOut());
+    ASSERT_EQ(m_model.RowCount(), 4);
+    EXPECT_EQ(figures(), (Figures{{"kim", 90, second}}));
 }
 
 TEST_F(SearchEngineTest, ProgressOfThreeServers)

@@ -135,6 +135,33 @@ TEST_F(ResultListTest, ColumnClicksSortAscendingFirstThenReverse)
     EXPECT_EQ(sizes().back(), 5);
 }
 
+TEST_F(ResultListTest, ClearingWhileRowsAreShownAndSelected)
+{
+    std::vector<std::pair<std::int64_t, int>> many;
+    for (int i = 0; i < 5000; ++i) {
+        many.emplace_back(i, i % 300);
+    }
+    AddRows(many);
+    m_list.scrollToBottom();
+    m_list.SelectRow(4990);
+    const QColor window = m_list.palette().color(QPalette::Active, QPalette::Base);
+    const QColor highlight = m_list.palette().color(QPalette::Active, QPalette::Highlight);
+    ASSERT_EQ(PixelAt(4990, 0, 1), highlight.rgb());
+
+    // The records go with the rows; nothing the list shows or keeps may still point at them.
+    m_model.Clear();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(m_list.SelectedRow(), -1);
+    const QImage empty = m_list.viewport()->grab().toImage();
+    EXPECT_EQ(empty.pixel(5, 5), window.rgb());
+
+    AddRows({{7, 0}, {8, 202}});
+    EXPECT_EQ(m_list.SelectedRow(), -1);
+    EXPECT_EQ(m_model.index(1, 2).data().toString(), QStringLiteral("8B"));
+    EXPECT_EQ(PixelAt(0, 0, 1), window.rgb());
+    EXPECT_EQ(PixelAt(1, 4, 2), GaugeColour(5).rgb());
+}
+
 TEST_F(ResultListTest, SortArrowGeometry)
 {
     AddRows({{1, 0}});

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <time.h>
+
+namespace velkan::bench {
+
+// CPU time of the calling thread, in ms: measured against each other in one iteration, two
+// pieces of work see the same load of a shared machine.
+inline double ThreadCpuMs()
+{
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
+}
+
+template <typename Work> double CpuMsOf(Work&& work)
+{
+    const double start = ThreadCpuMs();
+    work();
+    return ThreadCpuMs() - start;
+}
+
+} // namespace velkan::bench

@@ -1,0 +1,249 @@
+// Whole searches against a local network in this process: the fan-out's pacing, the longest
+// event-loop handler while a search fills the shown panel, and a reply's cost on a short and
+// on a long server list.
+
+#include "cputime.h"
+#include "handlertimer.h"
+#include "replydata.h"
+
+#include "fanouttimer.h"
+#include "findreplyhandler.h"
+#include "network.h"
+#include "resultmodel.h"
+#include "searchengine.h"
+#include "searchpanel.h"
+
+#include <QEventLoop>
+#include <QTimer>
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cstdio>
+
+using namespace velkan;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr int kWaitMs = 120000;
+// Every generated path holds it, so every item matches the search.
+constexpr std::string_view kSearchText = ":";
+
+// Runs the event loop until done() holds or the wait runs out; false then.
+bool RunUntil(const std::function<bool()>& done, int limitMs = kWaitMs)
+{
+    const auto deadline = Clock::now() + std::chrono::milliseconds(limitMs);
+    QEventLoop loop;
+    while (!done()) {
+        if (Clock::now() > deadline) {
+            return false;
+        }
+        loop.processEvents(QEventLoop::WaitForMoreEvents, 50);
+    }
+    return true;
+}
+
+// A peer's share of folders files: each folder gives a folder row and its files' rows.
+std::vector<localnet::SharedFile> Share(int peer, int folders, int filesPerFolder)
+{
+    static const char* const kExtensions[] = {"mp3", "avi", "jpg", "txt", "zip", "doc",
+                                              "ogg", "wmv", "png", "pdf", "rar", "MP3"};
+    std::vector<localnet::SharedFile> files;
+    for (int folder = 0; folder < folders; ++folder) {
+        for (int file = 0; file < filesPerFolder; ++file) {
+            const int n = folder * filesPerFolder + file;
+            files.push_back({.path = "C:\\share" + std::to_string(peer) + "\\folder" +
+                                     std::to_string(folder) + "\\file " + std::to_string(n) + "." +
+                                     kExtensions[(peer + n) % 12],
+                             .date = "2004-01-" + std::to_string(10 + n % 18) + " 10:" +
+                                     std::to_string(10 + n % 50),
+                             .size = 1000 + static_cast<std::int64_t>(peer) * 7919 * n,
+                             .flags = 0,
+                             .extra = 0});
+        }
+    }
+    return files;
+}
+
+struct LocalSearch {
+    LocalSearch(int peers, int folders, int filesPerFolder)
+    {
+        for (int peer = 0; peer < peers; ++peer) {
+            network.AddPeer({.nick = "peer" + std::to_string(peer),
+                             .speed = 100 + peer % 200,
+                             .generateFiles = [=] { return Share(peer, folders, filesPerFolder); }});
+        }
+        network.Start();
+        panel = std::make_unique<ui::SearchPanel>(ui::PanelSeams{
+            .search = {.appServer = {"127.0.0.1", network.AppServerPort(), 10000}}});
+        panel->Initialize({});
+        QObject::connect(&panel->Engine(), &search::SearchEngine::serverListFetched,
+                         [this] { fanOutStart = Clock::now(); });
+    }
+    ~LocalSearch()
+    {
+        panel.reset();
+        network.Stop();
+    }
+
+    localnet::Network network;
+    std::unique_ptr<ui::SearchPanel> panel;
+    Clock::time_point fanOutStart;
+};
+
+// Args: peers. Fan-out start to the last reply's rows, over peers x 30 ms.
+void BM_FanOutPacing(benchmark::State& state)
+{
+    const int peers = static_cast<int>(state.range(0));
+    double ratio = 0;
+    for (auto _ : state) {
+        LocalSearch search(peers, 1, 1);
+        search::ResultModel& model = search.panel->Model();
+        search.panel->Engine().StartSearch(kSearchText);
+        if (!RunUntil([&] { return model.RowCount() >= 2 * peers; })) {
+            state.SkipWithError("the search did not bring every row");
+            return;
+        }
+        const std::chrono::duration<double> elapsed = Clock::now() - search.fanOutStart;
+        state.SetIterationTime(elapsed.count());
+        ratio = elapsed.count() / (peers * search::SearchEngine::kFanOutIntervalMs / 1000.0);
+    }
+    state.counters["over_Nx30ms"] = ratio;
+}
+BENCHMARK(BM_FanOutPacing)->Arg(100)->Arg(500)->UseManualTime()->Iterations(1)->Repetitions(1)->Unit(benchmark::kMillisecond);
+
+// Five hundred peers of 400 rows each fill the shown panel with 200,000 rows: the longest the
+// event loop was held by one handler meanwhile.
+void BM_LongestHandlerDuringSearch(benchmark::State& state)
+{
+    constexpr int kPeers = 500;
+    constexpr int kRowsPerPeer = 400; // 40 folders of 9 files
+    auto& application = static_cast<bench::HandlerTimingApplication&>(*QCoreApplication::instance());
+    double longestMs = 0;
+    for (auto _ : state) {
+        LocalSearch search(kPeers, 40, 9);
+        search.panel->resize(960, 640);
+        search.panel->show();
+        RunUntil([] { return false; }, 200); // the panel's first paint and what follows it
+        application.StartTiming();
+        search.panel->Engine().StartSearch(kSearchText);
+        const bool complete = RunUntil([&] { return search.panel->Model().RowCount() >= kPeers * kRowsPerPeer; });
+        application.StopTiming();
+        if (!complete) {
+            state.SkipWithError("the search did not bring every row");
+            return;
+        }
+        longestMs = std::chrono::duration<double, std::milli>(application.Longest()).count();
+        state.SetIterationTime(longestMs / 1000.0);
+        std::fprintf(stderr, "longest handler %.2f ms: %s\n", longestMs, application.LongestWhat().c_str());
+    }
+    state.counters["longest_ms"] = longestMs;
+}
+BENCHMARK(BM_LongestHandlerDuringSearch)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
+
+// A fan-out timer that never ticks: the engine fetches its list and contacts nobody.
+class StillTimer final : public search::FanOutTimer {
+public:
+    void SetCallback(std::function<void()>) override {}
+    void Start(int) override { m_active = true; }
+    void Stop() override { m_active = false; }
+    [[nodiscard]] bool IsActive() const override { return m_active; }
+
+private:
+    bool m_active = false;
+};
+
+std::string ListNick(int entry)
+{
+    return "srv" + std::to_string(entry);
+}
+
+// A panel whose engine has fetched a list of entries servers and contacts none of them.
+struct ListedPanel {
+    explicit ListedPanel(int count) : entries(count)
+    {
+        std::string list;
+        for (int entry = 0; entry < count; ++entry) {
+            if (entry > 0) {
+                list += '|';
+            }
+            list.append(ListNick(entry)).append(",127.0.0.1,").append(std::to_string(1024 + entry));
+            list.append(",").append(std::to_string(entry % 300)).append(",0");
+        }
+        network.ServeScript({.pieces = {list + "\r\n"}});
+        network.Start();
+        panel = std::make_unique<ui::SearchPanel>(ui::PanelSeams{
+            .search = {.appServer = {"127.0.0.1", network.AppServerPort(), 10000}, .timer = &timer}});
+        panel->Initialize({});
+        bool fetched = false;
+        QObject::connect(&panel->Engine(), &search::SearchEngine::serverListFetched, [&] { fetched = true; });
+        panel->Engine().StartSearch(kSearchText);
+        ready = RunUntil([&] { return fetched; }) &&
+                static_cast<int>(panel->Engine().ServerList().size()) == count;
+        handler = std::make_unique<search::FindReplyHandler>(panel->Engine().Config(), panel->Model(),
+                                                              panel->Icons());
+    }
+    ~ListedPanel()
+    {
+        handler.reset();
+        panel.reset();
+        network.Stop();
+    }
+
+    // Replies from servers spread over the list, each looked up in the engine's list and
+    // handled as the engine handles a reply.
+    void Handle(const std::vector<std::string>& lines)
+    {
+        int found = 0;
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            const std::string nick = ListNick(static_cast<int>((i * 7919 + 13) % static_cast<std::size_t>(entries)));
+            handler->Handle(lines[i], nick, panel->Engine().FindServerEntry(nick), found);
+        }
+    }
+
+    int entries;
+    localnet::Network network;
+    StillTimer timer;
+    std::unique_ptr<ui::SearchPanel> panel;
+    std::unique_ptr<search::FindReplyHandler> handler;
+    bool ready = false;
+};
+
+// Replies of twenty items handled by an engine with a 100-entry list and by one with a
+// 10,000-entry list, both in each iteration; CPU ms of each are counters.
+void BM_ReplyWithServerList(benchmark::State& state)
+{
+    ListedPanel shortList(100);
+    ListedPanel longList(10000);
+    if (!shortList.ready || !longList.ready) {
+        state.SkipWithError("a server list did not arrive");
+        return;
+    }
+    const std::vector<std::string> lines = bench::GeneratedReplyLines(500, 20, 31);
+    shortList.Handle(lines); // every extension's picture is loaded before anything is timed
+    longList.Handle(lines);
+    double shortMs = 0;
+    double longMs = 0;
+    const auto timed = [&](ListedPanel& listed) {
+        listed.panel->Model().Clear();
+        return bench::CpuMsOf([&] { listed.Handle(lines); });
+    };
+    bool longFirst = false;
+    for (auto _ : state) {
+        // In turns, so that neither always comes first.
+        if (longFirst) {
+            longMs += timed(longList);
+        }
+        shortMs += timed(shortList);
+        if (!longFirst) {
+            longMs += timed(longList);
+        }
+        longFirst = !longFirst;
+    }
+    state.counters["list_100_ms"] = benchmark::Counter(shortMs, benchmark::Counter::kAvgIterations);
+    state.counters["list_10000_ms"] = benchmark::Counter(longMs, benchmark::Counter::kAvgIterations);
+}
+BENCHMARK(BM_ReplyWithServerList)->Unit(benchmark::kMillisecond)->Iterations(30);
+
+} // namespace

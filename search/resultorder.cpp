@@ -1,0 +1,206 @@
+#include "resultorder.h"
+
+#include "compareresults.h"
+#include "searchresult.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <memory>
+#include <numeric>
+#include <string_view>
+#include <utility>
+
+namespace velkan::search {
+
+namespace {
+
+// Rows are read through their record pointers in whatever order the last sort left them; asking
+// for records a little ahead keeps many of those reads under way at once.
+constexpr std::size_t kPrefetchAhead = 16;
+
+void PrefetchRecord(const std::vector<ResultRow>& rows, std::size_t row)
+{
+    if (row + kPrefetchAhead < rows.size()) {
+        __builtin_prefetch(rows[row + kPrefetchAhead].record);
+    }
+}
+
+template <typename Key> struct KeyedRow {
+    Key key;
+    std::uint32_t row;
+};
+
+// An unsigned key whose order is the number's order in the wanted direction.
+template <typename Key, typename Number> Key OrderKey(Number value, bool ascending)
+{
+    constexpr Key kSignBit = Key{1} << (sizeof(Key) * 8 - 1);
+    const Key key = static_cast<Key>(value) ^ kSignBit;
+    return ascending ? key : static_cast<Key>(~key);
+}
+
+// A stable least-significant-digit radix sort, one byte per pass; a byte that all keys share
+// (the high bytes of sizes and speeds mostly) costs no pass. Returns the positions in order.
+template <typename Key> std::vector<std::uint32_t> RadixOrder(std::vector<KeyedRow<Key>> items)
+{
+    constexpr std::size_t kPasses = sizeof(Key);
+    const std::size_t count = items.size();
+    std::array<std::array<std::uint32_t, 256>, kPasses> histograms{};
+    for (const KeyedRow<Key>& item : items) {
+        for (std::size_t pass = 0; pass < kPasses; ++pass) {
+            ++histograms[pass][(item.key >> (pass * 8)) & 0xFF];
+        }
+    }
+    auto scratch = std::make_unique_for_overwrite<KeyedRow<Key>[]>(count);
+    KeyedRow<Key>* from = items.data();
+    KeyedRow<Key>* to = scratch.get();
+    for (std::size_t pass = 0; pass < kPasses && count > 0; ++pass) {
+        std::array<std::uint32_t, 256>& histogram = histograms[pass];
+        if (histogram[(from[0].key >> (pass * 8)) & 0xFF] == count) {
+            continue;
+        }
+        std::uint32_t next = 0;
+        for (std::uint32_t& bucket : histogram) {
+            next += std::exchange(bucket, next);
+        }
+        for (std::size_t i = 0; i < count; ++i) {
+            to[histogram[(from[i].key >> (pass * 8)) & 0xFF]++] = from[i];
+        }
+        std::swap(from, to);
+    }
+    std::vector<std::uint32_t> order(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        order[i] = from[i].row;
+    }
+    return order;
+}
+
+template <typename Key, typename NumberOf>
+std::vector<std::uint32_t> NumberOrder(const std::vector<ResultRow>& rows, NumberOf numberOf,
+                                       bool ascending)
+{
+    std::vector<KeyedRow<Key>> items(rows.size());
+    for (std::size_t row = 0; row < rows.size(); ++row) {
+        PrefetchRecord(rows, row);
+        items[row] = {OrderKey<Key>(numberOf(*rows[row].record), ascending),
+                      static_cast<std::uint32_t>(row)};
+    }
+    return RadixOrder(std::move(items));
+}
+
+// A row's text key: its first sixteen bytes as two big-endian numbers (zero beyond the end),
+// which decide most comparisons without reading the text itself, and the whole text for the
+// rest.
+struct TextRow {
+    std::uint64_t head;
+    std::uint64_t next;
+    const char* data;
+    std::uint32_t size;
+    std::uint32_t row;
+
+    [[nodiscard]] std::string_view Text() const { return {data, size}; }
+
+    // Unsigned bytes, a prefix first (char_traits<char> compares as unsigned).
+    friend bool operator<(const TextRow& a, const TextRow& b)
+    {
+        if (a.head != b.head) {
+            return a.head < b.head;
+        }
+        if (a.next != b.next) {
+            return a.next < b.next;
+        }
+        // Texts that fit in the sixteen bytes differ only in trailing zero bytes, if at all.
+        if (a.size <= 16 && b.size <= 16) {
+            return a.size < b.size;
+        }
+        return a.Text() < b.Text();
+    }
+};
+
+TextRow MakeTextRow(std::string_view text, std::uint32_t row)
+{
+    unsigned char bytes[16] = {};
+    std::memcpy(bytes, text.data(), std::min(text.size(), sizeof bytes));
+    const auto bigEndian = [](const unsigned char* from) {
+        std::uint64_t value = 0;
+        for (int i = 0; i < 8; ++i) {
+            value = value << 8 | from[i];
+        }
+        return value;
+    };
+    return {bigEndian(bytes), bigEndian(bytes + 8), text.data(), static_cast<std::uint32_t>(text.size()),
+            row};
+}
+
+// How many bytes every row's text starts with alike (paths that all begin "C:\share\"). Keys
+// taken after them order the texts as the whole texts do, and their sixteen bytes then tell
+// more of them apart. Reading stops at the first row that shares nothing.
+template <typename TextOf> std::size_t SharedStart(const std::vector<ResultRow>& rows, TextOf textOf)
+{
+    if (rows.empty()) {
+        return 0;
+    }
+    const std::string_view first = textOf(*rows[0].record);
+    std::size_t shared = first.size();
+    for (std::size_t row = 1; row < rows.size() && shared > 0; ++row) {
+        PrefetchRecord(rows, row);
+        const std::string_view text = textOf(*rows[row].record);
+        const std::size_t limit = std::min(shared, text.size());
+        std::size_t same = 0;
+        while (same < limit && text[same] == first[same]) {
+            ++same;
+        }
+        shared = same;
+    }
+    return shared;
+}
+
+template <typename TextOf>
+std::vector<std::uint32_t> TextOrder(const std::vector<ResultRow>& rows, TextOf textOf,
+                                     bool ascending)
+{
+    const std::size_t shared = SharedStart(rows, textOf);
+    std::vector<TextRow> items(rows.size());
+    for (std::size_t row = 0; row < rows.size(); ++row) {
+        PrefetchRecord(rows, row);
+        items[row] = MakeTextRow(textOf(*rows[row].record).substr(shared), static_cast<std::uint32_t>(row));
+    }
+    if (ascending) {
+        std::stable_sort(items.begin(), items.end());
+    } else {
+        std::stable_sort(items.begin(), items.end(), [](const TextRow& a, const TextRow& b) { return b < a; });
+    }
+    std::vector<std::uint32_t> order(items.size());
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        order[i] = items[i].row;
+    }
+    return order;
+}
+
+} // namespace
+
+std::vector<std::uint32_t> ResultOrder(const std::vector<ResultRow>& rows, int column,
+                                       bool ascending)
+{
+    switch (column) {
+    case NickColumn:
+        return TextOrder(rows, [](const SearchResult& r) { return r.nick(); }, ascending);
+    case NameColumn:
+        return TextOrder(rows, [](const SearchResult& r) { return r.path(); }, ascending);
+    case DateColumn:
+        return TextOrder(rows, [](const SearchResult& r) { return r.date(); }, ascending);
+    case SizeColumn:
+        return NumberOrder<std::uint64_t>(rows, [](const SearchResult& r) { return r.size; },
+                                          ascending);
+    case SpeedColumn:
+        return NumberOrder<std::uint32_t>(rows, [](const SearchResult& r) { return r.speed; },
+                                          ascending);
+    default: {
+        std::vector<std::uint32_t> order(rows.size());
+        std::iota(order.begin(), order.end(), 0U);
+        return order;
+    }
+    }
+}
+
+} // namespace velkan::search
