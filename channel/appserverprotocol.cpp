@@ -12,12 +12,18 @@ std::string ListRequest(int number)
     return "/slst " + std::to_string(number) + "|";
 }
 
-std::vector<ServerEntry> ParseServerList(std::string_view line, std::int32_t options)
+std::vector<ServerEntry> ParseServerList(std::string_view line, std::int32_t options,
+                                         ServerListTally* tally)
 {
+    ServerListTally unused;
+    ServerListTally& counts = tally ? *tally : unused;
+    counts = {};
     std::vector<ServerEntry> entries;
     ForEachToken(line, '|', [&](std::string_view token) {
+        ++counts.entries;
         FieldSplitter fields(token, ',');
         if (fields.Count() < 4) {
+            ++counts.malformed;
             return true;
         }
         ServerEntry entry;
@@ -28,13 +34,17 @@ std::vector<ServerEntry> ParseServerList(std::string_view line, std::int32_t opt
         entry.flags = fields.Count() >= 5 ? decimal::ParseInt32(fields.Next()) : 0;
         // A host name cut short would send the connection somewhere else.
         if (host.size() > ServerEntry::kMaxHost) {
+            ++counts.hostTooLong;
             return true;
         }
         entry.host = host;
-        const bool hidden =
-            (entry.flags & kServerHidden) != 0 ||
-            ((entry.flags & kServerHiddenByOption) != 0 && (options & kOptionHideFlaggedServers) != 0);
-        if (!hidden) {
+        if ((entry.flags & kServerHidden) != 0) {
+            ++counts.hidden;
+        } else if ((entry.flags & kServerHiddenByOption) != 0 &&
+                   (options & kOptionHideFlaggedServers) != 0) {
+            ++counts.hiddenByOption;
+        } else {
+            ++counts.kept;
             entries.push_back(std::move(entry));
         }
         return true;

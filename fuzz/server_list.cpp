@@ -53,7 +53,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::int32_t options = data[0];
     const std::string_view line(reinterpret_cast<const char*>(data) + 1, size - 1);
 
-    const std::vector<ServerEntry> entries = ParseServerList(line, options);
+    ServerListTally tally;
+    const std::vector<ServerEntry> entries = ParseServerList(line, options, &tally);
+    VELKAN_FUZZ_CHECK(tally.kept == static_cast<int>(entries.size()));
+    VELKAN_FUZZ_CHECK(tally.kept + tally.Dropped() == tally.entries);
     for (const ServerEntry& entry : entries) {
         VELKAN_FUZZ_CHECK(entry.nick.size() <= ServerEntry::kMaxNick);
         VELKAN_FUZZ_CHECK(entry.host.size() <= ServerEntry::kMaxHost);

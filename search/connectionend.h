@@ -1,5 +1,8 @@
 #pragma once
 
+#include <string>
+#include <string_view>
+
 namespace velkan::search {
 
 // Why a connection to a server ended, as its owner is told.
@@ -15,5 +18,16 @@ enum class ConnectionEnd {
     ClosedByPeer,   // the server closed in good order
     ClosedByUs,     // our side ended it: stop, a new search, the answer in hand
 };
+
+// "refused", "connect-timeout", "pending-cap", "over-budget", "idle", "lifetime", "reset",
+// "closed-by-peer", "closed-by-us" or "no-socket": the name records and logs give the reason.
+std::string_view ConnectionEndName(ConnectionEnd end);
+
+// The error of a connection whose host did not resolve: no system error stands for it.
+inline constexpr int kHostNotFound = -1;
+
+// The system's text for a connection's error number ("Connection refused"), "host not found",
+// or empty for 0.
+std::string ErrorText(int error);
 
 } // namespace velkan::search

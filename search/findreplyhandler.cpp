@@ -8,6 +8,49 @@
 
 namespace velkan::search {
 
+namespace {
+
+// Counts each item under the rule that decided it.
+struct TallyCounter {
+    ReplyTally& tally;
+
+    void Parsed() { ++tally.items; }
+    void Dropped(ItemVerdict verdict)
+    {
+        switch (verdict) {
+        case ItemVerdict::DropAdult:
+            ++tally.adult;
+            break;
+        case ItemVerdict::DropStrictBanWord:
+            ++tally.strictBanWords;
+            break;
+        case ItemVerdict::DropRestOfLine:
+            ++tally.personFolder;
+            break;
+        case ItemVerdict::DropBanWord:
+            ++tally.banWords;
+            break;
+        case ItemVerdict::List:
+            break;
+        }
+    }
+    void NoRoom() { ++tally.rowLimit; }
+    void Listed(int rows)
+    {
+        ++tally.listed;
+        tally.rows += rows;
+    }
+};
+
+struct NoCounter {
+    void Parsed() {}
+    void Dropped(ItemVerdict) {}
+    void NoRoom() {}
+    void Listed(int) {}
+};
+
+} // namespace
+
 FindReplyHandler::FindReplyHandler(const StartupConfig& config, ResultModel& model,
                                    ImageIndexProvider& images)
     : m_filter(config), m_model(model), m_images(images)
@@ -17,24 +60,36 @@ FindReplyHandler::FindReplyHandler(const StartupConfig& config, ResultModel& mod
 bool FindReplyHandler::Handle(std::string_view line, std::string_view nick,
                               const channel::ServerEntry* server, int& foundCount)
 {
+    m_lastLine = {};
+    return HandleLine(line, nick, server, foundCount, TallyCounter{m_lastLine});
+}
+
+bool FindReplyHandler::HandleUncounted(std::string_view line, std::string_view nick,
+                                       const channel::ServerEntry* server, int& foundCount)
+{
+    return HandleLine(line, nick, server, foundCount, NoCounter{});
+}
+
+template <typename Counter>
+bool FindReplyHandler::HandleLine(std::string_view line, std::string_view nick,
+                                  const channel::ServerEntry* server, int& foundCount,
+                                  Counter counter)
+{
     std::string_view previousFolder; // points into a listed record
     m_rows.clear();
-    m_droppedByRowLimit = 0;
     m_filter.FollowConfig();
 
     const bool isFind = channel::VisitFoundItems(line, [&](const channel::FoundItemView& item) {
-        switch (m_filter.Judge(item)) {
-        case ItemVerdict::Drop:
-            return true;
-        case ItemVerdict::DropRestOfLine:
-            return false;
-        case ItemVerdict::List:
-            break;
+        counter.Parsed();
+        const ItemVerdict verdict = m_filter.Judge(item);
+        if (verdict != ItemVerdict::List) {
+            counter.Dropped(verdict);
+            return verdict != ItemVerdict::DropRestOfLine;
         }
         const std::string_view folder = FolderOf(item.path);
         const bool newFolder = folder != previousFolder;
         if (!m_model.HasRoomFor(m_rows.size() + (newFolder ? 2 : 1))) {
-            ++m_droppedByRowLimit;
+            counter.NoRoom();
             return true;
         }
         const SearchResult* record = m_model.AddRecord({
@@ -56,6 +111,7 @@ bool FindReplyHandler::Handle(std::string_view line, std::string_view nick,
             m_rows.push_back({record, m_images.BuiltInImageIndex(picture), ResultRow::Kind::Folder});
         }
         m_rows.push_back({record, m_images.ImageIndexFor(record->path()), ResultRow::Kind::File});
+        counter.Listed(newFolder ? 2 : 1);
         return true;
     });
     if (isFind) {

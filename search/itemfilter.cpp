@@ -31,10 +31,10 @@ void ItemFilter::FollowConfig()
 ItemVerdict ItemFilter::Judge(const channel::FoundItemView& item) const
 {
     if ((item.flags & kItemAdult) != 0 && m_config.userClass != "A") {
-        return ItemVerdict::Drop;
+        return ItemVerdict::DropAdult;
     }
     if (m_strict.Bans(item.path)) {
-        return ItemVerdict::Drop;
+        return ItemVerdict::DropStrictBanWord;
     }
     if ((item.flags & kItemPerson) != 0 && (m_config.options & kOptionStrict) != 0) {
         return ItemVerdict::DropRestOfLine;
@@ -43,7 +43,7 @@ ItemVerdict ItemFilter::Judge(const channel::FoundItemView& item) const
                                  m_config.userId != kOperatorUserId &&
                                  (m_config.options & kOptionNoPlainBanWords) == 0;
     if (plainWordsApply && m_plain.Bans(item.path)) {
-        return ItemVerdict::Drop;
+        return ItemVerdict::DropBanWord;
     }
     return ItemVerdict::List;
 }

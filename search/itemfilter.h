@@ -17,8 +17,14 @@ constexpr std::int32_t kItemPerson = 0x08;
 constexpr std::int32_t kItemAdult = 0x10;
 constexpr std::int32_t kItemNoBanWords = 0x80;
 
-// What becomes of one found item.
-enum class ItemVerdict { List, Drop, DropRestOfLine };
+// What becomes of one found item, and which rule dropped it.
+enum class ItemVerdict {
+    List,
+    DropAdult,
+    DropStrictBanWord,
+    DropRestOfLine, // a person's folder under option 0x40: the item and the rest of its line
+    DropBanWord,
+};
 
 // The adult filter, the strict ban words, the option that ends a line at a person's folder and
 // the plain ban words, in that order, under the panel's configuration.

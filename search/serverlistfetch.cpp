@@ -82,41 +82,48 @@ ServerListFetch::Wait ServerListFetch::WaitFor(int socket, short events, int tim
 
 ServerListFetch::Result ServerListFetch::Run()
 {
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point start = Clock::now();
     Result result;
     const int socket = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, IPPROTO_TCP);
     if (socket < 0) {
         result.end = ConnectionEnd::NoSocket;
+        result.figures.error = errno;
         return result;
     }
     const ::linger linger{1, 5};
     ::setsockopt(socket, SOL_SOCKET, SO_LINGER, &linger, sizeof linger);
-    auto conversation = Converse(socket);
+    auto conversation = Converse(socket, result.figures);
     if (const std::string* line = std::get_if<std::string>(&conversation)) {
-        result.servers = channel::ParseServerList(*line, m_options);
+        result.servers = channel::ParseServerList(*line, m_options, &result.figures.entries);
         result.ok = true;
     } else {
         result.end = std::get<ConnectionEnd>(conversation);
     }
     ::close(socket);
+    result.figures.elapsedMs = static_cast<std::int32_t>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count());
     return result;
 }
 
-std::variant<std::string, ConnectionEnd> ServerListFetch::Converse(int socket)
+std::variant<std::string, ConnectionEnd> ServerListFetch::Converse(int socket, FetchFigures& figures)
 {
-    if (const std::optional<ConnectionEnd> failed = Connect(socket)) {
+    if (const std::optional<ConnectionEnd> failed = Connect(socket, figures.error)) {
         return *failed;
     }
+    figures.connected = true;
     if (!m_request.empty() && m_request.size() <= channel::kMaxListRequestLength) {
         std::int32_t bytesSent = 0;
         channel::SendLine(socket, m_cipher, m_request, bytesSent);
     }
-    return ReadReply(socket);
+    return ReadReply(socket, figures);
 }
 
-std::optional<ConnectionEnd> ServerListFetch::Connect(int socket)
+std::optional<ConnectionEnd> ServerListFetch::Connect(int socket, int& error)
 {
     const std::optional<in_addr> address = ResolveIPv4(m_endpoint.host);
     if (!address) {
+        error = kHostNotFound;
         return ConnectionEnd::Refused;
     }
     const sockaddr_in target = MakeAddress(*address, m_endpoint.port);
@@ -124,6 +131,7 @@ std::optional<ConnectionEnd> ServerListFetch::Connect(int socket)
         return std::nullopt;
     }
     if (errno != EINPROGRESS) {
+        error = errno;
         return ConnectionEnd::Refused;
     }
     const auto timeout = m_settings.connectTimeout.count();
@@ -132,15 +140,17 @@ std::optional<ConnectionEnd> ServerListFetch::Connect(int socket)
             WhyNotReady(WaitFor(socket, POLLOUT, timeoutMs), ConnectionEnd::ConnectTimeOut)) {
         return failed;
     }
-    int error = 0;
     socklen_t length = sizeof error;
-    if (::getsockopt(socket, SOL_SOCKET, SO_ERROR, &error, &length) != 0 || error != 0) {
+    if (::getsockopt(socket, SOL_SOCKET, SO_ERROR, &error, &length) != 0) {
+        error = errno;
+    }
+    if (error != 0) {
         return ConnectionEnd::Refused;
     }
     return std::nullopt;
 }
 
-std::variant<std::string, ConnectionEnd> ServerListFetch::ReadReply(int socket)
+std::variant<std::string, ConnectionEnd> ServerListFetch::ReadReply(int socket, FetchFigures& figures)
 {
     // The share of the panel's input budget, taken back through the wake-up when a connection
     // on the panel's thread needs the room.
@@ -161,13 +171,18 @@ std::variant<std::string, ConnectionEnd> ServerListFetch::ReadReply(int socket)
             continue;
         }
         if (received <= 0) {
+            if (received < 0) {
+                figures.error = errno;
+            }
             return received == 0 ? ConnectionEnd::ClosedByPeer : ConnectionEnd::Reset;
         }
+        figures.bytesReceived += received;
         if (!account.Hold(receiver.PendingSize() + static_cast<std::size_t>(received))) {
             return ConnectionEnd::OverBudget;
         }
         std::string_view input(chunk, static_cast<std::size_t>(received));
         while (std::optional<std::string> line = receiver.ReceiveLine(input)) {
+            ++figures.lines;
             if (!line->empty()) {
                 return std::move(*line);
             }

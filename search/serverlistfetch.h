@@ -3,6 +3,7 @@
 #include "appserverendpoint.h"
 #include "appserverprotocol.h"
 #include "connectionend.h"
+#include "fetchoutcome.h"
 #include "inputbudget.h"
 
 #include <atomic>
@@ -32,6 +33,7 @@ public:
         std::vector<channel::ServerEntry> servers;
         // How the connection ended; ClosedByUs once the reply line is in.
         ConnectionEnd end = ConnectionEnd::ClosedByUs;
+        FetchFigures figures;
     };
     // Called on the fetch's own thread, last thing before it ends.
     using Completion = std::function<void(Result)>;
@@ -55,10 +57,10 @@ private:
     enum class Wait { Ready, TimedOut, Woken, Failed };
 
     Result Run();
-    // The reply line, or why there is none.
-    [[nodiscard]] std::variant<std::string, ConnectionEnd> Converse(int socket);
-    [[nodiscard]] std::optional<ConnectionEnd> Connect(int socket);
-    [[nodiscard]] std::variant<std::string, ConnectionEnd> ReadReply(int socket);
+    // The reply line, or why there is none; figures gather what was seen on the way.
+    [[nodiscard]] std::variant<std::string, ConnectionEnd> Converse(int socket, FetchFigures& figures);
+    [[nodiscard]] std::optional<ConnectionEnd> Connect(int socket, int& error);
+    [[nodiscard]] std::variant<std::string, ConnectionEnd> ReadReply(int socket, FetchFigures& figures);
     // Waits for events on the socket or the wake-up; a negative time-out waits without end.
     [[nodiscard]] Wait WaitFor(int socket, short events, int timeoutMs) const;
     // Nothing when the wait ended ready, otherwise why the conversation ends.

@@ -64,6 +64,49 @@ TEST(ServerList, OverlongFieldsNeverOverflowTheirLimits)
                   {{std::string(14, 'n'), "h", 1, 1, 0}, {"y", longHost.substr(1), 3, 3, 0}});
 }
 
+// Every entry is counted once, under the first rule that leaves it out, and counting changes
+// nothing in what is parsed.
+TEST(ServerList, TallyNamesWhyEachEntryWasLeftOut)
+{
+    struct Case {
+        std::string line;
+        std::int32_t options;
+        ServerListTally tally;
+    };
+    const std::string longHost(52, 'h');
+    const Case cases[] = {
+        {"", 0, {}},
+        {"|||", 0, {}},
+        {"a,h,1,2|b,h,3,4", 0, {.entries = 2, .kept = 2}},
+        {"a,h,1|b|c,h,1,2", 0, {.entries = 3, .kept = 1, .malformed = 2}},
+        {"a," + longHost + ",1,2|b,h,1,2", 0, {.entries = 2, .kept = 1, .hostTooLong = 1}},
+        // A long host is the reason even for an entry that is hidden as well.
+        {"a," + longHost + ",1,2,2", 0, {.entries = 1, .hostTooLong = 1}},
+        {"a,h,1,2,2|b,h,1,2,4", 0, {.entries = 2, .kept = 1, .hidden = 1}},
+        {"a,h,1,2,2|b,h,1,2,4", 0x40, {.entries = 2, .hidden = 1, .hiddenByOption = 1}},
+        {"a,h,1,2,6", 0x40, {.entries = 1, .hidden = 1}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line);
+        ServerListTally tally{.entries = 99, .kept = 99}; // what a previous list left is replaced
+        const std::vector<ServerEntry> entries = ParseServerList(c.line, c.options, &tally);
+        EXPECT_EQ(tally.entries, c.tally.entries);
+        EXPECT_EQ(tally.kept, c.tally.kept);
+        EXPECT_EQ(tally.malformed, c.tally.malformed);
+        EXPECT_EQ(tally.hostTooLong, c.tally.hostTooLong);
+        EXPECT_EQ(tally.hidden, c.tally.hidden);
+        EXPECT_EQ(tally.hiddenByOption, c.tally.hiddenByOption);
+        EXPECT_EQ(tally.kept + tally.Dropped(), tally.entries);
+        EXPECT_EQ(static_cast<int>(entries.size()), tally.kept);
+        const std::vector<ServerEntry> uncounted = ParseServerList(c.line, c.options);
+        ASSERT_EQ(uncounted.size(), entries.size());
+        for (std::size_t i = 0; i < entries.size(); ++i) {
+            EXPECT_EQ(uncounted[i].nick, entries[i].nick);
+            EXPECT_EQ(uncounted[i].host, entries[i].host);
+        }
+    }
+}
+
 TEST(ServerList, RequestText)
 {
     EXPECT_EQ(ListRequest(123), "/slst 123|");
