@@ -172,7 +172,7 @@ std::int64_t FillRowByRow(QStandardItemModel& model, const search::ItemFilter& f
         channel::VisitFoundItems(replies.lines[i], [&](const channel::FoundItemView& item) {
             const search::ItemVerdict verdict = filter.Judge(item);
             if (verdict != search::ItemVerdict::List) {
-                return verdict == search::ItemVerdict::Drop;
+                return verdict != search::ItemVerdict::DropRestOfLine;
             }
             const std::string_view folder = search::FolderOf(item.path);
             if (folder != previousFolder) {

@@ -21,4 +21,31 @@ std::string_view FetchOutcomeName(const FetchOutcome& fetch)
     return OutcomeName(DecideOutcome(fetch.end, 0, 0));
 }
 
+std::string DescribeFetch(const FetchOutcome& fetch)
+{
+    const FetchFigures& figures = fetch.figures;
+    const channel::ServerListTally& entries = figures.entries;
+    std::string line = "server list " + std::string(FetchOutcomeName(fetch));
+    const auto add = [&line](std::string_view name, std::int64_t value) {
+        line += " ";
+        line += name;
+        line += "=" + std::to_string(value);
+    };
+    add("reused", fetch.reused ? 1 : 0);
+    add("connected", figures.connected ? 1 : 0);
+    add("lines", figures.lines);
+    add("bytesReceived", figures.bytesReceived);
+    add("entries", entries.entries);
+    add("kept", entries.kept);
+    add("malformed", entries.malformed);
+    add("hostTooLong", entries.hostTooLong);
+    add("hidden", entries.hidden);
+    add("hiddenByOption", entries.hiddenByOption);
+    add("elapsedMs", figures.elapsedMs);
+    if (figures.error != 0) {
+        line += " error=\"" + ErrorText(figures.error) + "\"";
+    }
+    return line;
+}
+
 } // namespace velkan::search

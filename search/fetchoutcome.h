@@ -4,6 +4,7 @@
 #include "connectionend.h"
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace velkan::search {
@@ -32,5 +33,8 @@ struct FetchOutcome {
 // in time), "no-reply" (closed without a complete line), "reset", "too-much-input",
 // "over-budget", "no-socket" or "still-open".
 std::string_view FetchOutcomeName(const FetchOutcome& fetch);
+
+// One line for a log: the fetch's outcome and every figure.
+std::string DescribeFetch(const FetchOutcome& fetch);
 
 } // namespace velkan::search

@@ -63,10 +63,14 @@ PeerConnection::~PeerConnection()
 PeerConnection::OpenResult PeerConnection::Open(const std::string& host, int port, bool linger)
 {
     Close();
+    m_openedAt = Clock::now();
+    m_firstInput = {};
+    m_error = 0;
     const int socket = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, IPPROTO_TCP);
     if (socket < 0) {
-        return errno == EMFILE || errno == ENFILE ? OpenResult::NoDescriptors
-                                                  : OpenResult::SocketFailed;
+        m_error = errno;
+        return m_error == EMFILE || m_error == ENFILE ? OpenResult::NoDescriptors
+                                                      : OpenResult::SocketFailed;
     }
     m_socket = socket;
     if (linger) {
@@ -75,18 +79,19 @@ PeerConnection::OpenResult PeerConnection::Open(const std::string& host, int por
     }
     const std::optional<in_addr> address = ResolveIPv4(host);
     if (!address) {
+        m_error = kHostNotFound;
         Close();
         return OpenResult::ConnectFailed;
     }
     const sockaddr_in target = MakeAddress(*address, port);
     if (::connect(m_socket, reinterpret_cast<const sockaddr*>(&target), sizeof target) != 0 &&
         errno != EINPROGRESS) {
+        m_error = errno;
         Close();
         return OpenResult::ConnectFailed;
     }
     // The first writability reports the connect's outcome.
     m_connecting = true;
-    m_openedAt = Clock::now();
     m_lastInput = m_openedAt;
     m_writeNotifier.setSocket(m_socket);
     m_writeNotifier.setEnabled(true);
@@ -135,6 +140,7 @@ void PeerConnection::OnWritable()
         error = errno;
     }
     if (error != 0) {
+        m_error = error;
         Close();
         m_callbacks.connectFailed(ConnectionEnd::Refused);
         return;
@@ -155,10 +161,14 @@ void PeerConnection::OnReadable()
         return;
     }
     if (received <= 0) {
+        m_error = received < 0 ? errno : 0;
         CloseFromPeer(received == 0 ? ConnectionEnd::ClosedByPeer : ConnectionEnd::Reset);
         return;
     }
     m_lastInput = Clock::now();
+    if (m_firstInput == Clock::time_point{}) {
+        m_firstInput = m_lastInput;
+    }
     m_bytesReceived = AddWrapping(m_bytesReceived, received);
     // The room is asked for before the bytes are taken in, so the budget is never overdrawn.
     if (!m_account.Hold(m_receiver.PendingSize() + static_cast<std::size_t>(received))) {

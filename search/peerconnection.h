@@ -70,6 +70,13 @@ public:
     [[nodiscard]] std::int32_t BytesSent() const { return m_bytesSent; }
     [[nodiscard]] std::int32_t BytesReceived() const { return m_bytesReceived; }
     [[nodiscard]] std::uint32_t StartTick() const { return m_startTick; }
+    // When the last Open began and when its first bytes arrived (the epoch while none have);
+    // both stay readable after the close.
+    [[nodiscard]] std::chrono::steady_clock::time_point OpenedAt() const { return m_openedAt; }
+    [[nodiscard]] std::chrono::steady_clock::time_point FirstInputAt() const { return m_firstInput; }
+    // The errno that ended the last connection (kHostNotFound for a host that did not resolve),
+    // or 0.
+    [[nodiscard]] int LastError() const { return m_error; }
     void SetStartTick(std::uint32_t tick) { m_startTick = tick; }
     // Received bytes held while their line is unfinished.
     [[nodiscard]] std::size_t PendingBytes() const { return m_receiver.PendingSize(); }
@@ -90,6 +97,8 @@ private:
     bool m_connecting = false;
     Clock::time_point m_openedAt;
     Clock::time_point m_lastInput;
+    Clock::time_point m_firstInput;
+    int m_error = 0;
     QSocketNotifier m_readNotifier{QSocketNotifier::Read};
     QSocketNotifier m_writeNotifier{QSocketNotifier::Write};
     QTimer m_deadline;

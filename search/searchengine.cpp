@@ -50,9 +50,9 @@ SearchEngine::SearchEngine(SearchView& view, ResultModel& model, ImageIndexProvi
         m_peers[slot].connection = std::make_unique<PeerConnection>(
             PeerConnection::Callbacks{
                 .connected = [this, slot] { OnPeerConnected(slot); },
-                .connectFailed = [this, slot](ConnectionEnd) { OnPeerClosed(slot); },
+                .connectFailed = [this, slot](ConnectionEnd why) { OnPeerClosed(slot, why); },
                 .lineReceived = [this, slot](const std::string& line) { OnFindReply(slot, line); },
-                .closed = [this, slot](ConnectionEnd) { OnPeerClosed(slot); },
+                .closed = [this, slot](ConnectionEnd why) { OnPeerClosed(slot, why); },
             },
             m_budget, timeouts);
     }
@@ -62,6 +62,8 @@ SearchEngine::~SearchEngine()
 {
     m_timer->Stop();
     m_timer->SetCallback([] {});
+    // The panel is going: its hosts hear of no more outcomes.
+    blockSignals(true);
     ClosePeers();
     m_worker.reset(); // wakes the fetch and waits for it
 }
@@ -99,6 +101,7 @@ void SearchEngine::StartSearch(std::string_view text)
 
     m_timer->Stop();
     ClosePeers();
+    m_outcomes.Begin();
     m_model.Clear();
     m_searchText = std::move(prepared);
 
@@ -108,9 +111,11 @@ void SearchEngine::StartSearch(std::string_view text)
     }
     const std::uint32_t now = m_ticks->Now();
     if (now - m_listFetchTick < kListReuseMs && !m_serverList.empty()) {
+        m_outcomes.ListReused();
         StartFanOut();
         return;
     }
+    m_outcomes.FetchStarted();
     m_listFetchTick = m_ticks->Now();
     m_serverList.clear();
     m_serverIndex.Rebuild(m_serverList);
@@ -127,6 +132,8 @@ void SearchEngine::StartSearch(std::string_view text)
 void SearchEngine::OnListDone(ServerListFetch::Result result)
 {
     m_worker.reset();
+    m_outcomes.FetchEnded(result.ok, result.end, result.figures);
+    emit fetchSettled();
     emit serverListFetched(result.ok);
     if (!result.ok) {
         emit searchIdle();
@@ -180,6 +187,11 @@ void SearchEngine::OnTimer()
     if (opened == PeerConnection::OpenResult::NoDescriptors) {
         return; // no descriptor to spare: the entry waits, as for a busy slot
     }
+    free->outcome = m_outcomes.Open(entry);
+    if (opened != PeerConnection::OpenResult::Connecting) {
+        Settle(*free, opened == PeerConnection::OpenResult::SocketFailed ? ConnectionEnd::NoSocket
+                                                                         : ConnectionEnd::Refused);
+    }
     free->nick = entry.nick;
     ++m_nextServer;
 
@@ -206,17 +218,53 @@ void SearchEngine::OnPeerConnected(int slot)
     m_peers[slot].connection->SendRequest(m_cipher, m_findRequest);
 }
 
-void SearchEngine::OnPeerClosed(int slot)
+void SearchEngine::OnPeerClosed(int slot, ConnectionEnd why)
 {
     m_peers[slot].connection->Close();
+    Settle(m_peers[slot], why);
     CheckIdle();
+}
+
+void SearchEngine::Settle(PeerSlot& peer, ConnectionEnd why)
+{
+    if (peer.outcome < 0) {
+        return;
+    }
+    const int index = std::exchange(peer.outcome, -1);
+    emit outcomeSettled(m_outcomes.Settle(index, why, *peer.connection));
 }
 
 void SearchEngine::ClosePeers()
 {
     for (PeerSlot& peer : m_peers) {
         peer.connection->Close();
+        Settle(peer, ConnectionEnd::ClosedByUs);
     }
+}
+
+std::vector<ServerOutcome> SearchEngine::Outcomes() const
+{
+    std::vector<ServerOutcome> outcomes = m_outcomes.Outcomes();
+    for (const PeerSlot& peer : m_peers) {
+        if (peer.outcome >= 0) {
+            ServerOutcome& open = outcomes[static_cast<std::size_t>(peer.outcome)];
+            OutcomeRecorder::TakeFigures(open, *peer.connection);
+            open.outcome = OutcomeRecorder::SoFar(open);
+        }
+    }
+    return outcomes;
+}
+
+OutcomeCounts SearchEngine::OutcomeCountsNow() const
+{
+    OutcomeCounts counts = m_outcomes.SettledCounts();
+    for (const PeerSlot& peer : m_peers) {
+        if (peer.outcome >= 0) {
+            ++counts[static_cast<std::size_t>(
+                OutcomeRecorder::SoFar(m_outcomes.Outcomes()[static_cast<std::size_t>(peer.outcome)]))];
+        }
+    }
+    return counts;
 }
 
 bool SearchEngine::IsFanningOut() const
@@ -265,9 +313,15 @@ const channel::ServerEntry* SearchEngine::FindServerEntry(std::string_view nick)
 
 void SearchEngine::OnFindReply(int slot, const std::string& line)
 {
-    const std::string& nick = m_peers[slot].nick;
-    if (!m_replies.Handle(line, nick, FindServerEntry(nick), m_foundCount)) {
+    PeerSlot& peer = m_peers[slot];
+    if (!m_replies.Handle(line, peer.nick, FindServerEntry(peer.nick), m_foundCount)) {
+        if (peer.outcome >= 0) {
+            m_outcomes.OtherLine(peer.outcome);
+        }
         return;
+    }
+    if (peer.outcome >= 0) {
+        m_outcomes.FindLine(peer.outcome, m_replies.LastLine());
     }
     m_foundText = FoundText(m_foundCount);
     PushTexts();

@@ -5,6 +5,7 @@
 #include "blowfish.h"
 #include "connectionlimits.h"
 #include "findreplyhandler.h"
+#include "outcomerecorder.h"
 #include "peerconnection.h"
 #include "serverindex.h"
 #include "serverinfoquery.h"
@@ -85,6 +86,13 @@ public:
     // Slots the current fan-out may use: 500, or fewer when descriptors are short.
     [[nodiscard]] int PeerSlotCount() const { return m_slotCount; }
     [[nodiscard]] const InputBudget& Budget() const { return *m_budget; }
+    // What became of each server the current search contacted, in the order contacted; those
+    // still connected are "still-open", with their figures so far.
+    [[nodiscard]] std::vector<ServerOutcome> Outcomes() const;
+    // The counts of Outcomes().
+    [[nodiscard]] OutcomeCounts OutcomeCountsNow() const;
+    // The fetch behind the current search's list.
+    [[nodiscard]] const FetchOutcome& Fetch() const { return m_outcomes.Fetch(); }
 
     // The engine's side of the fan-out tick, public so that a hand-driven timer can reach it.
     void OnTimer();
@@ -95,11 +103,16 @@ signals:
     // Nothing is left to wait for: the fetch failed, the list is used up and its last
     // connection closed, or the user stopped a search that was not fetching.
     void searchIdle();
+    // The outcome of one server the search contacted was settled.
+    void outcomeSettled(const velkan::search::ServerOutcome& outcome);
+    // A fetch of the server list ended, well or not; Fetch() tells how.
+    void fetchSettled();
 
 private:
     struct PeerSlot {
         std::unique_ptr<PeerConnection> connection;
         std::string nick;
+        int outcome = -1; // the server's record while its connection is open
     };
 
     void OnListDone(ServerListFetch::Result result);
@@ -107,7 +120,8 @@ private:
     void ClosePeers();
     [[nodiscard]] PeerSlot* FreeSlot();
     void OnPeerConnected(int slot);
-    void OnPeerClosed(int slot);
+    void OnPeerClosed(int slot, ConnectionEnd why);
+    void Settle(PeerSlot& peer, ConnectionEnd why);
     void OnFindReply(int slot, const std::string& line);
     void PushTexts();
     void CheckIdle();
@@ -142,6 +156,7 @@ private:
     QString m_progressText;
     QString m_foundText;
     FindReplyHandler m_replies;
+    OutcomeRecorder m_outcomes;
     std::minstd_rand m_random;
 };
 

@@ -1,5 +1,9 @@
 #include "serveroutcome.h"
 
+#include "cp949convert.h"
+
+#include <numeric>
+
 namespace velkan::search {
 
 std::string_view OutcomeName(Outcome outcome)
@@ -57,6 +61,51 @@ Outcome DecideOutcome(ConnectionEnd end, int findLines, int otherLines)
         return Outcome::NotUnderstood;
     }
     return end == ConnectionEnd::ClosedByUs ? Outcome::StillOpen : Outcome::NoReply;
+}
+
+std::string OutcomeTallyText(const OutcomeCounts& counts)
+{
+    const int total = std::accumulate(counts.begin(), counts.end(), 0);
+    std::string text = std::to_string(total) + (total == 1 ? " server" : " servers");
+    const char* separator = ": ";
+    for (std::size_t kind = 0; kind < kOutcomeKinds; ++kind) {
+        if (counts[kind] != 0) {
+            text += separator + std::to_string(counts[kind]) + " ";
+            text += OutcomeName(static_cast<Outcome>(kind));
+            separator = ", ";
+        }
+    }
+    return text;
+}
+
+std::string DescribeOutcome(const ServerOutcome& outcome)
+{
+    const ReplyTally& items = outcome.items;
+    std::string line = "server " + cp949::ToUtf8(outcome.nick) + " " + outcome.host + ":" +
+                       std::to_string(outcome.port) + " " + std::string(OutcomeName(outcome.outcome));
+    const auto add = [&line](std::string_view name, std::int64_t value) {
+        line += " ";
+        line += name;
+        line += "=" + std::to_string(value);
+    };
+    line += " end=" + std::string(ConnectionEndName(outcome.end));
+    add("findLines", outcome.findLines);
+    add("otherLines", outcome.otherLines);
+    add("items", items.items);
+    add("rows", items.rows);
+    add("adult", items.adult);
+    add("strictBanWords", items.strictBanWords);
+    add("personFolder", items.personFolder);
+    add("banWords", items.banWords);
+    add("rowLimit", items.rowLimit);
+    add("bytesSent", outcome.bytesSent);
+    add("bytesReceived", outcome.bytesReceived);
+    add("firstByteMs", outcome.firstByteMs);
+    add("closeMs", outcome.closeMs);
+    if (outcome.error != 0) {
+        line += " error=\"" + ErrorText(outcome.error) + "\"";
+    }
+    return line;
 }
 
 } // namespace velkan::search

@@ -56,4 +56,11 @@ struct ServerOutcome {
     int error = 0; // errno of the failure, kHostNotFound, or 0
 };
 
+// "120 servers: 97 answered, 12 refused, 6 silent": the total, then each outcome that occurred
+// with its count, in the order of Outcome.
+std::string OutcomeTallyText(const OutcomeCounts& counts);
+
+// One line for a log: the server, its outcome and every figure.
+std::string DescribeOutcome(const ServerOutcome& outcome);
+
 } // namespace velkan::search
