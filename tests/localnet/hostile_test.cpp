@@ -180,6 +180,18 @@ TEST_F(HostileTest, UnendingPeersSendALineWithoutEndUpToTheCap)
     }
 }
 
+TEST_F(HostileTest, TheHangupPeerTakesTheRequestAndClosesWithoutAWord)
+{
+    const std::uint16_t port = Port(PeerBehaviour::Hangup);
+    for (const std::string& request : kRequests) {
+        SCOPED_TRACE(request);
+        const Received received = Ask(port, request);
+        EXPECT_EQ(received.end, Received::End::Closed);
+        EXPECT_EQ(received.bytes, "");
+    }
+    EXPECT_EQ(m_network.PeerCounters(port).requests.size(), kRequests.size());
+}
+
 TEST_F(HostileTest, TheBlackholeIsListedButNoConnectionAttemptIsAnswered)
 {
     const std::uint16_t port = Port(PeerBehaviour::Blackhole);

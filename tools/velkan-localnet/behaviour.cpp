@@ -3,7 +3,7 @@
 namespace velkan::localnet {
 
 namespace {
-constexpr std::array<std::pair<PeerBehaviour, std::string_view>, 9> kNames = {{
+constexpr std::array<std::pair<PeerBehaviour, std::string_view>, 10> kNames = {{
     {PeerBehaviour::Normal, "normal"},
     {PeerBehaviour::Silent, "silent"},
     {PeerBehaviour::Slow, "slow"},
@@ -13,6 +13,7 @@ constexpr std::array<std::pair<PeerBehaviour, std::string_view>, 9> kNames = {{
     {PeerBehaviour::Reset, "reset"},
     {PeerBehaviour::Trickle, "trickle"},
     {PeerBehaviour::Blackhole, "blackhole"},
+    {PeerBehaviour::Hangup, "hangup"},
 }};
 } // namespace
 

@@ -17,11 +17,13 @@ enum class PeerBehaviour {
     Reset,   // sends half of its answer, then resets the connection
     Trickle, // sends a line without end slowly (up to a cap), then holds the connection
     Blackhole, // listens with a full accept queue, so connection attempts get no answer
+    Hangup,  // reads the request and closes without a word
 };
 
-inline constexpr std::array<PeerBehaviour, 8> kHostileBehaviours = {
+inline constexpr std::array<PeerBehaviour, 9> kHostileBehaviours = {
     PeerBehaviour::Silent, PeerBehaviour::Slow,  PeerBehaviour::Refuse,  PeerBehaviour::Garbage,
     PeerBehaviour::Endless, PeerBehaviour::Reset, PeerBehaviour::Trickle, PeerBehaviour::Blackhole,
+    PeerBehaviour::Hangup,
 };
 
 std::string_view BehaviourName(PeerBehaviour behaviour);

@@ -51,7 +51,7 @@ std::string Usage()
            "  --share NICK=DIR     a peer sharing the files under DIR (NICK at most 15 bytes\n"
            "                       in CP949, without \",\" or \"|\")\n"
            "  --hostile KIND=COUNT peers that misbehave: silent, slow, refuse, garbage,\n"
-           "                       endless, reset, trickle or blackhole\n"
+           "                       endless, reset, trickle, blackhole or hangup\n"
            "  --hostile-first      list the hostile peers before the others\n";
 }
 

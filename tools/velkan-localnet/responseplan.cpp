@@ -54,6 +54,8 @@ ResponsePlan PlanPeerResponse(PeerBehaviour behaviour, const std::string& reply,
         plan.bytesPerWrite = 1;
         plan.pauseBetweenWrites = tuning.slowInterval;
         break;
+    case PeerBehaviour::Hangup:
+        break; // nothing to send: the close follows the request
     case PeerBehaviour::Garbage:
         plan.pieces.push_back(GarbageLine(random) + "\r\n");
         break;
