@@ -152,6 +152,62 @@ TEST_F(FindReplyTest, AdultPersonAndBanWordRules)
     }
 }
 
+// Every item parsed is listed or counted under the one rule that dropped it, and counting
+// changes nothing in what is listed.
+TEST_F(FindReplyTest, EachItemIsCountedUnderTheRuleThatDecidedIt)
+{
+    struct Case {
+        int options;
+        std::vector<std::string> plain;
+        std::vector<std::string> strict;
+        int rowLimit;
+        std::string line;
+        search::ReplyTally tally;
+    };
+    const Case cases[] = {
+        {0, {}, {}, 100, "find>C:\\a\\x.avi|d|1|16|0>C:\\b\\y.avi|d|1|0|0",
+         {.items = 2, .listed = 1, .rows = 2, .adult = 1}},
+        {0, {}, {"abc^xyz"}, 100, "find>xyz_abc.avi|d|1|128|0>ok.avi|d|1|0|0",
+         {.items = 2, .listed = 1, .rows = 1, .strictBanWords = 1}},
+        // The person's folder ends the line: the item after it is never read.
+        {0x40, {}, {}, 100, "find>C:\\a\\1.txt|d|1|0|0>C:\\a\\2.txt|d|1|8|0>C:\\a\\3.txt|d|1|0|0",
+         {.items = 2, .listed = 1, .rows = 2, .personFolder = 1}},
+        {0, {"mp3"}, {}, 100, "find>a.mp3|d|1|0|0>b.mp3|d|1|8|0>c.mp3|d|1|128|0>d.avi|d|1|0|0",
+         {.items = 4, .listed = 3, .rows = 3, .banWords = 1}},
+        {0, {}, {}, 2, "find>C:\\a\\1|d|1|0|0>C:\\a\\2|d|1|16|0>C:\\b\\3|d|1|0|0",
+         {.items = 3, .listed = 1, .rows = 2, .adult = 1, .rowLimit = 1}},
+        {0, {}, {}, 100, "?no find reply", {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line);
+        m_config.options = c.options;
+        m_config.banWords = c.plain;
+        m_config.strictBanWords = c.strict;
+        m_model.Clear();
+        m_model.SetRowLimit(c.rowLimit);
+        int uncountedFound = 0;
+        EXPECT_EQ(m_handler.HandleUncounted(c.line, "peer", nullptr, uncountedFound),
+                  c.line.starts_with("find"));
+        const std::vector<std::string> uncounted = Names();
+        m_model.Clear();
+        m_found = 0;
+        Handle(c.line);
+        const search::ReplyTally& tally = m_handler.LastLine();
+        EXPECT_EQ(tally.items, c.tally.items);
+        EXPECT_EQ(tally.listed, c.tally.listed);
+        EXPECT_EQ(tally.rows, c.tally.rows);
+        EXPECT_EQ(tally.adult, c.tally.adult);
+        EXPECT_EQ(tally.strictBanWords, c.tally.strictBanWords);
+        EXPECT_EQ(tally.personFolder, c.tally.personFolder);
+        EXPECT_EQ(tally.banWords, c.tally.banWords);
+        EXPECT_EQ(tally.rowLimit, c.tally.rowLimit);
+        EXPECT_EQ(tally.items, tally.listed + tally.Dropped());
+        EXPECT_EQ(tally.rows, m_model.RowCount());
+        EXPECT_EQ(Names(), uncounted);
+        EXPECT_EQ(m_found, uncountedFound);
+    }
+}
+
 TEST_F(FindReplyTest, ImageIndexesGrowPerExtension)
 {
     ASSERT_TRUE(Handle("find>a.mp3|d|1|0|0>b.avi|d|1|0|0>c.mp3|d|1|0|0>d.MP3|d|1|0|0>e|d|1|0|0>.f|d|1|0|0"));
