@@ -11,6 +11,7 @@
 #include "findreplyhandler.h"
 #include "iconcache.h"
 #include "itemfilter.h"
+#include "outcomerecorder.h"
 #include "peerprotocol.h"
 #include "resultmodel.h"
 #include "resulttexts.h"
@@ -154,6 +155,59 @@ void BM_ReplyHandling(benchmark::State& state)
     state.counters["default_lists_rows/s"] = static_cast<double>(rows) * 1e3 / withWords;
 }
 BENCHMARK(BM_ReplyHandling)->Unit(benchmark::kMillisecond)->Iterations(20);
+
+// Reply handling as the engine does it, each line's figures added to its server's outcome,
+// against the same handling with nothing counted; the two take turns at coming first.
+void BM_OutcomeRecording(benchmark::State& state)
+{
+    Handling handling;
+    search::FindReplyHandler& handler = handling.defaultLists;
+    handling.HandleAll(handler);
+    const Replies& replies = SampleReplies();
+    search::OutcomeRecorder recorder;
+    for (const channel::ServerEntry& server : replies.servers) {
+        recorder.Open(server);
+    }
+    const auto timed = [&](auto handleLine) {
+        handling.model.Clear();
+        return bench::CpuMsOf([&] {
+            int found = 0;
+            for (std::size_t i = 0; i < replies.lines.size(); ++i) {
+                handleLine(static_cast<int>(i), found);
+            }
+            benchmark::DoNotOptimize(found);
+        });
+    };
+    const auto recorded = [&](int i, int& found) {
+        const auto line = static_cast<std::size_t>(i);
+        if (handler.Handle(replies.lines[line], replies.servers[line].nick, &replies.servers[line], found)) {
+            recorder.FindLine(i, handler.LastLine());
+        } else {
+            recorder.OtherLine(i);
+        }
+    };
+    const auto bare = [&](int i, int& found) {
+        const auto line = static_cast<std::size_t>(i);
+        handler.HandleUncounted(replies.lines[line], replies.servers[line].nick, &replies.servers[line], found);
+    };
+    double with = 0;
+    double without = 0;
+    bool recordingFirst = false;
+    for (auto _ : state) {
+        if (recordingFirst) {
+            with += timed(recorded);
+        }
+        without += timed(bare);
+        if (!recordingFirst) {
+            with += timed(recorded);
+        }
+        recordingFirst = !recordingFirst;
+    }
+    benchmark::DoNotOptimize(recorder.Outcomes().front().items.items);
+    state.counters["recording_ms"] = benchmark::Counter(with, benchmark::Counter::kAvgIterations);
+    state.counters["no_recording_ms"] = benchmark::Counter(without, benchmark::Counter::kAvgIterations);
+}
+BENCHMARK(BM_OutcomeRecording)->Unit(benchmark::kMillisecond)->Iterations(30);
 
 QString Shown(std::string_view cp949Text)
 {

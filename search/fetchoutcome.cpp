@@ -25,11 +25,10 @@ std::string DescribeFetch(const FetchOutcome& fetch)
 {
     const FetchFigures& figures = fetch.figures;
     const channel::ServerListTally& entries = figures.entries;
-    std::string line = "server list " + std::string(FetchOutcomeName(fetch));
+    std::string line = "server list ";
+    line.append(FetchOutcomeName(fetch));
     const auto add = [&line](std::string_view name, std::int64_t value) {
-        line += " ";
-        line += name;
-        line += "=" + std::to_string(value);
+        line.append(" ").append(name).append("=").append(std::to_string(value));
     };
     add("reused", fetch.reused ? 1 : 0);
     add("connected", figures.connected ? 1 : 0);
@@ -43,7 +42,7 @@ std::string DescribeFetch(const FetchOutcome& fetch)
     add("hiddenByOption", entries.hiddenByOption);
     add("elapsedMs", figures.elapsedMs);
     if (figures.error != 0) {
-        line += " error=\"" + ErrorText(figures.error) + "\"";
+        line.append(" error=\"").append(ErrorText(figures.error)).append("\"");
     }
     return line;
 }

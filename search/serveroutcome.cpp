@@ -66,12 +66,13 @@ Outcome DecideOutcome(ConnectionEnd end, int findLines, int otherLines)
 std::string OutcomeTallyText(const OutcomeCounts& counts)
 {
     const int total = std::accumulate(counts.begin(), counts.end(), 0);
-    std::string text = std::to_string(total) + (total == 1 ? " server" : " servers");
+    std::string text = std::to_string(total);
+    text.append(total == 1 ? " server" : " servers");
     const char* separator = ": ";
     for (std::size_t kind = 0; kind < kOutcomeKinds; ++kind) {
         if (counts[kind] != 0) {
-            text += separator + std::to_string(counts[kind]) + " ";
-            text += OutcomeName(static_cast<Outcome>(kind));
+            text.append(separator).append(std::to_string(counts[kind])).append(" ");
+            text.append(OutcomeName(static_cast<Outcome>(kind)));
             separator = ", ";
         }
     }
@@ -81,14 +82,13 @@ std::string OutcomeTallyText(const OutcomeCounts& counts)
 std::string DescribeOutcome(const ServerOutcome& outcome)
 {
     const ReplyTally& items = outcome.items;
-    std::string line = "server " + cp949::ToUtf8(outcome.nick) + " " + outcome.host + ":" +
-                       std::to_string(outcome.port) + " " + std::string(OutcomeName(outcome.outcome));
+    std::string line = "server ";
+    line.append(cp949::ToUtf8(outcome.nick)).append(" ").append(outcome.host).append(":");
+    line.append(std::to_string(outcome.port)).append(" ").append(OutcomeName(outcome.outcome));
     const auto add = [&line](std::string_view name, std::int64_t value) {
-        line += " ";
-        line += name;
-        line += "=" + std::to_string(value);
+        line.append(" ").append(name).append("=").append(std::to_string(value));
     };
-    line += " end=" + std::string(ConnectionEndName(outcome.end));
+    line.append(" end=").append(ConnectionEndName(outcome.end));
     add("findLines", outcome.findLines);
     add("otherLines", outcome.otherLines);
     add("items", items.items);
@@ -103,7 +103,7 @@ std::string DescribeOutcome(const ServerOutcome& outcome)
     add("firstByteMs", outcome.firstByteMs);
     add("closeMs", outcome.closeMs);
     if (outcome.error != 0) {
-        line += " error=\"" + ErrorText(outcome.error) + "\"";
+        line.append(" error=\"").append(ErrorText(outcome.error)).append("\"");
     }
     return line;
 }

@@ -4,6 +4,8 @@
 #include "enginefixture.h"
 #include "socketutil.h"
 
+#include <QLoggingCategory>
+
 #include <cerrno>
 #include <map>
 
@@ -233,6 +235,45 @@ TEST_F(SearchOutcomeTest, TheFetchOfAListWithDroppedEntries)
     EXPECT_EQ(fetch.figures.entries.hostTooLong, 1);
     EXPECT_EQ(fetch.figures.entries.hidden, 1);
     EXPECT_GT(fetch.figures.bytesReceived, 0);
+}
+
+std::vector<std::string> g_logged;
+
+void KeepSearchLog(QtMsgType, const QMessageLogContext& context, const QString& message)
+{
+    if (std::string_view(context.category) == "velkan.search") {
+        g_logged.push_back(message.toStdString());
+    }
+}
+
+// Off by default; switched on, one line for the fetch and one for each server.
+TEST_F(SearchOutcomeTest, TheSearchLogHasALineForEachOutcome)
+{
+    AddKind(PeerBehaviour::Normal);
+    AddKind(PeerBehaviour::Refuse);
+    g_logged.clear();
+    const QtMessageHandler previous = qInstallMessageHandler(KeepSearchLog);
+    for (const bool on : {false, true}) {
+        SCOPED_TRACE(on);
+        QLoggingCategory::setFilterRules(on ? QStringLiteral("velkan.search.info=true") : QString());
+        m_ticks.now += SearchEngine::kListReuseMs; // a fetch for each search
+        Engine().StartSearch("x");
+        EXPECT_TRUE(RunFanOut());
+        std::sort(g_logged.begin(), g_logged.end());
+        if (!on) {
+            EXPECT_TRUE(g_logged.empty());
+            continue;
+        }
+        ASSERT_EQ(g_logged.size(), 3U);
+        EXPECT_TRUE(g_logged[0].starts_with("server list listed ")) << g_logged[0];
+        EXPECT_TRUE(g_logged[1].starts_with("server normal 127.0.0.1:" + std::to_string(m_ports.at("normal")) +
+                                            " answered end=closed-by-peer "))
+            << g_logged[1];
+        EXPECT_TRUE(g_logged[2].starts_with("server refuse ")) << g_logged[2];
+        EXPECT_TRUE(g_logged[2].ends_with(" error=\"Connection refused\"")) << g_logged[2];
+    }
+    QLoggingCategory::setFilterRules(QString());
+    qInstallMessageHandler(previous);
 }
 
 TEST(OutcomeTally, NamesEachOutcomeThatOccurredInOrder)
