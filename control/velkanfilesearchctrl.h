@@ -89,6 +89,10 @@ public:
     HRESULT ConnectToRow(int row) override;
     HRESULT QueryServerInfo(int row, std::function<void(const ServerInfoView&)> answered,
                             std::function<void()> ended = {}) override;
+    HRESULT SetOutcomeHandlers(std::function<void(const ServerOutcomeView&)> server,
+                               std::function<void(const FetchOutcomeView&)> fetch) override;
+    HRESULT Outcomes(std::vector<ServerOutcomeView>* servers, FetchOutcomeView* fetch) override;
+    HRESULT OutcomeTally(std::string* text) override;
 
     // The five string properties by their dispatch identifiers, as CP949 bytes.
     [[nodiscard]] std::string GetProperty(com::DISPID dispid) const;
@@ -131,6 +135,8 @@ private:
     void ExchangeExtent(PropertyExchange& exchange);
     // Raises Connect for the panel's selected row, its folder text at hand for ConnectFolder.
     void OnConnectRequested(const std::string& nick, const std::string& folder);
+    // Passes the panel's outcomes on to the outcome handlers.
+    void ForwardOutcomes(ui::SearchPanel& panel);
 
     std::atomic<std::uint32_t> m_references{1};
     ConnectionPoint m_events;
@@ -145,6 +151,8 @@ private:
     std::optional<search::AppServerEndpoint> m_appServer;
     std::function<void(const std::string&)> m_messageHandler;
     std::function<void()> m_idleHandler;
+    std::function<void(const ServerOutcomeView&)> m_serverOutcomeHandler;
+    std::function<void(const FetchOutcomeView&)> m_fetchOutcomeHandler;
     bool m_designMode = false;
     std::optional<std::string> m_connectFolder; // UTF-8, while Connect is being raised
     std::optional<QSize> m_extent; // HIMETRIC

@@ -42,6 +42,7 @@ HRESULT CVelkanFileSearchCtrl::CreateWindow(QWidget* parent)
             m_idleHandler();
         }
     });
+    ForwardOutcomes(*panel);
     // A panel that goes with its parent takes its server-information windows along: they
     // use its engine's cipher.
     m_panelDestroyed = QObject::connect(panel, &QObject::destroyed, [this] { CloseServerInfoDialogs(); });

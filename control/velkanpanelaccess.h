@@ -6,8 +6,10 @@
 
 #include "velkanfilesearch.h"
 
+#include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace velkan::control {
 
@@ -29,6 +31,52 @@ struct ServerInfoView {
     std::string upload;
     std::string count;
     std::string size;
+};
+
+// What became of one server the current search contacted (texts UTF-8). outcome is the first
+// of "answered", "refused", "connect-timeout", "too-much-input", "over-budget", "silent",
+// "reset", "not-understood", "no-reply", "still-open" that applies.
+struct ServerOutcomeView {
+    std::string nick;
+    std::string host;
+    int port = 0;
+    std::string outcome;
+    std::string end; // how its connection ended: "closed-by-peer", "idle", "reset", ...
+    int findLines = 0;
+    int otherLines = 0; // complete lines that were no find reply
+    int items = 0;      // items parsed
+    int rows = 0;       // rows added
+    // Items left out, each by the one rule that dropped it.
+    int adult = 0;
+    int strictBanWords = 0;
+    int personFolder = 0;
+    int banWords = 0;
+    int rowLimit = 0;
+    std::int64_t bytesSent = 0;
+    std::int64_t bytesReceived = 0;
+    int firstByteMs = -1; // from the start of the connect; -1: nothing arrived
+    int closeMs = -1;     // -1: still open
+    std::string error;    // the system's text, or empty
+};
+
+// The fetch of the server list behind the current search. outcome is "fetching", "listed",
+// or why no list came: "refused", "connect-timeout", "silent", "no-reply", "reset",
+// "too-much-input", "over-budget", "no-socket", "still-open".
+struct FetchOutcomeView {
+    std::string outcome;
+    bool reused = false; // the list of an earlier fetch, less than a minute old
+    bool connected = false;
+    int lines = 0;       // complete lines received, empty ones included
+    std::int64_t bytesReceived = 0;
+    int entries = 0;     // entries of the list line
+    int kept = 0;
+    // Entries left out, each for the first reason that applies.
+    int malformed = 0;      // fewer than four fields
+    int hostTooLong = 0;
+    int hidden = 0;         // flag 0x02
+    int hiddenByOption = 0; // flag 0x04 under option 0x40
+    int elapsedMs = 0;
+    std::string error;
 };
 
 // Where the application server is, and a view of the panel that a headless host can drive.
@@ -63,6 +111,17 @@ public:
     // the row or its server is not there.
     virtual HRESULT QueryServerInfo(int row, std::function<void(const ServerInfoView&)> answered,
                                     std::function<void()> ended = {}) = 0;
+
+    // server runs each time a server's outcome is settled, fetch each time a fetch of the
+    // server list ends; either may be empty. Takes effect for windows created afterwards.
+    virtual HRESULT SetOutcomeHandlers(std::function<void(const ServerOutcomeView&)> server,
+                                       std::function<void(const FetchOutcomeView&)> fetch) = 0;
+    // Every server the current search contacted, in the order contacted, those still
+    // connected with their figures so far, and the fetch behind the search's list.
+    virtual HRESULT Outcomes(std::vector<ServerOutcomeView>* servers, FetchOutcomeView* fetch) = 0;
+    // "120 servers: 97 answered, 12 refused, 6 silent": the current search's outcomes counted,
+    // those still connected by what they have done so far.
+    virtual HRESULT OutcomeTally(std::string* text) = 0;
 
 protected:
     ~IVelkanPanelAccess() = default;

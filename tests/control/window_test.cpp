@@ -225,6 +225,54 @@ TEST_F(ControlWindowTest, StopSearchEndsTheRunningSearch)
                                     std::chrono::milliseconds(kWaitMs)));
 }
 
+// Each server's outcome reaches the host as it is settled, the fetch's as it ends, and the
+// whole search's on request, those still connected counted by what they did so far.
+TEST_F(ControlWindowTest, OutcomesReachTheHostThroughThePrivateSeam)
+{
+    const std::uint16_t silent = m_network.AddPeer({.nick = "quiet", .behaviour = localnet::PeerBehaviour::Silent});
+    std::vector<control::ServerOutcomeView> settled;
+    std::vector<control::FetchOutcomeView> fetches;
+    m_control->SetOutcomeHandlers([&](const control::ServerOutcomeView& view) { settled.push_back(view); },
+                                  [&](const control::FetchOutcomeView& view) { fetches.push_back(view); });
+    std::string tally;
+    EXPECT_EQ(m_control->OutcomeTally(&tally), com::E_UNEXPECTED);
+    ASSERT_EQ(m_control->CreateWindow(&m_host), com::S_OK);
+    ASSERT_EQ(Call(control::DISPID_VELKANSEARCH, {Bstr(u"song")}), com::S_OK);
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return settled.size() == 2 && m_network.PeerCounters(silent).open == 1; }, kWaitMs));
+    ASSERT_EQ(fetches.size(), 1U);
+    EXPECT_EQ(fetches[0].outcome, "listed");
+    EXPECT_EQ(fetches[0].kept, 3);
+    ASSERT_EQ(m_control->OutcomeTally(&tally), com::S_OK);
+    EXPECT_EQ(tally, "3 servers: 2 answered, 1 still-open");
+
+    std::vector<control::ServerOutcomeView> servers;
+    control::FetchOutcomeView fetch;
+    ASSERT_EQ(m_control->Outcomes(&servers, &fetch), com::S_OK);
+    ASSERT_EQ(servers.size(), 3U);
+    EXPECT_EQ(servers[0].nick, cp949::ToUtf8(kKimNick));
+    EXPECT_EQ(servers[0].port, m_kimPort);
+    EXPECT_EQ(servers[2].outcome, "still-open");
+    EXPECT_EQ(servers[2].closeMs, -1);
+    EXPECT_GT(servers[2].bytesSent, 0);
+    EXPECT_EQ(fetch.outcome, "listed");
+    int rows = 0;
+    for (const control::ServerOutcomeView& server : settled) {
+        EXPECT_EQ(server.outcome, "answered");
+        rows += server.rows;
+    }
+    int shown = 0;
+    ASSERT_EQ(m_control->RowCount(&shown), com::S_OK);
+    EXPECT_EQ(rows, shown);
+
+    ASSERT_EQ(Call(control::DISPID_STOPSEARCH), com::S_OK);
+    ASSERT_EQ(settled.size(), 3U);
+    EXPECT_EQ(settled[2].nick, "quiet");
+    EXPECT_EQ(settled[2].outcome, "still-open");
+    EXPECT_EQ(settled[2].end, "closed-by-us");
+    EXPECT_EQ(m_control->Outcomes(nullptr, &fetch), com::E_POINTER);
+}
+
 TEST_F(ControlWindowTest, ReactivationKeepsNothingOfTheEarlierPanel)
 {
     const std::uint16_t silent = m_network.AddPeer({.nick = "quiet", .behaviour = localnet::PeerBehaviour::Silent});

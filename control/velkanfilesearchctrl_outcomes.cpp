@@ -1,0 +1,116 @@
+// What became of each server a search contacted and of the fetch of its list, as the private
+// seam gives them to our own hosts.
+
+#include "velkanfilesearchctrl.h"
+
+#include "cp949convert.h"
+#include "searchpanel.h"
+
+namespace velkan::control {
+
+using com::S_OK;
+
+namespace {
+
+ServerOutcomeView ViewOf(const search::ServerOutcome& outcome)
+{
+    const search::ReplyTally& items = outcome.items;
+    return {
+        .nick = cp949::ToUtf8(outcome.nick),
+        .host = cp949::ToUtf8(outcome.host),
+        .port = outcome.port,
+        .outcome = std::string(search::OutcomeName(outcome.outcome)),
+        .end = std::string(search::ConnectionEndName(outcome.end)),
+        .findLines = outcome.findLines,
+        .otherLines = outcome.otherLines,
+        .items = items.items,
+        .rows = items.rows,
+        .adult = items.adult,
+        .strictBanWords = items.strictBanWords,
+        .personFolder = items.personFolder,
+        .banWords = items.banWords,
+        .rowLimit = items.rowLimit,
+        .bytesSent = outcome.bytesSent,
+        .bytesReceived = outcome.bytesReceived,
+        .firstByteMs = outcome.firstByteMs,
+        .closeMs = outcome.closeMs,
+        .error = search::ErrorText(outcome.error),
+    };
+}
+
+FetchOutcomeView ViewOf(const search::FetchOutcome& fetch)
+{
+    const search::FetchFigures& figures = fetch.figures;
+    const channel::ServerListTally& entries = figures.entries;
+    return {
+        .outcome = std::string(search::FetchOutcomeName(fetch)),
+        .reused = fetch.reused,
+        .connected = figures.connected,
+        .lines = figures.lines,
+        .bytesReceived = figures.bytesReceived,
+        .entries = entries.entries,
+        .kept = entries.kept,
+        .malformed = entries.malformed,
+        .hostTooLong = entries.hostTooLong,
+        .hidden = entries.hidden,
+        .hiddenByOption = entries.hiddenByOption,
+        .elapsedMs = figures.elapsedMs,
+        .error = search::ErrorText(figures.error),
+    };
+}
+
+} // namespace
+
+void CVelkanFileSearchCtrl::ForwardOutcomes(ui::SearchPanel& panel)
+{
+    search::SearchEngine& engine = panel.Engine();
+    if (m_serverOutcomeHandler) {
+        QObject::connect(&engine, &search::SearchEngine::outcomeSettled, &panel,
+                         [handler = m_serverOutcomeHandler](const search::ServerOutcome& outcome) {
+                             handler(ViewOf(outcome));
+                         });
+    }
+    if (m_fetchOutcomeHandler) {
+        QObject::connect(&engine, &search::SearchEngine::fetchSettled, &panel,
+                         [handler = m_fetchOutcomeHandler, &engine] { handler(ViewOf(engine.Fetch())); });
+    }
+}
+
+HRESULT CVelkanFileSearchCtrl::SetOutcomeHandlers(std::function<void(const ServerOutcomeView&)> server,
+                                                  std::function<void(const FetchOutcomeView&)> fetch)
+{
+    m_serverOutcomeHandler = std::move(server);
+    m_fetchOutcomeHandler = std::move(fetch);
+    return S_OK;
+}
+
+HRESULT CVelkanFileSearchCtrl::Outcomes(std::vector<ServerOutcomeView>* servers, FetchOutcomeView* fetch)
+{
+    if (servers == nullptr || fetch == nullptr) {
+        return com::E_POINTER;
+    }
+    if (!m_panel) {
+        return com::E_UNEXPECTED;
+    }
+    const search::SearchEngine& engine = m_panel->Engine();
+    servers->clear();
+    for (const search::ServerOutcome& outcome : engine.Outcomes()) {
+        servers->push_back(ViewOf(outcome));
+    }
+    *fetch = ViewOf(engine.Fetch());
+    return S_OK;
+}
+
+HRESULT CVelkanFileSearchCtrl::OutcomeTally(std::string* text)
+{
+    if (text == nullptr) {
+        return com::E_POINTER;
+    }
+    if (!m_panel) {
+        return com::E_UNEXPECTED;
+    }
+    *text = search::OutcomeTallyText(m_panel->Engine().OutcomeCountsNow());
+    return S_OK;
+}
+
+} // namespace velkan::control
