@@ -4,12 +4,17 @@
 #include "cp949convert.h"
 #include "eventsink.h"
 #include "hostoptions.h"
+#include "outcomewindow.h"
 #include "velkanpanelaccess.h"
 
 #include <QDialog>
 #include <QEvent>
+#include <QCoreApplication>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -52,11 +57,21 @@ HostWindow::HostWindow(comhost::CreatedObject control, const PropertyOptions& pr
     if (m_persist != nullptr) {
         m_persist->Load(&given);
     }
-    if (auto* access = Query<control::IVelkanPanelAccess>(object, control::IID_IVelkanPanelAccess)) {
+    m_refresh.setSingleShot(true);
+    m_refresh.setInterval(200);
+    connect(&m_refresh, &QTimer::timeout, this, &HostWindow::Refresh);
+    m_access = Query<control::IVelkanPanelAccess>(object, control::IID_IVelkanPanelAccess);
+    if (m_access != nullptr) {
         if (appServer) {
-            access->SetAppServer(*appServer, appServerPort);
+            m_access->SetAppServer(*appServer, appServerPort);
         }
-        access->Release();
+        const auto soon = [this] {
+            if (!m_refresh.isActive()) {
+                m_refresh.start();
+            }
+        };
+        m_access->SetOutcomeHandlers([soon](const control::ServerOutcomeView&) { soon(); },
+                                     [soon](const control::FetchOutcomeView&) { soon(); });
     }
 
     auto* toolbar = addToolBar(QStringLiteral("host"));
@@ -64,18 +79,29 @@ HostWindow::HostWindow(comhost::CreatedObject control, const PropertyOptions& pr
     m_searchBox = new QLineEdit(toolbar);
     m_searchBox->setPlaceholderText(QStringLiteral("검색어"));
     toolbar->addWidget(m_searchBox);
-    const auto search = [this] { Invoke(control::DISPID_VELKANSEARCH, {ToBstr(m_searchBox->text())}); };
+    const auto search = [this] {
+        Invoke(control::DISPID_VELKANSEARCH, {ToBstr(m_searchBox->text())});
+        Refresh(); // the tally starts again
+    };
     connect(m_searchBox, &QLineEdit::returnPressed, this, search);
     toolbar->addAction(QStringLiteral("VelkanSearch"), this, search);
     toolbar->addAction(QStringLiteral("StopSearch"), this, [this] { Invoke(control::DISPID_STOPSEARCH, {}); });
     toolbar->addAction(QStringLiteral("AboutBox"), this, [this] { Invoke(com::DISPID_ABOUTBOX, {}); });
     toolbar->addAction(QStringLiteral("Properties…"), this, &HostWindow::ShowPropertyPage);
+    toolbar->addAction(QStringLiteral("Outcomes…"), this, &HostWindow::ShowOutcomes);
     toolbar->addSeparator();
     toolbar->addAction(QStringLiteral("Load set…"), this, &HostWindow::LoadProperties);
     toolbar->addAction(QStringLiteral("Save set…"), this, &HostWindow::SaveProperties);
 
     auto* splitter = new QSplitter(Qt::Vertical, this);
-    m_site = new QWidget(splitter);
+    auto* top = new QWidget(splitter);
+    auto* topLayout = new QVBoxLayout(top);
+    topLayout->setContentsMargins(0, 0, 0, 0);
+    m_site = new QWidget(top);
+    m_status = new QLabel(top);
+    m_status->setContentsMargins(4, 2, 4, 2);
+    topLayout->addWidget(m_site, 1);
+    topLayout->addWidget(m_status);
     m_log = new QPlainTextEdit(splitter);
     m_log->setReadOnly(true);
     m_log->setMaximumBlockCount(1000);
@@ -98,8 +124,9 @@ HostWindow::HostWindow(comhost::CreatedObject control, const PropertyOptions& pr
         const QSize panel = m_window->Window() ? m_window->Window()->size() : QSize(728, 500);
         m_site->setMinimumSize(panel.width() / 2, panel.height() / 2);
         splitter->setSizes({panel.height(), 120});
-        resize(panel.width(), panel.height() + 160);
+        resize(panel.width(), panel.height() + 180);
     }
+    Refresh();
 }
 
 HostWindow::~HostWindow()
@@ -107,6 +134,9 @@ HostWindow::~HostWindow()
     if (m_window != nullptr) {
         m_window->DestroyWindow();
         m_window->Release();
+    }
+    if (m_access != nullptr) {
+        m_access->Release();
     }
     if (m_events != nullptr) {
         m_events->Unadvise(m_cookie);
@@ -216,6 +246,56 @@ void HostWindow::ShowPropertyPage()
 void HostWindow::Log(const QString& line)
 {
     m_log->appendPlainText(line);
+}
+
+QString HostWindow::StatusText() const
+{
+    std::string tally;
+    if (m_access == nullptr || com::Failed(m_access->OutcomeTally(&tally))) {
+        return {};
+    }
+    return QString::fromStdString(tally);
+}
+
+void HostWindow::Refresh()
+{
+    m_status->setText(StatusText());
+    if (m_outcomes == nullptr || !m_outcomes->isVisible() || m_access == nullptr) {
+        return;
+    }
+    std::vector<control::ServerOutcomeView> servers;
+    control::FetchOutcomeView fetch;
+    if (com::Succeeded(m_access->Outcomes(&servers, &fetch))) {
+        m_outcomes->Show(std::move(servers), fetch);
+    }
+}
+
+bool HostWindow::ScreenshotWhenIdle(const QString& file)
+{
+    if (m_access == nullptr) {
+        return false;
+    }
+    m_access->SetIdleHandler([this, file] {
+        // After the handler: the panel finishes its own reaction to the rest first.
+        QTimer::singleShot(0, this, [this, file] {
+            ShowOutcomes();
+            const QFileInfo info(file);
+            const QString outcomes = info.dir().filePath(info.completeBaseName() + QStringLiteral("-outcomes.png"));
+            const bool written = grab().save(file) && m_outcomes->grab().save(outcomes);
+            QCoreApplication::exit(written ? 0 : 1);
+        });
+    });
+    return true;
+}
+
+void HostWindow::ShowOutcomes()
+{
+    if (m_outcomes == nullptr) {
+        m_outcomes = new OutcomeWindow(this);
+    }
+    m_outcomes->show();
+    m_outcomes->raise();
+    Refresh();
 }
 
 } // namespace velkan::host

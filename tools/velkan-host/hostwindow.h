@@ -5,7 +5,9 @@
 #include "velkanfilesearch.h"
 
 #include <QMainWindow>
+#include <QTimer>
 
+class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 
@@ -13,10 +15,17 @@ namespace velkan::comhost {
 class EventSink;
 } // namespace velkan::comhost
 
+namespace velkan::control {
+class IVelkanPanelAccess;
+} // namespace velkan::control
+
 namespace velkan::host {
 
+class OutcomeWindow;
+
 // The desktop host: a window that embeds the control below a row of the host's own commands
-// (search, stop, about, properties) and logs every Connect event it receives.
+// (search, stop, about, properties, the servers' outcomes), shows the tally of the search's
+// outcomes under it and logs every Connect event it receives.
 class HostWindow : public QMainWindow {
     Q_OBJECT
 
@@ -29,6 +38,16 @@ public:
     // The Connect event as the log shows it: the folder decoded from Base64 to text.
     static QString DescribeConnect(const std::string& nick, const std::string& folder);
 
+    // Opens (or raises) the window listing each server's outcome.
+    void ShowOutcomes();
+    [[nodiscard]] OutcomeWindow* Outcomes() const { return m_outcomes; }
+    // Once the search comes to rest: opens the outcome window, writes pictures of both windows
+    // (file and NAME-outcomes.png beside it) and quits the application with 0, or 1 when a
+    // picture cannot be written. False when the control offers no way to wait.
+    bool ScreenshotWhenIdle(const QString& file);
+    // The line under the panel: the current search's outcomes counted.
+    [[nodiscard]] QString StatusText() const;
+
 protected:
     // The control follows the size of its site, whatever resized the site.
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -39,6 +58,8 @@ private:
     void SaveProperties();
     void ShowPropertyPage();
     void Log(const QString& line);
+    // Brings the status line and an open outcome window up to date.
+    void Refresh();
 
     comhost::CreatedObject m_control;
     com::IDispatch* m_dispatch = nullptr;
@@ -50,6 +71,11 @@ private:
     QWidget* m_site = nullptr;
     QLineEdit* m_searchBox = nullptr;
     QPlainTextEdit* m_log = nullptr;
+    control::IVelkanPanelAccess* m_access = nullptr;
+    QLabel* m_status = nullptr;
+    OutcomeWindow* m_outcomes = nullptr;
+    // Outcomes settle by the hundred in a busy search: the view follows a few times a second.
+    QTimer m_refresh;
 };
 
 } // namespace velkan::host

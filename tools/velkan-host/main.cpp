@@ -15,10 +15,12 @@ namespace {
 
 const char* const kUsage =
     "usage: velkan-host [--param P] [--search TEXT] [--ban-words W] [--strip S] [--ban-word B]\n"
-    "                   [--properties FILE] [--app-server HOST:PORT]\n"
+    "                   [--properties FILE] [--app-server HOST:PORT] [--screenshot FILE]\n"
     "\n"
     "Opens a window that embeds the file-search control. --properties loads a property set\n"
-    "file (as saved from the window) before the options are applied.\n";
+    "file (as saved from the window) before the options are applied. --screenshot waits for\n"
+    "the stored search to come to rest, writes a PNG picture of the window to FILE and one of\n"
+    "the server outcomes window beside it (NAME-outcomes.png), and quits.\n";
 
 } // namespace
 
@@ -29,6 +31,7 @@ int main(int argc, char** argv)
     std::optional<std::string> propertyFile;
     std::optional<std::string> appServer;
     int appServerPort = 0;
+    std::optional<QString> screenshot;
     for (int i = 1; i < argc; ++i) {
         const std::string name = argv[i];
         if (name == "--help" || name == "-h") {
@@ -45,6 +48,8 @@ int main(int argc, char** argv)
         }
         if (name == "--properties") {
             propertyFile = value;
+        } else if (name == "--screenshot") {
+            screenshot = QString::fromStdString(value);
         } else if (name == "--app-server") {
             const auto endpoint = velkan::host::ParseHostPort(value);
             if (!endpoint) {
@@ -70,5 +75,9 @@ int main(int argc, char** argv)
     }
     host::HostWindow window(std::move(control), properties, propertyFile, appServer, appServerPort);
     window.show();
+    if (screenshot && !window.ScreenshotWhenIdle(*screenshot)) {
+        std::cerr << "velkan-host: no search to wait for\n";
+        return 1;
+    }
     return application.exec();
 }
