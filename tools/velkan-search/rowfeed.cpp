@@ -58,10 +58,13 @@ std::vector<ListedRow> RowFeed::TakeNewRows()
         if (row.folder) {
             m_folderRow = m_next;
             m_folderText = row.view.name;
-        } else {
+            m_folderNick = row.view.nick;
+        } else if (m_folderRow && row.view.nick == m_folderNick) {
             row.folderRow = m_folderRow;
             row.folderText = m_folderText;
         }
+        // Otherwise the file has no folder: a reply's first path without a backslash gets no
+        // folder row, and the row above belongs to another server's reply.
         rows.push_back(std::move(row));
     }
     return rows;

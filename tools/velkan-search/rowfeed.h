@@ -22,6 +22,7 @@ private:
     int m_next = 0;
     std::optional<int> m_folderRow;
     std::string m_folderText;
+    std::string m_folderNick;
 };
 
 // The bytes a size column text stands for: "1,023B" is 1023; "841,826KB" (whole kilobytes, the
