@@ -40,17 +40,18 @@ feed too, which becomes "<br>"; use printf or echo -n to leave it out). decode d
 final "\n" or "\r\n", which Base64 cannot hold; any other white space is bad input.
 
 Options:
-  --raw   pass bytes unchanged. Without it TEXT is read as UTF-8 and converted to CP949
-          before encoding, and a decoded text is converted from CP949 to UTF-8.
-  -n      leave out the newline that otherwise follows the output. With --raw, decode then
-          writes exactly the bytes of the plain text.
-  --      ends the options, for a TEXT that starts with "-".
-  --help  prints this text.
-  --version prints the tool's version.
+  --raw      pass bytes unchanged. Without it TEXT is read as UTF-8 and converted to CP949
+             before encoding, and a decoded text is converted from CP949 to UTF-8.
+  -n         leave out the newline that otherwise follows the output. With --raw, decode
+             then writes exactly the bytes of the plain text.
+  --         ends the options, for a TEXT that starts with "-".
+  --help     prints this text.
+  --version  prints the tool's version.
+Options may also follow TEXT or BODY.
 
 Exit status: 0 done; 1 bad input (invalid Base64 or empty BODY, a TEXT that CP949 cannot
 hold, a decoded text that is not CP949 without --raw), with one line on standard error;
-2 bad usage, with this text on standard error.
+2 bad usage, with this text on standard error, after a line naming a wrong option.
 )";
 
 struct Options {
