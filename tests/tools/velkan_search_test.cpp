@@ -300,7 +300,7 @@ TEST_F(VelkanSearchTest, JsonRecordsAgreeWithTheirTexts)
         }
     }
     EXPECT_EQ(withoutFolder, std::vector<std::string>{"top.mp3"});
-    // Sizes below a kilobyte are exact; larger ones are the whole kilobytes the list shows.
+    // Exact bytes, where the list shows whole kilobytes.
     std::map<std::string, std::int64_t> sizes;
     for (const std::string& line : run.lines) {
         const QJsonObject record = Record(line);
@@ -309,7 +309,7 @@ TEST_F(VelkanSearchTest, JsonRecordsAgreeWithTheirTexts)
         }
     }
     EXPECT_EQ(sizes, (std::map<std::string, std::int64_t>{
-                         {"노래.mp3", 1023}, {"긴곡.mp3", large / 1024 * 1024}, {"a.mp3", 0}, {"plain.mp3", 4096},
+                         {"노래.mp3", 1023}, {"긴곡.mp3", large}, {"a.mp3", 0}, {"plain.mp3", 5000},
                          {"song.mp3", 3072}, {"top.mp3", 1}}));
 
     const QJsonObject summary = Record(run.lines.back());

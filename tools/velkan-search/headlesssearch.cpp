@@ -13,7 +13,6 @@
 #include <QDeadlineTimer>
 #include <QEventLoop>
 #include <QPixmap>
-#include <QProgressBar>
 #include <QTimer>
 #include <QWidget>
 
@@ -77,14 +76,14 @@ struct ControlInterfaces {
 };
 
 // The found count is the number of rows listed; the progress number is the bar's position.
-SearchSummary Summarise(control::IVelkanPanelAccess& access, QWidget* panel)
+SearchSummary Summarise(control::IVelkanPanelAccess& access)
 {
     SearchSummary summary;
     access.RowCount(&summary.found);
     access.FoundText(&summary.foundText);
     access.ProgressText(&summary.progressText);
-    if (const auto* bar = panel != nullptr ? panel->findChild<QProgressBar*>() : nullptr) {
-        summary.progress = bar->value();
+    if (int percent = 0; com::Succeeded(access.Progress(&percent))) {
+        summary.progress = percent;
     }
     return summary;
 }
@@ -193,7 +192,7 @@ int RunHeadlessSearch(const SearchOptions& options, std::ostream& out, std::ostr
     };
     bool ended = WaitUntil([&] { return idle || interruptedBy != 0; }, deadline, passRows);
     passRows();
-    output.Summary(Summarise(access, control.window->Window()));
+    output.Summary(Summarise(access));
 
     if (interruptedBy == 0) {
         ended = RunRowActions(options, access, output, deadline, interruptedBy) && ended;

@@ -3,7 +3,6 @@
 #include "listedrow.h"
 #include "velkanpanelaccess.h"
 
-#include <string_view>
 #include <vector>
 
 namespace velkan::host {
@@ -24,9 +23,5 @@ private:
     std::string m_folderText;
     std::string m_folderNick;
 };
-
-// The bytes a size column text stands for: "1,023B" is 1023; "841,826KB" (whole kilobytes, the
-// fraction cut) is 841826 * 1024. Nothing for any other text, a folder row's among them.
-std::optional<std::int64_t> BytesOfSizeText(std::string_view text);
 
 } // namespace velkan::host

@@ -44,17 +44,17 @@ void SearchOutput::Row(const ListedRow& row)
         {QStringLiteral("row"), row.index},
         {QStringLiteral("nick"), Text(view.nick)},
         {QStringLiteral("name"), Text(view.name)},
-        {QStringLiteral("size"), row.sizeBytes ? QJsonValue(static_cast<qint64>(*row.sizeBytes)) : QJsonValue()},
+        {QStringLiteral("size"), view.folder ? QJsonValue() : QJsonValue(static_cast<qint64>(view.bytes))},
         {QStringLiteral("sizeText"), Text(view.size)},
         {QStringLiteral("date"), Text(view.date)},
         {QStringLiteral("speed"), view.speedLevel},
         {QStringLiteral("image"), view.image},
     };
-    if (!row.folder) {
+    if (!view.folder) {
         record.insert(QStringLiteral("folderRow"), row.folderRow ? QJsonValue(*row.folderRow) : QJsonValue());
         record.insert(QStringLiteral("folder"), row.folderRow ? Text(row.folderText) : QJsonValue());
     }
-    m_records.Write(row.folder ? "folder" : "file", std::move(record));
+    m_records.Write(view.folder ? "folder" : "file", std::move(record));
 }
 
 void SearchOutput::Summary(const SearchSummary& summary)
