@@ -85,6 +85,7 @@ public:
     HRESULT Row(int row, RowView* view) override;
     HRESULT FoundText(std::string* text) override;
     HRESULT ProgressText(std::string* text) override;
+    HRESULT Progress(int* percent) override;
     HRESULT ConnectFolder(std::string* text) override;
     HRESULT ConnectToRow(int row) override;
     HRESULT QueryServerInfo(int row, std::function<void(const ServerInfoView&)> answered,

@@ -10,6 +10,7 @@
 #include "serverinfodialog.h"
 
 #include <QLabel>
+#include <QProgressBar>
 
 namespace velkan::control {
 
@@ -102,6 +103,8 @@ HRESULT CVelkanFileSearchCtrl::Row(int row, RowView* view)
     view->date = cp949::ToUtf8(model.CellText(row, 3));
     view->speedLevel = search::SpeedLevel(line.record->speed);
     view->image = line.image;
+    view->folder = line.kind == search::ResultRow::Kind::Folder;
+    view->bytes = view->folder ? -1 : line.record->size;
     return S_OK;
 }
 
@@ -113,6 +116,18 @@ HRESULT CVelkanFileSearchCtrl::FoundText(std::string* text)
 HRESULT CVelkanFileSearchCtrl::ProgressText(std::string* text)
 {
     return LabelText(m_panel.data(), &ui::SearchPanel::ProgressLabel, text);
+}
+
+HRESULT CVelkanFileSearchCtrl::Progress(int* percent)
+{
+    if (percent == nullptr) {
+        return com::E_POINTER;
+    }
+    if (!m_panel) {
+        return com::E_UNEXPECTED;
+    }
+    *percent = m_panel->ProgressBar().value();
+    return S_OK;
 }
 
 HRESULT CVelkanFileSearchCtrl::ConnectToRow(int row)

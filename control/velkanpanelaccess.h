@@ -23,6 +23,8 @@ struct RowView {
     std::string date;
     int speedLevel = 0; // 1 to 5
     int image = -1;
+    bool folder = false;
+    std::int64_t bytes = -1; // a file row's size; the size column shows it rounded
 };
 
 // The four values the server-information window shows (UTF-8).
@@ -98,6 +100,8 @@ public:
     virtual HRESULT Row(int row, RowView* view) = 0;
     virtual HRESULT FoundText(std::string* text) = 0;
     virtual HRESULT ProgressText(std::string* text) = 0;
+    // The progress bar's position, 0 to 100.
+    virtual HRESULT Progress(int* percent) = 0;
     // While the Connect event is being raised: the folder of the row that raised it as text
     // (UTF-8), the path before its last backslash, or the whole path when the event carries it
     // unencoded. E_UNEXPECTED at any other time.

@@ -364,7 +364,8 @@ TEST_P(VelkanParam, BadUsageShowsTheUsageAndFailsWithStatusTwo)
         const Result result = Run(args, "input");
         EXPECT_EQ(result.status, 2);
         EXPECT_EQ(result.out, "");
-        EXPECT_TRUE(result.err.starts_with("usage: velkan-param")) << result.err;
+        // A wrong option is named on a line of its own before the usage.
+        EXPECT_NE(result.err.find("usage: velkan-param"), std::string::npos) << result.err;
     }
 }
 

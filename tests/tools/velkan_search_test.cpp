@@ -1,13 +1,23 @@
+#include "base64codec.h"
 #include "blowfish.h"
+#include "childprocess.h"
+#include "cp949convert.h"
 #include "network.h"
 #include "protectedtext.h"
+#include "resulttexts.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <map>
+#include <set>
 #include <filesystem>
 #include <string>
 #include <sys/wait.h>
@@ -71,6 +81,42 @@ std::string Param(std::string_view userId)
     return channel::EncryptToBase64(cipher, "x|" + std::string(userId) + "|c|d|e|A|0|0");
 }
 
+// A JSON line in one canonical form (its keys in order, no spaces), so that records compare as
+// values whatever order their keys were written in; the line itself when it is not an object.
+std::string Canonical(const std::string& line)
+{
+    QJsonParseError error{};
+    const QJsonDocument document = QJsonDocument::fromJson(QByteArray::fromStdString(line), &error);
+    if (error.error != QJsonParseError::NoError || !document.isObject()) {
+        return "not a JSON object: " + line;
+    }
+    return document.toJson(QJsonDocument::Compact).toStdString();
+}
+
+std::vector<std::string> Canonical(const std::vector<std::string>& lines)
+{
+    std::vector<std::string> canonical;
+    for (const std::string& line : lines) {
+        canonical.push_back(Canonical(line));
+    }
+    return canonical;
+}
+
+QJsonObject Record(const std::string& line)
+{
+    return QJsonDocument::fromJson(QByteArray::fromStdString(line)).object();
+}
+
+std::string Text(const QJsonObject& record, const char* key)
+{
+    return record.value(QLatin1StringView(key)).toString().toStdString();
+}
+
+std::int64_t Number(const QJsonObject& record, const char* key)
+{
+    return static_cast<std::int64_t>(record.value(QLatin1StringView(key)).toDouble(-1));
+}
+
 class VelkanSearchTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -105,13 +151,15 @@ TEST_F(VelkanSearchTest, PrintsRowsTotalsAndEvents)
                               m_registry);
     ASSERT_EQ(run.status, 0);
     const std::vector<std::string> expected = {
-        R"({"row": 0, "nick": "kim", "name": "C:\\music", "size": "[폴더]", "date": "", "speed": 3, "image": 1})",
-        R"({"row": 1, "nick": "kim", "name": "song.mp3", "size": "3KB", "date": "2004-01-02", "speed": 3, "image": 8})",
-        R"({"found": "2 개", "progress": "100%\n"})",
-        R"({"event": "Connect", "nick": "kim", "folder": "QzpcbXVzaWM"})",
-        R"({"download": "3/10", "upload": "0/5", "count": "1,234", "size": "5GB"})",
+        R"({"type": "folder", "row": 0, "nick": "kim", "name": "C:\\music", "size": null, "sizeText": "[폴더]", "date": "",
+            "speed": 3, "image": 1})",
+        R"({"type": "file", "row": 1, "nick": "kim", "name": "song.mp3", "size": 3072, "sizeText": "3KB",
+            "date": "2004-01-02", "speed": 3, "image": 8, "folderRow": 0, "folder": "C:\\music"})",
+        R"({"type": "summary", "found": 2, "foundText": "2 개", "progress": 100, "progressText": "100%\n"})",
+        R"({"type": "event", "event": "Connect", "nick": "kim", "folder": "C:\\music", "eventFolder": "QzpcbXVzaWM"})",
+        R"({"type": "serverinfo", "download": "3/10", "upload": "0/5", "countText": "1,234", "sizeText": "5GB"})",
     };
-    EXPECT_EQ(run.lines, expected);
+    EXPECT_EQ(Canonical(run.lines), Canonical(expected));
 }
 
 // A host never registers the module itself: it finds the control through the registry, and when
@@ -147,7 +195,7 @@ TEST_F(VelkanSearchTest, MissingRowAndBadUsage)
     const SearchRun missing = RunSearch("--json --search song --app-server " + m_appServer + " --connect 9", m_registry);
     ASSERT_EQ(missing.status, 0);
     ASSERT_FALSE(missing.lines.empty());
-    EXPECT_EQ(missing.lines.back(), R"({"message": "파일을 선택하세요"})");
+    EXPECT_EQ(Canonical(missing.lines.back()), Canonical(R"({"type": "message", "text": "파일을 선택하세요"})"));
 
     EXPECT_EQ(RunSearch("--json", m_registry).status, 2);
     EXPECT_EQ(RunSearch("--search x --timeout zero", m_registry).status, 2);
@@ -172,7 +220,9 @@ TEST_F(VelkanSearchTest, AnEmptySearchTextIsSearchedFor)
     const SearchRun run =
         RunSearch("--json --search '' --timeout 30 --param " + Param("velkan") + " --app-server " + m_appServer, m_registry);
     ASSERT_EQ(run.status, 0);
-    EXPECT_EQ(run.lines, (std::vector<std::string>{R"({"found": "0 개", "progress": "100%\n"})"}));
+    EXPECT_EQ(Canonical(run.lines),
+              Canonical(std::vector<std::string>{
+                  R"({"type": "summary", "found": 0, "foundText": "0 개", "progress": 100, "progressText": "100%\n"})"}));
     const auto requests = m_network.PeerCounters(m_kimPort).requests;
     ASSERT_EQ(requests.size(), 1U);
     EXPECT_TRUE(requests[0].starts_with("/find ") && requests[0].ends_with("||velkan")) << requests[0];
@@ -190,7 +240,7 @@ TEST_F(VelkanSearchTest, ServerInformationEndsWhenTheServerClosesWithoutAnAnswer
                                     m_registry);
     ASSERT_EQ(run.status, 0);
     ASSERT_FALSE(run.lines.empty());
-    EXPECT_EQ(run.lines.back(), R"({"message": "no answer from that row's server"})");
+    EXPECT_EQ(Canonical(run.lines.back()), Canonical(R"({"type": "message", "text": "no answer from that row's server"})"));
     EXPECT_EQ(m_network.PeerCounters(closing).requests.back(), "/sinf ");
 }
 
@@ -199,6 +249,147 @@ TEST_F(VelkanSearchTest, SilentApplicationServerTimesOut)
     m_network.ServeSilence();
     const SearchRun run = RunSearch("--search song --timeout 1 --app-server " + m_appServer, m_registry);
     EXPECT_EQ(run.status, 4);
+}
+
+// Every line is a typed record; the numbers say what their texts show; each file row names the
+// folder row it sits under.
+TEST_F(VelkanSearchTest, JsonRecordsAgreeWithTheirTexts)
+{
+    const std::int64_t large = std::int64_t{841826} * 1024 + 500; // shown in whole kilobytes
+    const std::vector<localnet::SharedFile> files = {
+        {.path = cp949::FromUtf8("C:\\음악\\노래.mp3"), .date = "2001-02-03 04:05", .size = 1023},
+        {.path = cp949::FromUtf8("C:\\음악\\긴곡.mp3"), .date = "2001-02-03 04:05", .size = large},
+        {.path = "D:\\x\\a.mp3", .date = "2002-01-01 00:00", .size = 0},
+        {.path = "plain.mp3", .date = "2003-01-01 00:00", .size = 5000},
+    };
+    m_network.AddPeer({.nick = "lee", .speed = 40, .files = files});
+    // A path without a folder first in a reply gets no folder row of its own.
+    m_network.AddPeer({.nick = "park", .speed = 700, .files = {{.path = "top.mp3", .date = "2004-01-01", .size = 1}}});
+    const SearchRun run =
+        RunSearch("--json --search mp3 --timeout 60 --param " + Param("velkan") + " --app-server " + m_appServer, m_registry);
+    ASSERT_EQ(run.status, 0);
+    ASSERT_FALSE(run.lines.empty());
+
+    const std::set<std::string> types = {"folder", "file", "summary", "event", "message", "serverinfo"};
+    int rows = 0;
+    QJsonObject folder;
+    std::vector<std::string> withoutFolder;
+    for (const std::string& line : run.lines) {
+        SCOPED_TRACE(line);
+        ASSERT_NE(Canonical(line).rfind("not a JSON object", 0), 0U);
+        const QJsonObject record = Record(line);
+        const std::string type = Text(record, "type");
+        EXPECT_TRUE(types.contains(type));
+        if (type == "folder") {
+            EXPECT_TRUE(record.value(u"size").isNull());
+            folder = record;
+        }
+        if (type == "file" && record.value(u"folderRow").isNull()) {
+            EXPECT_TRUE(record.value(u"folder").isNull());
+            withoutFolder.push_back(Text(record, "name"));
+        } else if (type == "file") {
+            EXPECT_EQ(search::SizeText(Number(record, "size")), Text(record, "sizeText"));
+            EXPECT_EQ(Number(record, "folderRow"), Number(folder, "row"));
+            EXPECT_EQ(Text(record, "folder"), Text(folder, "name"));
+            EXPECT_EQ(Text(record, "nick"), Text(folder, "nick"));
+        }
+        if (type == "folder" || type == "file") {
+            EXPECT_EQ(Number(record, "row"), rows++);
+            EXPECT_GE(Number(record, "speed"), 1);
+            EXPECT_LE(Number(record, "speed"), 5);
+        }
+    }
+    EXPECT_EQ(withoutFolder, std::vector<std::string>{"top.mp3"});
+    // Exact bytes, where the list shows whole kilobytes.
+    std::map<std::string, std::int64_t> sizes;
+    for (const std::string& line : run.lines) {
+        const QJsonObject record = Record(line);
+        if (Text(record, "type") == "file") {
+            sizes[Text(record, "name")] = Number(record, "size");
+        }
+    }
+    EXPECT_EQ(sizes, (std::map<std::string, std::int64_t>{
+                         {"노래.mp3", 1023}, {"긴곡.mp3", large}, {"a.mp3", 0}, {"plain.mp3", 5000},
+                         {"song.mp3", 3072}, {"top.mp3", 1}}));
+
+    const QJsonObject summary = Record(run.lines.back());
+    ASSERT_EQ(Text(summary, "type"), "summary");
+    EXPECT_EQ(Number(summary, "found"), rows);
+    EXPECT_EQ(Text(summary, "foundText"), std::to_string(rows) + " 개");
+    EXPECT_EQ(Text(summary, "progressText"), std::to_string(Number(summary, "progress")) + "%\n");
+}
+
+// The Connect record gives the folder as text beside the event's argument as raised: Base64 of
+// the folder's CP949 bytes, or the whole path when it holds no folder.
+TEST_F(VelkanSearchTest, ConnectRecordCarriesTheFolderAndTheEventsArgument)
+{
+    m_network.AddPeer({.nick = "lee",
+                       .speed = 40,
+                       .files = {{.path = cp949::FromUtf8("C:\\음악\\긴곡.mp3"), .date = "2001-02-03", .size = 9},
+                                 {.path = "plain.mp3", .date = "2003-01-01", .size = 5}}});
+    struct Case {
+        const char* search;
+        int row;
+        std::string folder;
+        std::string eventFolder;
+    };
+    const Case cases[] = {
+        // The result's folder row is row 0, its file row row 1.
+        {"긴곡", 1, "C:\\음악", channel::Base64Codec::Encode(cp949::FromUtf8("C:\\음악"))},
+        // A reply's first path without a folder: no folder row.
+        {"plain", 0, "plain.mp3", "plain.mp3"},
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.search);
+        const SearchRun run = RunSearch("--json --connect " + std::to_string(test.row) + " --timeout 60 --search " + test.search +
+                                            " --param " + Param("velkan") + " --app-server " + m_appServer,
+                                        m_registry);
+        ASSERT_EQ(run.status, 0);
+        ASSERT_FALSE(run.lines.empty());
+        const QJsonObject event = Record(run.lines.back());
+        EXPECT_EQ(Text(event, "type"), "event");
+        EXPECT_EQ(Text(event, "event"), "Connect");
+        EXPECT_EQ(Text(event, "nick"), "lee");
+        EXPECT_EQ(Text(event, "folder"), test.folder);
+        EXPECT_EQ(Text(event, "eventFolder"), test.eventFolder);
+    }
+}
+
+// Rows are written while the search goes on; a signal then stops it as the stop button does,
+// and the summary of what was found closes the output.
+TEST_F(VelkanSearchTest, RowsArriveDuringTheSearchAndASignalEndsIt)
+{
+    // A silent server keeps the search from coming to rest for a minute.
+    const std::uint16_t silent = m_network.AddPeer({.nick = "quiet", .behaviour = localnet::PeerBehaviour::Silent});
+    m_network.ServeScript({.pieces = {"kim,127.0.0.1," + std::to_string(m_kimPort) + ",150|quiet,127.0.0.1," +
+                                      std::to_string(silent) + ",10\r\n"}});
+    const struct {
+        int signal;
+        int status;
+    } cases[] = {{SIGINT, 130}, {SIGTERM, 143}};
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.signal);
+        test::ChildProcess child(VELKAN_SEARCH_BINARY,
+                                 {"--json", "--search", "song", "--timeout", "120", "--param", Param("velkan"),
+                                  "--app-server", m_appServer},
+                                 {"VELKAN_REGISTRY=" + m_registry.string()});
+        std::vector<std::string> types;
+        while (types.empty() || types.back() != "file") {
+            const std::optional<std::string> line = child.NextLine(std::chrono::seconds(60));
+            ASSERT_TRUE(line) << child.Err();
+            types.push_back(Text(Record(*line), "type"));
+        }
+        EXPECT_EQ(types, (std::vector<std::string>{"folder", "file"}));
+        child.Signal(test.signal);
+        std::vector<QJsonObject> rest;
+        while (const std::optional<std::string> line = child.NextLine(std::chrono::seconds(60))) {
+            rest.push_back(Record(*line));
+        }
+        EXPECT_EQ(child.Wait(std::chrono::seconds(60)), test.status) << child.Err();
+        ASSERT_EQ(rest.size(), 1U);
+        EXPECT_EQ(Text(rest[0], "type"), "summary");
+        EXPECT_EQ(Number(rest[0], "found"), 2);
+    }
 }
 
 } // namespace

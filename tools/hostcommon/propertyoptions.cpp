@@ -1,22 +1,58 @@
 #include "propertyoptions.h"
 
+#include <QCommandLineParser>
 #include <QString>
 
 namespace velkan::host {
 
+namespace {
+
+struct PropertyOption {
+    const char* name; // without its "--"
+    std::optional<std::string> PropertyOptions::*member;
+    const char* valueName;
+    const char* description;
+};
+
+constexpr PropertyOption kPropertyOptions[] = {
+    {"param", &PropertyOptions::param, "P", "the protected start-up parameter (see velkan-param)"},
+    {"search", &PropertyOptions::search, "TEXT", "the search, stored as the control's search property"},
+    {"ban-words", &PropertyOptions::searchBanWord, "W", "ban words, \",\" separated, \"*word\" strict (SearchBanWord)"},
+    {"strip", &PropertyOptions::replaceParam, "S", "strings ignored in ban-word matching, \"z\" separated (replaceParam)"},
+    {"ban-word", &PropertyOptions::banWord, "B", "the banWord property"},
+};
+
+} // namespace
+
 bool TakePropertyOption(const std::string& name, const std::string& value, PropertyOptions& options)
 {
-    std::optional<std::string>* target = name == "--param"       ? &options.param
-                                         : name == "--search"    ? &options.search
-                                         : name == "--ban-words" ? &options.searchBanWord
-                                         : name == "--strip"     ? &options.replaceParam
-                                         : name == "--ban-word"  ? &options.banWord
-                                                                 : nullptr;
-    if (target == nullptr) {
-        return false;
+    for (const PropertyOption& option : kPropertyOptions) {
+        if (name == std::string("--") + option.name) {
+            options.*option.member = value;
+            return true;
+        }
     }
-    *target = value;
-    return true;
+    return false;
+}
+
+void AddPropertyOptions(QCommandLineParser& parser)
+{
+    for (const PropertyOption& option : kPropertyOptions) {
+        parser.addOption({QString::fromLatin1(option.name), QString::fromUtf8(option.description),
+                          QString::fromLatin1(option.valueName)});
+    }
+}
+
+PropertyOptions ReadPropertyOptions(const QCommandLineParser& parser)
+{
+    PropertyOptions options;
+    for (const PropertyOption& option : kPropertyOptions) {
+        const QString name = QString::fromLatin1(option.name);
+        if (parser.isSet(name)) {
+            options.*option.member = parser.value(name).toStdString();
+        }
+    }
+    return options;
 }
 
 comhost::MemoryPropertyBag PropertySet(const PropertyOptions& options)

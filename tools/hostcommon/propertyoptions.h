@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 
+class QCommandLineParser;
+
 namespace velkan::host {
 
 // The control's five properties as a host's command line gives them (UTF-8); an option not
@@ -19,6 +21,10 @@ struct PropertyOptions {
 
 // Takes the option if it is one of the five; false otherwise.
 bool TakePropertyOption(const std::string& name, const std::string& value, PropertyOptions& options);
+
+// The five as options of a Qt command-line parser, and their values once it has parsed.
+void AddPropertyOptions(QCommandLineParser& parser);
+PropertyOptions ReadPropertyOptions(const QCommandLineParser& parser);
 
 // The stored property set under the names the control persists them by.
 comhost::MemoryPropertyBag PropertySet(const PropertyOptions& options);

@@ -2,6 +2,7 @@
 
 #include "cp949.h"
 #include "cp949convert.h"
+#include "longoptions.h"
 #include "network.h"
 #include "sharedirectory.h"
 #include "sharegenerator.h"
@@ -35,6 +36,36 @@ std::string ListenerLine(std::string_view nickCp949, std::uint16_t port, PeerBeh
            " " + std::string(BehaviourName(behaviour));
 }
 
+// --share NICK=DIR or --hostile KIND=COUNT; the reason it is unusable, empty when taken.
+std::string TakeNamedValue(const std::string& option, const std::string& value, CommandLine& commandLine)
+{
+    const std::size_t equals = value.find('=');
+    if (equals == std::string::npos || equals == 0 || equals + 1 == value.size()) {
+        return option + " takes NAME=VALUE: " + value;
+    }
+    const std::string name = value.substr(0, equals);
+    const std::string rest = value.substr(equals + 1);
+    if (option == "--share") {
+        const std::optional<std::string> nick = cp949::FromUtf8Strict(name);
+        if (!nick || nick->size() > kMaxNick || cp949::FindByte(*nick, ',') != cp949::npos ||
+            cp949::FindByte(*nick, '|') != cp949::npos) {
+            return "--share: unusable nickname: " + name;
+        }
+        commandLine.shares.push_back({*nick, rest});
+        return {};
+    }
+    const std::optional<PeerBehaviour> kind = ParseBehaviour(name);
+    std::size_t count = 0;
+    if (!kind || *kind == PeerBehaviour::Normal) {
+        return "--hostile: unknown kind: " + name;
+    }
+    if (!ParseUnsigned<std::size_t>(rest, count, kMaxPeers)) {
+        return "--hostile: COUNT must be a number from 0 to " + std::to_string(kMaxPeers) + ": " + rest;
+    }
+    commandLine.hostile.emplace_back(*kind, count);
+    return {};
+}
+
 } // namespace
 
 std::string Usage()
@@ -52,69 +83,61 @@ std::string Usage()
            "                       in CP949, without \",\" or \"|\")\n"
            "  --hostile KIND=COUNT peers that misbehave: silent, slow, refuse, garbage,\n"
            "                       endless, reset, trickle, blackhole or hangup\n"
-           "  --hostile-first      list the hostile peers before the others\n";
+           "  --hostile-first      list the hostile peers before the others\n"
+           "  --version            print the version and exit\n"
+           "\n"
+           "An option's value may also follow an equals sign: --port=0.\n";
 }
 
 std::variant<CommandLine, std::string> ParseCommandLine(std::span<const std::string> args)
 {
+    enum Id : int { Port = 256, Peers, Seed, Share, Hostile, HostileFirst, Help, Version };
+    static constexpr tools::LongOption kOptions[] = {
+        {"port", true, Port},       {"peers", true, Peers},
+        {"seed", true, Seed},       {"share", true, Share},
+        {"hostile", true, Hostile}, {"hostile-first", false, HostileFirst},
+        {"help", false, Help},      {"version", false, Version},
+    };
+    auto parsed = tools::ParseLongOptions(args, "h", kOptions);
+    if (auto* error = std::get_if<std::string>(&parsed)) {
+        return std::move(*error);
+    }
+    const tools::ParsedArguments& given = std::get<tools::ParsedArguments>(parsed);
+    if (!given.operands.empty()) {
+        return "unexpected argument " + given.operands.front();
+    }
     CommandLine commandLine;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& option = args[i];
-        if (option == "--help" || option == "-h") {
+    for (const auto& [id, value] : given.options) {
+        switch (id) {
+        case Help:
+        case 'h':
             commandLine.help = true;
-            continue;
-        }
-        if (option == "--hostile-first") {
+            break;
+        case Version:
+            commandLine.version = true;
+            break;
+        case HostileFirst:
             commandLine.hostileFirst = true;
-            continue;
-        }
-        if (option != "--port" && option != "--peers" && option != "--seed" &&
-            option != "--share" && option != "--hostile") {
-            return "unknown option: " + option;
-        }
-        if (i + 1 >= args.size()) {
-            return option + " needs a value";
-        }
-        const std::string& value = args[++i];
-        if (option == "--port") {
+            break;
+        case Port:
             if (!ParseUnsigned<std::uint16_t>(value, commandLine.port, 65535)) {
                 return "--port takes a number from 0 to 65535: " + value;
             }
-        } else if (option == "--peers") {
+            break;
+        case Peers:
             if (!ParseUnsigned<std::size_t>(value, commandLine.peers, kMaxPeers)) {
-                return "--peers takes a number from 0 to " + std::to_string(kMaxPeers) + ": " +
-                       value;
+                return "--peers takes a number from 0 to " + std::to_string(kMaxPeers) + ": " + value;
             }
-        } else if (option == "--seed") {
+            break;
+        case Seed:
             if (!ParseUnsigned<std::uint64_t>(value, commandLine.seed, UINT64_MAX)) {
                 return "--seed takes a non-negative number: " + value;
             }
-        } else {
-            const std::size_t equals = value.find('=');
-            if (equals == std::string::npos || equals == 0 || equals + 1 == value.size()) {
-                return option + " takes NAME=VALUE: " + value;
-            }
-            const std::string name = value.substr(0, equals);
-            const std::string rest = value.substr(equals + 1);
-            if (option == "--share") {
-                const std::optional<std::string> nick = cp949::FromUtf8Strict(name);
-                if (!nick || nick->size() > kMaxNick ||
-                    cp949::FindByte(*nick, ',') != cp949::npos ||
-                    cp949::FindByte(*nick, '|') != cp949::npos) {
-                    return "--share: unusable nickname: " + name;
-                }
-                commandLine.shares.push_back({*nick, rest});
-            } else {
-                const std::optional<PeerBehaviour> kind = ParseBehaviour(name);
-                std::size_t count = 0;
-                if (!kind || *kind == PeerBehaviour::Normal) {
-                    return "--hostile: unknown kind: " + name;
-                }
-                if (!ParseUnsigned<std::size_t>(rest, count, kMaxPeers)) {
-                    return "--hostile: COUNT must be a number from 0 to " +
-                           std::to_string(kMaxPeers) + ": " + rest;
-                }
-                commandLine.hostile.emplace_back(*kind, count);
+            break;
+        default:
+            if (std::string error = TakeNamedValue(id == Share ? "--share" : "--hostile", value, commandLine);
+                !error.empty()) {
+                return error;
             }
         }
     }

@@ -29,6 +29,7 @@ struct CommandLine {
     std::vector<std::pair<PeerBehaviour, std::size_t>> hostile;
     bool hostileFirst = false; // list the hostile peers before the others
     bool help = false;
+    bool version = false;
 };
 
 std::string Usage();

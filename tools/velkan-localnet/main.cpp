@@ -1,6 +1,7 @@
 #include "commandline.h"
 #include "network.h"
 #include "socketutil.h"
+#include "velkanversion.h"
 
 #include <csignal>
 #include <cstdio>
@@ -24,6 +25,10 @@ int main(int argc, char** argv)
     const CommandLine& commandLine = std::get<CommandLine>(parsed);
     if (commandLine.help) {
         std::cout << Usage();
+        return 0;
+    }
+    if (commandLine.version) {
+        std::cout << "velkan-localnet " << velkan::version::kProjectVersion << "\n";
         return 0;
     }
 

@@ -2,12 +2,16 @@
 
 #include "blowfish.h"
 #include "cp949convert.h"
+#include "longoptions.h"
 #include "protectedtext.h"
+#include "velkanversion.h"
 
 #include <iostream>
 #include <iterator>
 #include <optional>
 #include <string_view>
+#include <variant>
+#include <vector>
 
 namespace velkan::param {
 
@@ -19,7 +23,7 @@ constexpr std::string_view kSystemKey = "3vindermok";
 constexpr std::string_view kUsage =
     R"(usage: velkan-param encode [--raw] [-n] [--] TEXT
        velkan-param decode [--raw] [-n] [--] BODY
-       velkan-param --help
+       velkan-param --help | --version
 
 Makes and reads the control's `param` values: text protected with the system's key
 (Blowfish, then Base64) exactly as it travels in a request line.
@@ -36,16 +40,18 @@ feed too, which becomes "<br>"; use printf or echo -n to leave it out). decode d
 final "\n" or "\r\n", which Base64 cannot hold; any other white space is bad input.
 
 Options:
-  --raw   pass bytes unchanged. Without it TEXT is read as UTF-8 and converted to CP949
-          before encoding, and a decoded text is converted from CP949 to UTF-8.
-  -n      leave out the newline that otherwise follows the output. With --raw, decode then
-          writes exactly the bytes of the plain text.
-  --      ends the options, for a TEXT that starts with "-".
-  --help  prints this text.
+  --raw      pass bytes unchanged. Without it TEXT is read as UTF-8 and converted to CP949
+             before encoding, and a decoded text is converted from CP949 to UTF-8.
+  -n         leave out the newline that otherwise follows the output. With --raw, decode
+             then writes exactly the bytes of the plain text.
+  --         ends the options, for a TEXT that starts with "-".
+  --help     prints this text.
+  --version  prints the tool's version.
+Options may also follow TEXT or BODY.
 
 Exit status: 0 done; 1 bad input (invalid Base64 or empty BODY, a TEXT that CP949 cannot
 hold, a decoded text that is not CP949 without --raw), with one line on standard error;
-2 bad usage, with this text on standard error.
+2 bad usage, with this text on standard error, after a line naming a wrong option.
 )";
 
 struct Options {
@@ -53,43 +59,43 @@ struct Options {
     bool raw = false;
     bool noNewline = false;
     bool help = false;
+    bool version = false;
     std::optional<std::string> operand;
 };
 
-// Returns nothing for bad usage.
-std::optional<Options> Parse(std::span<const std::string> args)
+enum OptionId : int { Raw = 256, Help, Version };
+
+constexpr tools::LongOption kLongOptions[] = {
+    {"raw", false, Raw},
+    {"help", false, Help},
+    {"version", false, Version},
+};
+
+// The options, or the reason the command line is wrong (empty when the usage says it all).
+std::variant<Options, std::string> Parse(std::span<const std::string> args)
 {
-    Options options;
-    bool optionsEnded = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (!optionsEnded && arg == "--help") {
-            options.help = true;
-        } else if (i == 0) {
-            if (arg != "encode" && arg != "decode") {
-                return std::nullopt;
-            }
-            options.command = arg;
-        } else if (!optionsEnded && arg == "--") {
-            optionsEnded = true;
-        } else if (!optionsEnded && arg == "--raw") {
-            options.raw = true;
-        } else if (!optionsEnded && arg == "-n") {
-            options.noNewline = true;
-        } else if (!optionsEnded && arg.size() > 1 && arg.front() == '-') {
-            return std::nullopt;
-        } else if (options.operand) {
-            return std::nullopt;
-        } else {
-            options.operand = arg;
-        }
+    auto parsed = tools::ParseLongOptions(args, "n", kLongOptions);
+    if (auto* error = std::get_if<std::string>(&parsed)) {
+        return std::move(*error);
     }
-    if (options.help) {
+    const tools::ParsedArguments& given = std::get<tools::ParsedArguments>(parsed);
+    Options options;
+    for (const auto& [id, value] : given.options) {
+        options.raw |= id == Raw;
+        options.noNewline |= id == 'n';
+        options.help |= id == Help;
+        options.version |= id == Version;
+    }
+    if (options.help || options.version) {
         return options;
     }
-    if (options.command.empty() || !options.operand) {
-        return std::nullopt;
+    // The command comes first, before any option.
+    const std::vector<std::string>& operands = given.operands;
+    if (operands.size() != 2 || (operands[0] != "encode" && operands[0] != "decode") || args[0] != operands[0]) {
+        return std::string();
     }
+    options.command = operands[0];
+    options.operand = operands[1];
     return options;
 }
 
@@ -160,13 +166,21 @@ std::optional<std::string> Decode(channel::BlowFish& cipher, const Options& opti
 int RunParamCommand(std::span<const std::string> args, std::istream& in, std::ostream& out,
                     std::ostream& err)
 {
-    const std::optional<Options> options = Parse(args);
-    if (!options) {
+    const std::variant<Options, std::string> parsed = Parse(args);
+    if (const auto* error = std::get_if<std::string>(&parsed)) {
+        if (!error->empty()) {
+            err << "velkan-param: " << *error << '\n';
+        }
         err << kUsage;
         return BadUsage;
     }
-    if (options->help) {
-        out << kUsage;
+    const Options* options = &std::get<Options>(parsed);
+    if (options->help || options->version) {
+        if (options->help) {
+            out << kUsage;
+        } else {
+            out << "velkan-param " << version::kProjectVersion << '\n';
+        }
         out.flush();
         return out ? Success : BadInput;
     }

@@ -3,13 +3,16 @@
 // the module's version information; --version the tool's own.
 
 #include "comhost.h"
+#include "longoptions.h"
 #include "versioncommand.h"
 
+#include <algorithm>
 #include <cinttypes>
 #include <cstdio>
 #include <filesystem>
 #include <string>
-#include <string_view>
+#include <variant>
+#include <vector>
 
 namespace {
 
@@ -21,7 +24,9 @@ void Usage(std::FILE* stream)
                "  registers MODULE in the registry file (-u: unregisters it)\n"
                "       velkan-regsvr --module-version MODULE\n"
                "  prints the version information in MODULE, without loading it\n"
-               "       velkan-regsvr --version\n",
+               "       velkan-regsvr --version\n"
+               "  prints the tool's version\n"
+               "An option's value may also follow an equals sign: --module-version=MODULE.\n",
                stream);
 }
 
@@ -54,33 +59,43 @@ std::string ResultText(velkan::com::HRESULT result)
 
 int main(int argc, char** argv)
 {
-    if (argc == 2 && std::string_view(argv[1]) == "--version") {
-        return velkan::regsvr::PrintToolVersion(stdout);
-    }
-    if (argc == 3 && std::string_view(argv[1]) == "--module-version") {
-        return velkan::regsvr::PrintModuleVersion(argv[2], stdout, stderr);
-    }
-    bool unregister = false;
-    std::string module;
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view argument = argv[i];
-        if (argument == "-h" || argument == "--help") {
-            Usage(stdout);
-            return 0;
-        }
-        if (argument == "-u" && !unregister && module.empty()) {
-            unregister = true;
-        } else if (!argument.empty() && argument.front() != '-' && module.empty()) {
-            module = argument;
-        } else {
-            Usage(stderr);
-            return 2;
-        }
-    }
-    if (module.empty()) {
+    enum Id : int { Help = 'h', Unregister = 'u', Version = 256, ModuleVersion };
+    static constexpr velkan::tools::LongOption kOptions[] = {
+        {"help", false, Help},
+        {"version", false, Version},
+        {"module-version", true, ModuleVersion},
+    };
+    const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+    const auto parsed = velkan::tools::ParseLongOptions(args, "hu", kOptions);
+    if (const auto* error = std::get_if<std::string>(&parsed)) {
+        std::fprintf(stderr, "velkan-regsvr: %s\n", error->c_str());
         Usage(stderr);
         return 2;
     }
+    const velkan::tools::ParsedArguments& arguments = std::get<velkan::tools::ParsedArguments>(parsed);
+    const auto& options = arguments.options;
+    const auto& operands = arguments.operands;
+    const auto given = [&options](int id) {
+        return std::count_if(options.begin(), options.end(), [id](const auto& option) { return option.first == id; });
+    };
+    if (given(Help) > 0) {
+        Usage(stdout);
+        return 0;
+    }
+    // --version and --module-version stand alone; registering takes one module, -u at most once.
+    const bool alone = options.size() == 1;
+    if (given(Version) == 1 && alone && operands.empty()) {
+        return velkan::regsvr::PrintToolVersion(stdout);
+    }
+    if (given(ModuleVersion) == 1 && alone && operands.empty()) {
+        return velkan::regsvr::PrintModuleVersion(options.front().second, stdout, stderr);
+    }
+    const bool unregister = given(Unregister) == 1;
+    if (operands.size() != 1 || options.size() != (unregister ? 1U : 0U)) {
+        Usage(stderr);
+        return 2;
+    }
+    const std::string& module = operands.front();
 
     std::error_code code;
     const std::filesystem::path absolute = std::filesystem::absolute(module, code);

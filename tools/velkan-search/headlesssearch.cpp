@@ -2,9 +2,12 @@
 
 #include "comhost.h"
 #include "eventsink.h"
+#include "exitstatus.h"
 #include "hostoptions.h"
 #include "propertyoptions.h"
+#include "rowfeed.h"
 #include "searchoutput.h"
+#include "stopsignals.h"
 #include "velkanpanelaccess.h"
 
 #include <QDeadlineTimer>
@@ -17,16 +20,17 @@ namespace velkan::host {
 
 namespace {
 
-constexpr int kExitEnded = 0;
-constexpr int kExitNoControl = 1;
-constexpr int kExitTimeOut = 4;
-
-// Runs the event loop until done() holds or the deadline passes; false on the deadline.
-bool WaitUntil(const std::function<bool()>& done, const QDeadlineTimer& deadline)
+// Runs the event loop until done() holds or the deadline passes, calling each tick every 10 ms
+// on the way; false on the deadline.
+bool WaitUntil(const std::function<bool()>& done, const QDeadlineTimer& deadline,
+               const std::function<void()>& tick = {})
 {
     QEventLoop loop;
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (tick) {
+            tick();
+        }
         if (done() || deadline.hasExpired()) {
             loop.quit();
         }
@@ -36,6 +40,83 @@ bool WaitUntil(const std::function<bool()>& done, const QDeadlineTimer& deadline
         loop.exec();
     }
     return done();
+}
+
+// The interfaces a host needs of the control, released together.
+struct ControlInterfaces {
+    com::IPersistPropertyBag* persist = nullptr;
+    control::IControlWindow* window = nullptr;
+    control::IVelkanPanelAccess* access = nullptr;
+    com::IConnectionPointContainer* points = nullptr;
+    com::IDispatch* dispatch = nullptr;
+
+    explicit ControlInterfaces(com::IUnknown* control)
+        : persist(Query<com::IPersistPropertyBag>(control, com::IID_IPersistPropertyBag)),
+          window(Query<control::IControlWindow>(control, control::IID_IControlWindow)),
+          access(Query<control::IVelkanPanelAccess>(control, control::IID_IVelkanPanelAccess)),
+          points(Query<com::IConnectionPointContainer>(control, com::IID_IConnectionPointContainer)),
+          dispatch(Query<com::IDispatch>(control, com::IID_IDispatch))
+    {
+    }
+    ~ControlInterfaces()
+    {
+        for (com::IUnknown* held : std::initializer_list<com::IUnknown*>{dispatch, points, access, window, persist}) {
+            if (held != nullptr) {
+                held->Release();
+            }
+        }
+    }
+    ControlInterfaces(const ControlInterfaces&) = delete;
+    ControlInterfaces& operator=(const ControlInterfaces&) = delete;
+
+    [[nodiscard]] bool Complete() const
+    {
+        return persist != nullptr && window != nullptr && access != nullptr && points != nullptr && dispatch != nullptr;
+    }
+};
+
+// The found count is the number of rows listed; the progress number is the bar's position.
+SearchSummary Summarise(control::IVelkanPanelAccess& access)
+{
+    SearchSummary summary;
+    access.RowCount(&summary.found);
+    access.FoundText(&summary.foundText);
+    access.ProgressText(&summary.progressText);
+    if (int percent = 0; com::Succeeded(access.Progress(&percent))) {
+        summary.progress = percent;
+    }
+    return summary;
+}
+
+// Runs --connect and --server-info on the rested panel; false when the deadline passed or a
+// signal came while waiting for the server's answer.
+bool RunRowActions(const SearchOptions& options, control::IVelkanPanelAccess& access, SearchOutput& output,
+                   const QDeadlineTimer& deadline, const int& interruptedBy)
+{
+    if (options.connectRow) {
+        access.ConnectToRow(*options.connectRow);
+    }
+    if (!options.serverInfoRow) {
+        return true;
+    }
+    bool answered = false;
+    bool over = false;
+    control::ServerInfoView info;
+    const auto onAnswer = [&](const control::ServerInfoView& view) {
+        info = view;
+        answered = true;
+    };
+    if (com::Failed(access.QueryServerInfo(*options.serverInfoRow, onAnswer, [&] { over = true; }))) {
+        output.Message("no server information for that row");
+        return true;
+    }
+    const bool inTime = WaitUntil([&] { return answered || over || interruptedBy != 0; }, deadline);
+    if (answered) {
+        output.ServerInfo(info);
+    } else if (over) {
+        output.Message("no answer from that row's server");
+    }
+    return inTime;
 }
 
 } // namespace
@@ -48,110 +129,92 @@ int RunHeadlessSearch(const SearchOptions& options, std::ostream& out, std::ostr
     if (com::Failed(made) || created.object.Get() == nullptr) {
         err << "velkan-search: cannot create " << control::kControlProgId << " (" << comhost::ResultText(made)
             << "): " << why << "\n";
-        return kExitNoControl;
+        return ExitStatusFor(RunEnd::NoControl);
     }
-    com::IUnknown* control = created.object.Get();
-    auto* persist = Query<com::IPersistPropertyBag>(control, com::IID_IPersistPropertyBag);
-    auto* window = Query<control::IControlWindow>(control, control::IID_IControlWindow);
-    auto* access = Query<control::IVelkanPanelAccess>(control, control::IID_IVelkanPanelAccess);
-    auto* points = Query<com::IConnectionPointContainer>(control, com::IID_IConnectionPointContainer);
-    auto* dispatch = Query<com::IDispatch>(control, com::IID_IDispatch);
-    if (persist == nullptr || window == nullptr || access == nullptr || points == nullptr || dispatch == nullptr) {
+    const ControlInterfaces control(created.object.Get());
+    if (!control.Complete()) {
         err << "velkan-search: the control lacks an interface a host needs\n";
-        return kExitNoControl;
+        return ExitStatusFor(RunEnd::NoControl);
     }
+    control::IVelkanPanelAccess& access = *control.access;
 
     SearchOutput output(out, options.json);
-    std::vector<std::function<void()>> events; // printed after the rows
     comhost::MemoryPropertyBag bag = PropertySet(options.properties);
-    persist->Load(&bag);
+    control.persist->Load(&bag);
     if (options.appServerHost) {
-        access->SetAppServer(*options.appServerHost, options.appServerPort);
+        access.SetAppServer(*options.appServerHost, options.appServerPort);
     }
-    access->SetMessageHandler([&](const std::string& text) { events.push_back([&, text] { output.Message(text); }); });
+    access.SetMessageHandler([&](const std::string& text) { output.Message(text); });
     bool idle = false;
-    access->SetIdleHandler([&] { idle = true; });
+    access.SetIdleHandler([&] { idle = true; });
 
     com::IConnectionPoint* point = nullptr;
     std::uint32_t cookie = 0;
-    auto* sink = new comhost::EventSink([&](const std::string& nick, const std::string& folder) {
-        events.push_back([&, nick, folder] { output.ConnectEvent(nick, folder); });
+    // The folder as text comes from the seam while the event is being raised, as the Qt widget
+    // takes it; the event's own argument goes alongside, exactly as raised.
+    auto* sink = new comhost::EventSink([&](const std::string& nick, const std::string& eventFolder) {
+        std::string folder;
+        if (com::Failed(access.ConnectFolder(&folder))) {
+            folder = eventFolder;
+        }
+        output.ConnectEvent(nick, folder, eventFolder);
     });
-    if (com::Succeeded(points->FindConnectionPoint(control::DIID__DVelkanFileSearchEvents, &point))) {
+    if (com::Succeeded(control.points->FindConnectionPoint(control::DIID__DVelkanFileSearchEvents, &point))) {
         point->Advise(sink, &cookie);
     }
 
+    // A signal stops the search as the stop button does; the rows so far and the summary follow.
+    int interruptedBy = 0;
+    const StopSignals stopSignals([&](int signal) {
+        if (interruptedBy == 0) {
+            interruptedBy = signal;
+            control.dispatch->Invoke(control::DISPID_STOPSEARCH, 0, com::DISPATCH_METHOD, {}, nullptr);
+        }
+    });
+
     const QDeadlineTimer deadline(std::chrono::seconds(options.timeoutSeconds));
     QWidget host;
-    window->CreateWindow(&host);
-    const QSize size = options.width > 0 ? QSize(options.width, options.height) : window->Window()->size();
+    control.window->CreateWindow(&host);
+    const QSize size = options.width > 0 ? QSize(options.width, options.height) : control.window->Window()->size();
     host.resize(size);
-    window->SetSize(size.width(), size.height());
+    control.window->SetSize(size.width(), size.height());
     host.show();
     // An empty stored search starts nothing, so the empty text is asked for as a page would.
     if (options.properties.search && options.properties.search->empty()) {
-        dispatch->Invoke(control::DISPID_VELKANSEARCH, 0, com::DISPATCH_METHOD, {com::Bstr()}, nullptr);
+        control.dispatch->Invoke(control::DISPID_VELKANSEARCH, 0, com::DISPATCH_METHOD, {com::Bstr()}, nullptr);
     }
 
-    bool ended = WaitUntil([&] { return idle; }, deadline);
+    RowFeed feed(access);
+    const auto passRows = [&] {
+        for (const ListedRow& row : feed.TakeNewRows()) {
+            output.Row(row);
+        }
+    };
+    bool ended = WaitUntil([&] { return idle || interruptedBy != 0; }, deadline, passRows);
+    passRows();
+    output.Summary(Summarise(access));
 
-    if (options.connectRow) {
-        access->ConnectToRow(*options.connectRow);
-    }
-    if (options.serverInfoRow) {
-        bool answered = false;
-        bool over = false;
-        control::ServerInfoView info;
-        const auto onAnswer = [&](const control::ServerInfoView& view) {
-            info = view;
-            answered = true;
-        };
-        if (com::Succeeded(access->QueryServerInfo(*options.serverInfoRow, onAnswer, [&] { over = true; }))) {
-            ended = WaitUntil([&] { return answered || over; }, deadline) && ended;
-            if (answered) {
-                events.push_back([&output, info] { output.ServerInfo(info); });
-            } else if (over) {
-                events.push_back([&output] { output.Message("no answer from that row's server"); });
-            }
-        } else {
-            events.push_back([&output] { output.Message("no server information for that row"); });
+    if (interruptedBy == 0) {
+        ended = RunRowActions(options, access, output, deadline, interruptedBy) && ended;
+        if (options.screenshot && !host.grab().save(QString::fromStdString(*options.screenshot))) {
+            err << "velkan-search: cannot write " << *options.screenshot << "\n";
         }
     }
-    if (options.screenshot && !host.grab().save(QString::fromStdString(*options.screenshot))) {
-        err << "velkan-search: cannot write " << *options.screenshot << "\n";
-    }
 
-    int rows = 0;
-    access->RowCount(&rows);
-    std::vector<control::RowView> views(static_cast<std::size_t>(rows));
-    for (int row = 0; row < rows; ++row) {
-        access->Row(row, &views[static_cast<std::size_t>(row)]);
-    }
-    std::string found;
-    std::string progress;
-    access->FoundText(&found);
-    access->ProgressText(&progress);
-    output.Rows(views);
-    output.Totals(found, progress);
-    for (const auto& event : events) {
-        event();
-    }
-
-    window->DestroyWindow();
-    dispatch->Release();
+    control.window->DestroyWindow();
     if (point != nullptr) {
         point->Unadvise(cookie);
         point->Release();
     }
     sink->Release();
-    points->Release();
-    access->Release();
-    window->Release();
-    persist->Release();
+    if (interruptedBy != 0) {
+        return ExitStatusFor(RunEnd::Interrupted, interruptedBy);
+    }
     if (!ended) {
         err << "velkan-search: timed out after " << options.timeoutSeconds << " s\n";
+        return ExitStatusFor(RunEnd::TimedOut);
     }
-    return ended ? kExitEnded : kExitTimeOut;
+    return ExitStatusFor(RunEnd::Searched);
 }
 
 } // namespace velkan::host

@@ -1,3 +1,4 @@
+#include "exitstatus.h"
 #include "headlesssearch.h"
 #include "searchoptions.h"
 
@@ -7,18 +8,27 @@
 
 int main(int argc, char** argv)
 {
+    using velkan::host::SearchCommandLine;
     // A headless host: the control is activated on the offscreen platform.
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    const std::vector<std::string> arguments(argv + 1, argv + argc);
-    if (!arguments.empty() && (arguments[0] == "--help" || arguments[0] == "-h")) {
-        std::cout << velkan::host::SearchUsage();
-        return 0;
+    // Qt is shown the program's name alone, so it takes none of the search's arguments for its own.
+    int qtArgc = 1;
+    QApplication application(qtArgc, argv);
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) {
+        arguments.append(QString::fromLocal8Bit(argv[i]));
     }
-    const auto parsed = velkan::host::ParseSearchOptions(arguments);
-    if (const auto* error = std::get_if<std::string>(&parsed)) {
-        std::cerr << "velkan-search: " << *error << "\n" << velkan::host::SearchUsage();
-        return 2;
+    const SearchCommandLine commandLine = velkan::host::ParseSearchCommandLine(arguments);
+    switch (commandLine.action) {
+    case SearchCommandLine::Action::Help:
+    case SearchCommandLine::Action::Version:
+        std::cout << commandLine.text;
+        return velkan::host::ExitStatusFor(velkan::host::RunEnd::Searched);
+    case SearchCommandLine::Action::Usage:
+        std::cerr << commandLine.text;
+        return velkan::host::ExitStatusFor(velkan::host::RunEnd::Usage);
+    case SearchCommandLine::Action::Search:
+        break;
     }
-    QApplication application(argc, argv);
-    return velkan::host::RunHeadlessSearch(std::get<velkan::host::SearchOptions>(parsed), std::cout, std::cerr);
+    return velkan::host::RunHeadlessSearch(commandLine.options, std::cout, std::cerr);
 }

@@ -1,6 +1,9 @@
 #include "searchoptions.h"
 
 #include "hostoptions.h"
+#include "velkanversion.h"
+
+#include <QCommandLineParser>
 
 #include <charconv>
 #include <climits>
@@ -19,90 +22,125 @@ std::optional<int> ParseNumber(const std::string& text, int minimum, int maximum
     return value;
 }
 
-} // namespace
+const char* const kDescription =
+    "Creates the file-search control through the registry, gives it its properties as a\n"
+    "stored property set, runs the search on the offscreen platform and prints the rows.\n"
+    "An option's value follows it as the next argument or after an equals sign.";
 
-std::string SearchUsage()
+const char* const kExitStatuses =
+    "\nExit status: 0 the search ended (maybe with nothing found), 1 the control cannot be\n"
+    "created, 2 usage, 3 reserved for a failed server-list fetch, 4 time-out, 130 and 143\n"
+    "interrupted by SIGINT and SIGTERM.\n";
+
+void AddOptions(QCommandLineParser& parser)
 {
-    return "usage: velkan-search --search TEXT [--param P] [--ban-words W] [--strip S] [--ban-word B]\n"
-           "                     [--app-server HOST:PORT] [--timeout SECONDS] [--json]\n"
-           "                     [--connect ROW] [--server-info ROW] [--screenshot FILE [--size WxH]]\n"
-           "\n"
-           "Creates the file-search control through the registry, gives it its properties as a\n"
-           "stored property set, runs the search on the offscreen platform and prints the rows.\n"
-           "\n"
-           "  --search TEXT         the search, stored as the control's search property\n"
-           "  --param P             the protected start-up parameter (see velkan-param)\n"
-           "  --ban-words W         ban words, \",\" separated, \"*word\" strict (SearchBanWord)\n"
-           "  --strip S             strings ignored in ban-word matching, \"z\" separated (replaceParam)\n"
-           "  --ban-word B          the banWord property\n"
-           "  --app-server HOST:PORT where the application server listens (default: the product's)\n"
-           "  --timeout SECONDS     give up waiting after this long (default 180): exit status 4\n"
-           "  --json                one JSON object per line instead of a table\n"
-           "  --connect ROW         select that row (0-based) and run the double-click action\n"
-           "  --server-info ROW     ask that row's server for its statistics\n"
-           "  --screenshot FILE     write a PNG picture of the control, at --size WxH if given\n"
-           "                        (each side at most 8192)\n"
-           "\n"
-           "Exit status: 0 the search ended, 4 time-out, 1 the control cannot be created, 2 usage.\n";
+    parser.setApplicationDescription(QString::fromUtf8(kDescription));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    AddPropertyOptions(parser);
+    parser.addOptions({
+        {QStringLiteral("app-server"), QStringLiteral("where the application server listens (default: the product's)"),
+         QStringLiteral("HOST:PORT")},
+        {QStringLiteral("timeout"), QStringLiteral("give up waiting after this long (default 180): exit status 4"),
+         QStringLiteral("SECONDS")},
+        {QStringLiteral("json"), QStringLiteral("one JSON object per line, written as the rows arrive")},
+        {QStringLiteral("connect"), QStringLiteral("select that row (0-based) and run the double-click action"),
+         QStringLiteral("ROW")},
+        {QStringLiteral("server-info"), QStringLiteral("ask that row's server for its statistics"), QStringLiteral("ROW")},
+        {QStringLiteral("screenshot"), QStringLiteral("write a PNG picture of the control, at --size if given"),
+         QStringLiteral("FILE")},
+        {QStringLiteral("size"), QStringLiteral("the picture's size, each side at most 8192"), QStringLiteral("WxH")},
+    });
 }
 
-std::variant<SearchOptions, std::string> ParseSearchOptions(const std::vector<std::string>& arguments)
+// The options' values, or the reason one is unusable.
+std::variant<SearchOptions, std::string> ReadOptions(const QCommandLineParser& parser)
 {
     SearchOptions options;
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
-        const std::string& name = arguments[i];
-        if (name == "--json") {
-            options.json = true;
-            continue;
+    options.properties = ReadPropertyOptions(parser);
+    options.json = parser.isSet(QStringLiteral("json"));
+    const auto value = [&parser](const char* name) {
+        const QString option = QString::fromLatin1(name);
+        return parser.isSet(option) ? std::optional(parser.value(option).toStdString()) : std::nullopt;
+    };
+    if (const auto text = value("app-server")) {
+        const auto endpoint = ParseHostPort(*text);
+        if (!endpoint) {
+            return "--app-server needs HOST:PORT";
         }
-        if (i + 1 >= arguments.size()) {
-            return "missing value for " + name;
+        options.appServerHost = endpoint->first;
+        options.appServerPort = endpoint->second;
+    }
+    if (const auto text = value("timeout")) {
+        const std::optional<int> seconds = ParseNumber(*text, 1);
+        if (!seconds) {
+            return "--timeout needs a whole number of seconds";
         }
-        const std::string& value = arguments[++i];
-        if (TakePropertyOption(name, value, options.properties)) {
-            continue;
+        options.timeoutSeconds = *seconds;
+    }
+    for (const auto& [name, row] : {std::pair{"connect", &options.connectRow}, {"server-info", &options.serverInfoRow}}) {
+        if (const auto text = value(name)) {
+            *row = ParseNumber(*text, 0);
+            if (!*row) {
+                return std::string("--") + name + " needs a row number";
+            }
         }
-        if (name == "--app-server") {
-            const auto endpoint = ParseHostPort(value);
-            if (!endpoint) {
-                return "--app-server needs HOST:PORT";
-            }
-            options.appServerHost = endpoint->first;
-            options.appServerPort = endpoint->second;
-        } else if (name == "--timeout") {
-            const std::optional<int> seconds = ParseNumber(value, 1);
-            if (!seconds) {
-                return "--timeout needs a whole number of seconds";
-            }
-            options.timeoutSeconds = *seconds;
-        } else if (name == "--connect" || name == "--server-info") {
-            const std::optional<int> row = ParseNumber(value, 0);
-            if (!row) {
-                return name + " needs a row number";
-            }
-            (name == "--connect" ? options.connectRow : options.serverInfoRow) = row;
-        } else if (name == "--screenshot") {
-            options.screenshot = value;
-        } else if (name == "--size") {
-            const std::size_t x = value.find('x');
-            const auto side = [&](std::size_t from, std::size_t count) {
-                return x == std::string::npos ? std::nullopt : ParseNumber(value.substr(from, count), 1, kMaxPictureSide);
-            };
-            const std::optional<int> width = side(0, x);
-            const std::optional<int> height = side(x + 1, std::string::npos);
-            if (!width || !height) {
-                return "--size needs WIDTHxHEIGHT, each from 1 to " + std::to_string(kMaxPictureSide);
-            }
-            options.width = *width;
-            options.height = *height;
-        } else {
-            return "unknown option " + name;
+    }
+    options.screenshot = value("screenshot");
+    if (const auto text = value("size")) {
+        const std::size_t x = text->find('x');
+        const auto side = [&](std::size_t from, std::size_t count) {
+            return x == std::string::npos ? std::nullopt : ParseNumber(text->substr(from, count), 1, kMaxPictureSide);
+        };
+        const std::optional<int> width = side(0, x);
+        const std::optional<int> height = side(x + 1, std::string::npos);
+        if (!width || !height) {
+            return "--size needs WIDTHxHEIGHT, each from 1 to " + std::to_string(kMaxPictureSide);
         }
+        options.width = *width;
+        options.height = *height;
     }
     if (!options.properties.search) {
         return "--search is required";
     }
     return options;
+}
+
+} // namespace
+
+SearchCommandLine ParseSearchCommandLine(const QStringList& arguments)
+{
+    QCommandLineParser parser;
+    AddOptions(parser);
+    SearchCommandLine commandLine;
+    const std::string usage = parser.helpText().toStdString() + kExitStatuses;
+    if (!parser.parse(arguments)) {
+        commandLine.text = "velkan-search: " + parser.errorText().toStdString() + "\n" + usage;
+        return commandLine;
+    }
+    if (parser.isSet(QStringLiteral("help"))) {
+        commandLine.action = SearchCommandLine::Action::Help;
+        commandLine.text = usage;
+        return commandLine;
+    }
+    if (parser.isSet(QStringLiteral("version"))) {
+        commandLine.action = SearchCommandLine::Action::Version;
+        commandLine.text = "velkan-search " + std::string(version::kProjectVersion) + "\n";
+        return commandLine;
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        commandLine.text = "velkan-search: unexpected argument " + parser.positionalArguments().constFirst().toStdString() +
+                           "\n" + usage;
+        return commandLine;
+    }
+    auto options = ReadOptions(parser);
+    if (auto* error = std::get_if<std::string>(&options)) {
+        commandLine.text = "velkan-search: " + *error + "\n" + usage;
+        return commandLine;
+    }
+    commandLine.action = SearchCommandLine::Action::Search;
+    commandLine.options = std::move(std::get<SearchOptions>(options));
+    return commandLine;
 }
 
 } // namespace velkan::host

@@ -2,10 +2,10 @@
 
 #include "propertyoptions.h"
 
+#include <QStringList>
+
 #include <optional>
 #include <string>
-#include <variant>
-#include <vector>
 
 namespace velkan::host {
 
@@ -27,9 +27,17 @@ struct SearchOptions {
 // Larger pictures than this are refused: a picture of 8192 x 8192 already takes 256 MB.
 inline constexpr int kMaxPictureSide = 8192;
 
-std::string SearchUsage();
+// What a command line asks for: a search with its options, or a text to print and nothing more
+// (the help or the version on standard output; the reason the line is wrong, with the usage,
+// on standard error).
+struct SearchCommandLine {
+    enum class Action { Search, Help, Version, Usage };
+    Action action = Action::Usage;
+    SearchOptions options;
+    std::string text;
+};
 
-// The options, or the reason the command line is wrong.
-std::variant<SearchOptions, std::string> ParseSearchOptions(const std::vector<std::string>& arguments);
+// arguments as the program got them, its own name first.
+SearchCommandLine ParseSearchCommandLine(const QStringList& arguments);
 
 } // namespace velkan::host

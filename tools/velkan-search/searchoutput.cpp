@@ -1,43 +1,15 @@
 #include "searchoutput.h"
 
-#include <cstdio>
+#include <QJsonValue>
 
 namespace velkan::host {
 
-std::string JsonString(const std::string& utf8)
-{
-    std::string quoted = "\"";
-    for (const char c : utf8) {
-        switch (c) {
-        case '"':
-            quoted += "\\\"";
-            break;
-        case '\\':
-            quoted += "\\\\";
-            break;
-        case '\n':
-            quoted += "\\n";
-            break;
-        case '\r':
-            quoted += "\\r";
-            break;
-        case '\t':
-            quoted += "\\t";
-            break;
-        default:
-            if (static_cast<unsigned char>(c) < 0x20) {
-                char escaped[8];
-                std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-                quoted += escaped;
-            } else {
-                quoted += c;
-            }
-        }
-    }
-    return quoted + "\"";
-}
-
 namespace {
+
+QJsonValue Text(const std::string& utf8)
+{
+    return QString::fromStdString(utf8);
+}
 
 // Display width of UTF-8 text where Hangul and other wide characters take two columns.
 std::size_t DisplayWidth(const std::string& utf8)
@@ -61,76 +33,121 @@ std::string Padded(const std::string& text, std::size_t width, bool right = fals
 
 } // namespace
 
-void SearchOutput::Rows(const std::vector<control::RowView>& rows)
+void SearchOutput::Row(const ListedRow& row)
 {
-    if (m_json) {
-        for (std::size_t i = 0; i < rows.size(); ++i) {
-            const control::RowView& row = rows[i];
-            m_out << "{\"row\": " << i << ", \"nick\": " << JsonString(row.nick)
-                  << ", \"name\": " << JsonString(row.name) << ", \"size\": " << JsonString(row.size)
-                  << ", \"date\": " << JsonString(row.date) << ", \"speed\": " << row.speedLevel
-                  << ", \"image\": " << row.image << "}\n";
-        }
+    if (!m_json) {
+        m_rows.push_back(row.view);
         return;
     }
-    std::size_t nickWidth = 4;
-    std::size_t nameWidth = 4;
-    for (const control::RowView& row : rows) {
-        nickWidth = std::max(nickWidth, DisplayWidth(row.nick));
-        nameWidth = std::max(nameWidth, DisplayWidth(row.name));
+    const control::RowView& view = row.view;
+    QJsonObject record{
+        {QStringLiteral("row"), row.index},
+        {QStringLiteral("nick"), Text(view.nick)},
+        {QStringLiteral("name"), Text(view.name)},
+        {QStringLiteral("size"), view.folder ? QJsonValue() : QJsonValue(static_cast<qint64>(view.bytes))},
+        {QStringLiteral("sizeText"), Text(view.size)},
+        {QStringLiteral("date"), Text(view.date)},
+        {QStringLiteral("speed"), view.speedLevel},
+        {QStringLiteral("image"), view.image},
+    };
+    if (!view.folder) {
+        record.insert(QStringLiteral("folderRow"), row.folderRow ? QJsonValue(*row.folderRow) : QJsonValue());
+        record.insert(QStringLiteral("folder"), row.folderRow ? Text(row.folderText) : QJsonValue());
     }
-    m_out << Padded("row", 5, true) << "  " << Padded("nick", nickWidth) << "  " << Padded("name", nameWidth)
-          << "  " << Padded("size", 14, true) << "  " << Padded("date", 10) << "  speed\n";
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        const control::RowView& row = rows[i];
-        m_out << Padded(std::to_string(i), 5, true) << "  " << Padded(row.nick, nickWidth) << "  "
-              << Padded(row.name, nameWidth) << "  " << Padded(row.size, 14, true) << "  "
-              << Padded(row.date, 10) << "  " << std::string(static_cast<std::size_t>(row.speedLevel), '*')
-              << "\n";
-    }
+    m_records.Write(view.folder ? "folder" : "file", std::move(record));
 }
 
-void SearchOutput::Totals(const std::string& found, const std::string& progress)
+void SearchOutput::Summary(const SearchSummary& summary)
 {
+    m_summarised = true;
     if (m_json) {
-        m_out << "{\"found\": " << JsonString(found) << ", \"progress\": " << JsonString(progress) << "}\n";
-    } else {
-        std::string shown = progress;
-        while (!shown.empty() && (shown.back() == '\n' || shown.back() == '\r')) {
-            shown.pop_back(); // the panel's progress text ends in a line break
-        }
-        m_out << "found: " << found << ", progress: " << shown << "\n";
+        m_records.Write("summary", {
+                                       {QStringLiteral("found"), summary.found},
+                                       {QStringLiteral("foundText"), Text(summary.foundText)},
+                                       {QStringLiteral("progress"),
+                                        summary.progress ? QJsonValue(*summary.progress) : QJsonValue()},
+                                       {QStringLiteral("progressText"), Text(summary.progressText)},
+                                   });
+        return;
     }
+    Table();
+    std::string shown = summary.progressText;
+    while (!shown.empty() && (shown.back() == '\n' || shown.back() == '\r')) {
+        shown.pop_back(); // the panel's progress text ends in a line break
+    }
+    m_out << "found: " << summary.foundText << ", progress: " << shown << "\n";
+    for (std::string& line : m_heldLines) {
+        m_out << line;
+    }
+    m_heldLines.clear();
+    m_out.flush();
 }
 
-void SearchOutput::ConnectEvent(const std::string& nick, const std::string& folder)
+void SearchOutput::ConnectEvent(const std::string& nick, const std::string& folder, const std::string& eventFolder)
 {
     if (m_json) {
-        m_out << "{\"event\": \"Connect\", \"nick\": " << JsonString(nick) << ", \"folder\": " << JsonString(folder)
-              << "}\n";
+        m_records.Write("event", {
+                                     {QStringLiteral("event"), QStringLiteral("Connect")},
+                                     {QStringLiteral("nick"), Text(nick)},
+                                     {QStringLiteral("folder"), Text(folder)},
+                                     {QStringLiteral("eventFolder"), Text(eventFolder)},
+                                 });
     } else {
-        m_out << "Connect event: nick " << nick << ", folder " << folder << "\n";
+        Line("Connect event: nick " + nick + ", folder " + folder + " (as raised: " + eventFolder + ")\n");
     }
 }
 
 void SearchOutput::Message(const std::string& text)
 {
     if (m_json) {
-        m_out << "{\"message\": " << JsonString(text) << "}\n";
+        m_records.Write("message", {{QStringLiteral("text"), Text(text)}});
     } else {
-        m_out << "message: " << text << "\n";
+        Line("message: " + text + "\n");
     }
 }
 
 void SearchOutput::ServerInfo(const control::ServerInfoView& info)
 {
     if (m_json) {
-        m_out << "{\"download\": " << JsonString(info.download) << ", \"upload\": " << JsonString(info.upload)
-              << ", \"count\": " << JsonString(info.count) << ", \"size\": " << JsonString(info.size) << "}\n";
+        m_records.Write("serverinfo", {
+                                          {QStringLiteral("download"), Text(info.download)},
+                                          {QStringLiteral("upload"), Text(info.upload)},
+                                          {QStringLiteral("countText"), Text(info.count)},
+                                          {QStringLiteral("sizeText"), Text(info.size)},
+                                      });
     } else {
-        m_out << "server information: download " << info.download << ", upload " << info.upload
-              << ", shared files " << info.count << ", shared size " << info.size << "\n";
+        Line("server information: download " + info.download + ", upload " + info.upload + ", shared files " +
+             info.count + ", shared size " + info.size + "\n");
     }
+}
+
+void SearchOutput::Line(std::string text)
+{
+    if (m_summarised) {
+        m_out << text;
+        m_out.flush();
+    } else {
+        m_heldLines.push_back(std::move(text));
+    }
+}
+
+void SearchOutput::Table()
+{
+    std::size_t nickWidth = 4;
+    std::size_t nameWidth = 4;
+    for (const control::RowView& row : m_rows) {
+        nickWidth = std::max(nickWidth, DisplayWidth(row.nick));
+        nameWidth = std::max(nameWidth, DisplayWidth(row.name));
+    }
+    m_out << Padded("row", 5, true) << "  " << Padded("nick", nickWidth) << "  " << Padded("name", nameWidth) << "  "
+          << Padded("size", 14, true) << "  " << Padded("date", 10) << "  speed\n";
+    for (std::size_t i = 0; i < m_rows.size(); ++i) {
+        const control::RowView& row = m_rows[i];
+        m_out << Padded(std::to_string(i), 5, true) << "  " << Padded(row.nick, nickWidth) << "  "
+              << Padded(row.name, nameWidth) << "  " << Padded(row.size, 14, true) << "  " << Padded(row.date, 10)
+              << "  " << std::string(static_cast<std::size_t>(row.speedLevel), '*') << "\n";
+    }
+    m_rows.clear();
 }
 
 } // namespace velkan::host

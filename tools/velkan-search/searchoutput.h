@@ -1,30 +1,48 @@
 #pragma once
 
+#include "listedrow.h"
+#include "recordwriter.h"
 #include "velkanpanelaccess.h"
 
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
 
 namespace velkan::host {
 
-// Prints what the headless host saw, as a readable table or as one JSON object per line.
+// The panel's counts when the search came to rest: the texts it shows and their numbers.
+struct SearchSummary {
+    int found = 0;
+    std::string foundText;
+    std::optional<int> progress;
+    std::string progressText;
+};
+
+// Prints what the headless host saw, as a readable table or as JSON Lines. JSON records are
+// written the moment they are known; the table is printed once the search has come to rest,
+// with whatever was said before that after it.
 class SearchOutput {
 public:
-    SearchOutput(std::ostream& out, bool json) : m_out(out), m_json(json) {}
+    SearchOutput(std::ostream& out, bool json) : m_out(out), m_records(out), m_json(json) {}
 
-    void Rows(const std::vector<control::RowView>& rows);
-    void Totals(const std::string& found, const std::string& progress);
-    void ConnectEvent(const std::string& nick, const std::string& folder);
+    void Row(const ListedRow& row);
+    void Summary(const SearchSummary& summary);
+    // folder: the folder as text; eventFolder: the event's argument exactly as raised.
+    void ConnectEvent(const std::string& nick, const std::string& folder, const std::string& eventFolder);
     void Message(const std::string& text);
     void ServerInfo(const control::ServerInfoView& info);
 
 private:
-    std::ostream& m_out;
-    bool m_json;
-};
+    void Line(std::string text);
+    void Table();
 
-// A JSON string literal, quotes included.
-std::string JsonString(const std::string& utf8);
+    std::ostream& m_out;
+    RecordWriter m_records;
+    bool m_json;
+    bool m_summarised = false;
+    std::vector<control::RowView> m_rows;  // the table's, until it is printed
+    std::vector<std::string> m_heldLines; // said during the search, printed after the table
+};
 
 } // namespace velkan::host

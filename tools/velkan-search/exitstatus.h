@@ -1,0 +1,18 @@
+#pragma once
+
+namespace velkan::host {
+
+// How a run of velkan-search ended, each with its own exit status.
+enum class RunEnd {
+    Searched,    // the search came to rest, whatever it found
+    NoControl,   // the control could not be created
+    Usage,       // the command line is wrong
+    TimedOut,    // the search was still going when the time was up
+    Interrupted, // SIGINT or SIGTERM stopped it
+};
+
+// The exit status for how the run ended: 0, 1, 2, 4, and 128 + the signal for an interrupted
+// run (130 for SIGINT, 143 for SIGTERM). Status 3 is kept for a failed server-list fetch.
+int ExitStatusFor(RunEnd end, int signal = 0);
+
+} // namespace velkan::host
