@@ -65,6 +65,7 @@ TEST(OptionParsing, EveryToolReadsItsOptionsAlike)
         // Read alike, both get as far as creating the control, which is not registered here.
         {search, {"--search=x", "--timeout=1"}, 1, false, "velkan-search: cannot create"},
         {search, {"--search", "x", "--timeout", "1"}, 1, false, "velkan-search: cannot create"},
+        {search, {"--search=x", "--outcomes", "--json", "--timeout=1"}, 1, false, "velkan-search: cannot create"},
         {search, {"--search=x", "--timeout=0"}, 2, false, "velkan-search: --timeout needs a whole number of seconds\n"},
         {search, {"--search", "x", "--frob"}, 2, false, "velkan-search: Unknown option 'frob'.\n"},
         {search, {"--search"}, 2, false, "velkan-search: Missing value after '--search'.\n"},

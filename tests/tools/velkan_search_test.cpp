@@ -4,6 +4,7 @@
 #include "cp949convert.h"
 #include "network.h"
 #include "protectedtext.h"
+#include "socketutil.h"
 #include "resulttexts.h"
 
 #include <QJsonDocument>
@@ -11,7 +12,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
+#include <functional>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -390,6 +393,103 @@ TEST_F(VelkanSearchTest, RowsArriveDuringTheSearchAndASignalEndsIt)
         EXPECT_EQ(Text(rest[0], "type"), "summary");
         EXPECT_EQ(Number(rest[0], "found"), 2);
     }
+}
+
+// Every line of a --json --outcomes run: each parses and is typed, the outcome records and the
+// fetch record come before the summary, which comes last.
+std::vector<QJsonObject> TypedRecords(const std::vector<std::string>& lines)
+{
+    const std::set<std::string> types = {"folder", "file", "summary", "event", "message", "serverinfo", "outcome", "fetch"};
+    std::vector<QJsonObject> records;
+    for (const std::string& line : lines) {
+        SCOPED_TRACE(line);
+        EXPECT_NE(Canonical(line).rfind("not a JSON object", 0), 0U);
+        records.push_back(Record(line));
+        EXPECT_TRUE(types.contains(Text(records.back(), "type")));
+    }
+    EXPECT_FALSE(records.empty());
+    EXPECT_EQ(Text(records.back(), "type"), "summary");
+    return records;
+}
+
+// A list that never came is exit status 3, and the fetch record says why; a list with no usable
+// entry is a fetch that worked (exit 0), whose record says why nothing was kept.
+TEST_F(VelkanSearchTest, AFailedServerListFetchExitsThree)
+{
+    const localnet::FileDescriptor nobody = localnet::OpenLoopbackSocket(0, false);
+    const std::string down = "127.0.0.1:" + std::to_string(localnet::LocalPort(nobody.Get()));
+    struct Case {
+        const char* name;
+        std::function<void()> serve;
+        std::string appServer;
+        int status;
+        std::string outcome;
+        int malformed;
+    };
+    const Case cases[] = {
+        {"down", [] {}, down, 3, "refused", 0},
+        {"closes", [&] { m_network.ServeCloseWithoutAnswer(); }, m_appServer, 3, "no-reply", 0},
+        {"nothing usable", [&] { m_network.ServeScript({.pieces = {"a,b|c\r\n"}}); }, m_appServer, 0, "listed", 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        c.serve();
+        const SearchRun run = RunSearch("--json --outcomes --search song --timeout 60 --app-server " + c.appServer, m_registry);
+        EXPECT_EQ(run.status, c.status);
+        const std::vector<QJsonObject> records = TypedRecords(run.lines);
+        ASSERT_EQ(records.size(), 2U); // no server was contacted
+        const QJsonObject& fetch = records[0];
+        EXPECT_EQ(Text(fetch, "type"), "fetch");
+        EXPECT_EQ(Text(fetch, "outcome"), c.outcome);
+        EXPECT_EQ(Number(fetch, "kept"), 0);
+        EXPECT_EQ(Number(fetch, "malformed"), c.malformed);
+        EXPECT_EQ(Number(fetch, "dropped"), c.malformed);
+        EXPECT_EQ(fetch.value(u"connected").toBool(), c.outcome != "refused");
+        EXPECT_EQ(Text(fetch, "error"), c.outcome == "refused" ? "Connection refused" : "");
+    }
+}
+
+// One outcome record for each server contacted, with figures that agree with the rows; the
+// readable table ends with the same outcomes counted.
+TEST_F(VelkanSearchTest, EachServerContactedHasItsOutcome)
+{
+    m_network.AddPeer({.nick = "nobody", .behaviour = localnet::PeerBehaviour::Refuse});
+    m_network.AddPeer({.nick = "noise", .behaviour = localnet::PeerBehaviour::Garbage});
+    const std::string arguments = "--search song --timeout 60 --app-server " + m_appServer;
+    const SearchRun run = RunSearch("--json --outcomes " + arguments, m_registry);
+    ASSERT_EQ(run.status, 0);
+    const std::vector<QJsonObject> records = TypedRecords(run.lines);
+    std::map<std::string, QJsonObject> outcomes;
+    std::int64_t rows = 0;
+    for (const QJsonObject& record : records) {
+        if (Text(record, "type") == "outcome") {
+            outcomes[Text(record, "nick")] = record;
+            rows += Number(record, "rows");
+        }
+        if (Text(record, "type") == "fetch") {
+            EXPECT_EQ(Text(record, "outcome"), "listed");
+            EXPECT_EQ(Number(record, "kept"), 3);
+        }
+    }
+    ASSERT_EQ(outcomes.size(), 3U);
+    EXPECT_EQ(Text(outcomes["kim"], "outcome"), "answered");
+    EXPECT_EQ(Number(outcomes["kim"], "port"), m_kimPort);
+    EXPECT_EQ(Number(outcomes["kim"], "items"), 1);
+    EXPECT_EQ(Text(outcomes["nobody"], "outcome"), "refused");
+    EXPECT_EQ(Text(outcomes["nobody"], "error"), "Connection refused");
+    EXPECT_TRUE(outcomes["nobody"].value(u"firstByteMs").isNull());
+    EXPECT_EQ(Text(outcomes["noise"], "outcome"), "not-understood");
+    EXPECT_EQ(Number(outcomes["noise"], "otherLines"), 1);
+    EXPECT_EQ(rows, Number(records.back(), "found"));
+
+    const SearchRun readable = RunSearch(arguments, m_registry);
+    ASSERT_EQ(readable.status, 0);
+    const auto found = std::find_if(readable.lines.begin(), readable.lines.end(),
+                                    [](const std::string& line) { return line.starts_with("found: "); });
+    ASSERT_NE(found, readable.lines.begin());
+    ASSERT_NE(found, readable.lines.end());
+    EXPECT_EQ(*(found - 1), "3 servers: 1 answered, 1 refused, 1 not-understood");
+    EXPECT_FALSE(Mentions(readable.lines, "outcome: "));
 }
 
 } // namespace

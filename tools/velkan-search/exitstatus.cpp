@@ -11,6 +11,8 @@ int ExitStatusFor(RunEnd end, int signal)
         return 1;
     case RunEnd::Usage:
         return 2;
+    case RunEnd::FetchFailed:
+        return 3;
     case RunEnd::TimedOut:
         return 4;
     case RunEnd::Interrupted:

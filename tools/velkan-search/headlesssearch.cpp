@@ -85,6 +85,7 @@ SearchSummary Summarise(control::IVelkanPanelAccess& access)
     if (int percent = 0; com::Succeeded(access.Progress(&percent))) {
         summary.progress = percent;
     }
+    access.OutcomeTally(&summary.tally);
     return summary;
 }
 
@@ -192,6 +193,12 @@ int RunHeadlessSearch(const SearchOptions& options, std::ostream& out, std::ostr
     };
     bool ended = WaitUntil([&] { return idle || interruptedBy != 0; }, deadline, passRows);
     passRows();
+    std::vector<control::ServerOutcomeView> servers;
+    control::FetchOutcomeView fetch;
+    access.Outcomes(&servers, &fetch);
+    if (options.outcomes) {
+        output.Outcomes(servers, fetch);
+    }
     output.Summary(Summarise(access));
 
     if (interruptedBy == 0) {
@@ -213,6 +220,11 @@ int RunHeadlessSearch(const SearchOptions& options, std::ostream& out, std::ostr
     if (!ended) {
         err << "velkan-search: timed out after " << options.timeoutSeconds << " s\n";
         return ExitStatusFor(RunEnd::TimedOut);
+    }
+    if (fetch.outcome != "listed") {
+        err << "velkan-search: no server list (" << fetch.outcome << (fetch.error.empty() ? "" : ": " + fetch.error)
+            << ")\n";
+        return ExitStatusFor(RunEnd::FetchFailed);
     }
     return ExitStatusFor(RunEnd::Searched);
 }

@@ -29,7 +29,7 @@ const char* const kDescription =
 
 const char* const kExitStatuses =
     "\nExit status: 0 the search ended (maybe with nothing found), 1 the control cannot be\n"
-    "created, 2 usage, 3 reserved for a failed server-list fetch, 4 time-out, 130 and 143\n"
+    "created, 2 usage, 3 the server list could not be fetched, 4 time-out, 130 and 143\n"
     "interrupted by SIGINT and SIGTERM.\n";
 
 void AddOptions(QCommandLineParser& parser)
@@ -44,6 +44,8 @@ void AddOptions(QCommandLineParser& parser)
         {QStringLiteral("timeout"), QStringLiteral("give up waiting after this long (default 180): exit status 4"),
          QStringLiteral("SECONDS")},
         {QStringLiteral("json"), QStringLiteral("one JSON object per line, written as the rows arrive")},
+        {QStringLiteral("outcomes"),
+         QStringLiteral("what became of each server contacted and of the server-list fetch, once the search is over")},
         {QStringLiteral("connect"), QStringLiteral("select that row (0-based) and run the double-click action"),
          QStringLiteral("ROW")},
         {QStringLiteral("server-info"), QStringLiteral("ask that row's server for its statistics"), QStringLiteral("ROW")},
@@ -59,6 +61,7 @@ std::variant<SearchOptions, std::string> ReadOptions(const QCommandLineParser& p
     SearchOptions options;
     options.properties = ReadPropertyOptions(parser);
     options.json = parser.isSet(QStringLiteral("json"));
+    options.outcomes = parser.isSet(QStringLiteral("outcomes"));
     const auto value = [&parser](const char* name) {
         const QString option = QString::fromLatin1(name);
         return parser.isSet(option) ? std::optional(parser.value(option).toStdString()) : std::nullopt;

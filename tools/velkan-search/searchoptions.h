@@ -17,6 +17,7 @@ struct SearchOptions {
     // Long enough for silent servers to be given up on, so that such a search ends by itself.
     int timeoutSeconds = 180;
     bool json = false;
+    bool outcomes = false;
     std::optional<int> connectRow;
     std::optional<int> serverInfoRow;
     std::optional<std::string> screenshot;

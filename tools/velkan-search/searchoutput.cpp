@@ -1,5 +1,7 @@
 #include "searchoutput.h"
 
+#include "outcomerecords.h"
+
 #include <QJsonValue>
 
 namespace velkan::host {
@@ -71,6 +73,7 @@ void SearchOutput::Summary(const SearchSummary& summary)
         return;
     }
     Table();
+    m_out << summary.tally << "\n";
     std::string shown = summary.progressText;
     while (!shown.empty() && (shown.back() == '\n' || shown.back() == '\r')) {
         shown.pop_back(); // the panel's progress text ends in a line break
@@ -119,6 +122,22 @@ void SearchOutput::ServerInfo(const control::ServerInfoView& info)
         Line("server information: download " + info.download + ", upload " + info.upload + ", shared files " +
              info.count + ", shared size " + info.size + "\n");
     }
+}
+
+void SearchOutput::Outcomes(const std::vector<control::ServerOutcomeView>& servers,
+                            const control::FetchOutcomeView& fetch)
+{
+    if (m_json) {
+        for (const control::ServerOutcomeView& server : servers) {
+            m_records.Write("outcome", OutcomeRecord(server));
+        }
+        m_records.Write("fetch", FetchRecord(fetch));
+        return;
+    }
+    for (const control::ServerOutcomeView& server : servers) {
+        Line(OutcomeLine(server) + "\n");
+    }
+    Line(FetchLine(fetch) + "\n");
 }
 
 void SearchOutput::Line(std::string text)

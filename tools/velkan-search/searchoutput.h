@@ -17,6 +17,7 @@ struct SearchSummary {
     std::string foundText;
     std::optional<int> progress;
     std::string progressText;
+    std::string tally; // "120 servers: 97 answered, 12 refused": the table's last line
 };
 
 // Prints what the headless host saw, as a readable table or as JSON Lines. JSON records are
@@ -32,6 +33,8 @@ public:
     void ConnectEvent(const std::string& nick, const std::string& folder, const std::string& eventFolder);
     void Message(const std::string& text);
     void ServerInfo(const control::ServerInfoView& info);
+    // One record (or line) for each server the search contacted and one for the fetch.
+    void Outcomes(const std::vector<control::ServerOutcomeView>& servers, const control::FetchOutcomeView& fetch);
 
 private:
     void Line(std::string text);
