@@ -7,6 +7,7 @@
 #include <QMimeDatabase>
 #include <QPainter>
 #include <cstdint>
+#include <system_error>
 
 namespace velkan::ui {
 
@@ -45,7 +46,11 @@ IconCache::IconCache()
 {
 }
 
-IconCache::~IconCache() = default;
+IconCache::~IconCache()
+{
+    if (m_preparer.joinable())
+        m_preparer.join();
+}
 
 ImageList& IconCache::Attach(ImageList* list)
 {
@@ -64,6 +69,29 @@ ImageList& IconCache::Attach(ImageList* list)
     return *m_list;
 }
 
+void IconCache::PrepareInBackground(std::function<void()> done)
+{
+    if (m_preparer.joinable())
+        return;
+    const auto prepare = [this, listThemes = !ApplicationHasTheme(), done = std::move(done)] {
+        static_cast<void>(QMimeDatabase().mimeTypeForFile(QStringLiteral("x.txt"), QMimeDatabase::MatchExtension));
+        if (listThemes)
+            m_themeIcons.ListPictures();
+        done();
+    };
+    try {
+        m_preparer = std::thread(prepare);
+    } catch (const std::system_error&) {
+        // The first look-up loads what it needs itself, as it always could.
+        done();
+    }
+}
+
+void IconCache::LoadPicturesOf(std::string_view key) const
+{
+    static_cast<void>(ThemePictures(key));
+}
+
 int IconCache::IndexOfKey(std::string_view key) const
 {
     const auto entry = m_entries.find(key);
@@ -78,13 +106,20 @@ int IconCache::ImageIndexFor(std::string_view path)
     const int index = EntryCount();
     m_entries.emplace(std::string(key), index);
     // Rows already drawn name later pictures by index: position `index` is filled whatever
-    // the theme offers. The icon is asked for at both sizes, whatever the screens of the moment:
-    // the list may be shown on another one later.
-    const QIcon icon = ThemeIcon(key);
-    const QPixmap picture = icon.isNull() ? QPixmap() : icon.pixmap(ImageList::ImageSize(), 1.0);
-    if (m_list->Add(picture, icon.isNull() ? QPixmap() : icon.pixmap(ImageList::ImageSize(), 2.0)) < 0)
+    // the theme offers.
+    const auto [normal, doubled] = ThemePictures(key);
+    if (m_list->Add(normal, doubled) < 0)
         m_list->Add(GenericFilePicture(key), GenericFilePicture(key, 2));
     return index;
+}
+
+std::pair<QPixmap, QPixmap> IconCache::ThemePictures(std::string_view key) const
+{
+    // Both sizes, whatever the screens of the moment: the list may be shown on another one later.
+    const QIcon icon = ThemeIcon(key);
+    if (icon.isNull())
+        return {};
+    return {icon.pixmap(ImageList::ImageSize(), 1.0), icon.pixmap(ImageList::ImageSize(), 2.0)};
 }
 
 QIcon IconCache::ThemeIcon(std::string_view key) const
@@ -103,7 +138,8 @@ QIcon IconCache::ThemeIcon(std::string_view key) const
     // host's icons as they are.
     if (ApplicationHasTheme())
         return QIcon::fromTheme(mime.iconName(), QIcon::fromTheme(mime.genericIconName()));
-    return m_themeIcons.Find({mime.iconName(), mime.genericIconName()});
+    const int side = ImageList::kImageSide;
+    return m_themeIcons.Find({mime.iconName(), mime.genericIconName()}, {side, 2 * side});
 }
 
 QColor IconCache::BandColor(std::string_view key)

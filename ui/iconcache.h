@@ -13,6 +13,8 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <thread>
+#include <utility>
 
 namespace velkan::ui {
 
@@ -34,6 +36,14 @@ public:
     // picture it already holds as "ORG_<n>". With nullptr: a new empty list of its own.
     ImageList& Attach(ImageList* list);
 
+    // Loads on a worker thread what the first file-type picture needs (the MIME database, the
+    // theme folders' listing), then calls done on that thread; a look-up that comes meanwhile
+    // waits for it. Without a thread to spare, calls done at once.
+    void PrepareInBackground(std::function<void()> done);
+    // Makes the extension's pictures as a look-up would, without entering them, so that the
+    // image readers and files they need are loaded before a reply asks for them.
+    void LoadPicturesOf(std::string_view key) const;
+
     int ImageIndexFor(std::string_view path) override;
     int BuiltInImageIndex(int picture) override { return picture; }
 
@@ -53,11 +63,14 @@ public:
 private:
     // The theme's icon for the extension; a null icon when our own picture serves better.
     [[nodiscard]] QIcon ThemeIcon(std::string_view key) const;
+    // The theme's pictures for the extension at both sizes; null when it has none.
+    [[nodiscard]] std::pair<QPixmap, QPixmap> ThemePictures(std::string_view key) const;
 
     std::map<std::string, int, std::less<>> m_entries;
     std::unique_ptr<ImageList> m_ownList;
     ImageList* m_list = nullptr;
     ThemeIconLookup m_themeIcons;
+    std::thread m_preparer;
 };
 
 // Where the eight built-in 16 x 16 folder pictures are kept, side by side.

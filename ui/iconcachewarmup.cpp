@@ -1,73 +1,61 @@
 #include "iconcachewarmup.h"
 
-#include "imagelist.h"
+#include "iconcache.h"
 
 #include <QEvent>
-#include <QIcon>
-#include <QMimeDatabase>
 #include <QWidget>
 
 #include <array>
-#include <system_error>
+#include <string_view>
 
 namespace velkan::ui {
 
 namespace {
 
-// One file of each kind that fills most result lists: sound, video, picture, text, archive,
-// document and program. Looking up the first loads the theme and the themes it falls back to
-// (the usual themes lack its own icon); each one loads its kind's picture at both sizes.
-const std::array<QString, 7> kSampleFiles = {
-    QStringLiteral("x.mp3"), QStringLiteral("x.avi"), QStringLiteral("x.jpg"), QStringLiteral("x.txt"),
-    QStringLiteral("x.zip"), QStringLiteral("x.doc"), QStringLiteral("x.exe"),
-};
-
-QMimeType TypeOf(const QString& file)
-{
-    return QMimeDatabase().mimeTypeForFile(file, QMimeDatabase::MatchExtension);
-}
+// One extension of each kind that fills most result lists: sound, video, picture, text, archive,
+// document and program. The first loads the image readers; each loads its kind's pictures.
+constexpr std::array<std::string_view, 7> kSampleKeys = {".mp3", ".avi", ".jpg", ".txt", ".zip", ".doc", ".exe"};
 
 } // namespace
 
-IconCacheWarmUp::IconCacheWarmUp(QWidget* panel) : QObject(panel)
+IconCacheWarmUp::IconCacheWarmUp(QWidget* panel, IconCache& icons) : QObject(panel), m_icons(icons)
 {
     panel->installEventFilter(this);
-}
-
-IconCacheWarmUp::~IconCacheWarmUp()
-{
-    if (m_mimeLoader.joinable()) {
-        m_mimeLoader.join();
-    }
+    // The cache, a member of the panel, waits for its worker before the panel's children (this
+    // object among them) go, so the call below never outlives this object.
+    m_icons.PrepareInBackground(
+        [this] { QMetaObject::invokeMethod(this, &IconCacheWarmUp::OnPrepared, Qt::QueuedConnection); });
 }
 
 bool IconCacheWarmUp::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::Paint) {
         watched->removeEventFilter(this);
-        try {
-            m_mimeLoader = std::thread([] { TypeOf(kSampleFiles[0]); });
-        } catch (const std::system_error&) {
-            // No thread to spare: the first look-up loads the database itself, as it always could.
-        }
+        m_painted = true;
         // Queued: it runs once this paint is done.
-        QMetaObject::invokeMethod(this, &IconCacheWarmUp::LoadNextPicture, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, &IconCacheWarmUp::StartPicturesWhenReady, Qt::QueuedConnection);
     }
     return false;
 }
 
-void IconCacheWarmUp::LoadNextPicture()
+void IconCacheWarmUp::OnPrepared()
 {
-    const QMimeType type = TypeOf(kSampleFiles[m_nextSample]);
-    const QIcon icon = QIcon::fromTheme(type.iconName(), QIcon::fromTheme(type.genericIconName()));
-    // Both sizes, as the icon cache asks for them.
-    for (const qreal scale : {1.0, 2.0}) {
-        [[maybe_unused]] const QPixmap picture = icon.pixmap(ImageList::ImageSize(), scale);
-    }
-    // One picture per pass of the event loop, so that none holds it long.
-    if (++m_nextSample < kSampleFiles.size()) {
-        QMetaObject::invokeMethod(this, &IconCacheWarmUp::LoadNextPicture, Qt::QueuedConnection);
-    }
+    m_prepared = true;
+    StartPicturesWhenReady();
+}
+
+void IconCacheWarmUp::StartPicturesWhenReady()
+{
+    if (m_prepared && m_painted && m_nextSample == 0)
+        LoadNextPictures();
+}
+
+void IconCacheWarmUp::LoadNextPictures()
+{
+    m_icons.LoadPicturesOf(kSampleKeys[m_nextSample]);
+    // One kind per pass of the event loop, so that none holds it long.
+    if (++m_nextSample < kSampleKeys.size())
+        QMetaObject::invokeMethod(this, &IconCacheWarmUp::LoadNextPictures, Qt::QueuedConnection);
 }
 
 } // namespace velkan::ui

@@ -3,36 +3,39 @@
 #include <QObject>
 
 #include <cstddef>
-#include <thread>
 
 class QWidget;
 
 namespace velkan::ui {
 
-// Loads, once the panel has painted for the first time (so that the paint is not delayed), what
-// the icon cache's first look-ups would otherwise load in the middle of the first reply: the
-// MIME database on a worker thread (it is thread-safe), then, on the panel's thread where icons
-// must be made, the icon theme and the pictures of the common kinds of file, one per pass of the
-// event loop. Nothing waits for it: a reply that comes sooner pays for what is not loaded yet,
-// as it would have anyway.
+class IconCache;
+
+// Loads what the icon cache's first look-ups would otherwise load in the middle of the first
+// reply: from the panel's start, the MIME database and the theme folders' listing on a worker
+// thread (the panel's thread goes on to its first paint meanwhile); then, once both the worker
+// and the first paint are done, the pictures of the common kinds of file on the panel's thread,
+// where icons must be made, one per pass of the event loop. A reply that comes sooner waits for
+// the worker or pays for the pictures itself, as it would have anyway.
 class IconCacheWarmUp : public QObject {
     Q_OBJECT
 
 public:
-    // Watches panel for its first paint; owned by panel.
-    explicit IconCacheWarmUp(QWidget* panel);
-    ~IconCacheWarmUp() override;
-
-    IconCacheWarmUp(const IconCacheWarmUp&) = delete;
-    IconCacheWarmUp& operator=(const IconCacheWarmUp&) = delete;
+    // Starts the worker and watches panel for its first paint; owned by panel, whose cache
+    // icons is.
+    IconCacheWarmUp(QWidget* panel, IconCache& icons);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void LoadNextPicture();
+    void OnPrepared();
+    // Starts loading the pictures once the worker and the first paint are both done.
+    void StartPicturesWhenReady();
+    void LoadNextPictures();
 
-    std::thread m_mimeLoader; // started at the first paint
+    IconCache& m_icons;
+    bool m_prepared = false;
+    bool m_painted = false;
     std::size_t m_nextSample = 0;
 };
 

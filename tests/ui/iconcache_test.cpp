@@ -5,7 +5,11 @@
 #include <QPixmap>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
 #include <string>
+#include <thread>
 
 using velkan::ui::IconCache;
 using velkan::ui::ImageList;
@@ -183,6 +187,28 @@ TEST(IconCache, GenericPicturesTellExtensionsApart)
     const QImage plain = IconCache::GenericFilePicture("").toImage();
     EXPECT_EQ(plain, IconCache::GenericFilePicture("").toImage());
     EXPECT_NE(plain, IconCache::GenericFilePicture(".abc").toImage());
+}
+
+// Look-ups made while the worker prepares, or after it, give the pictures a cache without one
+// gives; the worker says once that it is done.
+TEST(IconCache, PreparingInTheBackgroundChangesNoPicture)
+{
+    const std::string files[] = {"a.mp3", "b.txt", "c.zip", "d.unknownkind", "e.doc"};
+    IconCache plain;
+    IconCache prepared;
+    std::atomic<int> doneCalls = 0;
+    prepared.PrepareInBackground([&] { ++doneCalls; });
+    prepared.LoadPicturesOf(".mp3"); // enters nothing
+    EXPECT_EQ(prepared.EntryCount(), 0);
+    for (const std::string& file : files) {
+        const int index = prepared.ImageIndexFor(file);
+        ASSERT_EQ(index, plain.ImageIndexFor(file)) << file;
+        EXPECT_EQ(prepared.Images().Picture(index)->Normal().toImage(), plain.Images().Picture(index)->Normal().toImage()) << file;
+        EXPECT_EQ(prepared.Images().Picture(index)->Doubled().toImage(), plain.Images().Picture(index)->Doubled().toImage()) << file;
+    }
+    for (int wait = 0; wait < 500 && doneCalls == 0; ++wait)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_EQ(doneCalls, 1);
 }
 
 TEST(LoadFolderPictures, CutsTheStripWithTheBottomLeftColorTransparent)

@@ -81,6 +81,8 @@ TEST(ThemeIconLookup, FollowsTheThemeRules)
     folder.AddPicture(QStringLiteral("first/16x16@2/mimetypes/image-png.png"), 32, Qt::cyan);
     folder.AddPicture(QStringLiteral("second/48x48/mimetypes/image-png.png"), 48, Qt::magenta);
     folder.AddPicture(QStringLiteral("second/16x16/mimetypes/video.png"), 16, Qt::darkGreen);
+    folder.AddPicture(QStringLiteral("second/16x16/mimetypes/package.png"), 16, Qt::darkBlue);
+    folder.AddPicture(QStringLiteral("second/48x48/mimetypes/package.png"), 48, Qt::darkRed);
     const ThemeIconLookup lookup({folder.Root()}, {QStringLiteral("first"), QStringLiteral("second")});
 
     struct Case {
@@ -94,12 +96,14 @@ TEST(ThemeIconLookup, FollowsTheThemeRules)
         {"within a theme the picture of the wanted size wins", {QStringLiteral("text-plain")}, 1, Qt::blue},
         {"a denser screen takes the larger picture", {QStringLiteral("text-plain")}, 2, Qt::yellow},
         {"a theme's pictures for denser screens are its own", {QStringLiteral("image-png")}, 1, Qt::cyan},
+        {"no picture of the denser size: the next larger one, drawn smaller", {QStringLiteral("package")}, 2, Qt::darkRed},
+        {"the exact size beside a larger one", {QStringLiteral("package")}, 1, Qt::darkBlue},
         {"the last dash-separated part is dropped", {QStringLiteral("video-x-matroska")}, 1, Qt::darkGreen},
         {"the next name is tried", {QStringLiteral("unknown-thing"), QStringLiteral("text-plain")}, 1, Qt::blue},
         {"nothing found", {QStringLiteral("unknown-thing")}, 1, QColor()},
     };
     for (const Case& c : cases) {
-        const QIcon found = lookup.Find(c.names);
+        const QIcon found = lookup.Find(c.names, {16, 32});
         if (!c.expected.isValid()) {
             EXPECT_TRUE(found.isNull()) << c.why;
             continue;
@@ -114,7 +118,7 @@ TEST(ThemeIconLookup, FollowsTheThemeRules)
 TEST(ThemeIconLookup, MissingFoldersAndThemesFindNothing)
 {
     const ThemeIconLookup lookup({QStringLiteral("/nonexistent/icons")}, {QStringLiteral("Adwaita")});
-    EXPECT_TRUE(lookup.Find({QStringLiteral("text-x-generic")}).isNull());
+    EXPECT_TRUE(lookup.Find({QStringLiteral("text-x-generic")}, {16}).isNull());
 }
 
 // The icon cache finds file-type pictures without touching the application's icon settings,
