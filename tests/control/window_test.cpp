@@ -24,6 +24,10 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstddef>
+#include <utility>
+
 using namespace velkan;
 using com::Bstr;
 using com::Variant;
@@ -239,7 +243,7 @@ TEST_F(ControlWindowTest, OutcomesReachTheHostThroughThePrivateSeam)
     ASSERT_EQ(m_control->CreateWindow(&m_host), com::S_OK);
     ASSERT_EQ(Call(control::DISPID_VELKANSEARCH, {Bstr(u"song")}), com::S_OK);
     ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return settled.size() == 2 && m_network.PeerCounters(silent).open == 1; }, kWaitMs));
+        [&] { return settled.size() == 2 && m_network.PeerCounters(silent).requests.size() == 1; }, kWaitMs));
     ASSERT_EQ(fetches.size(), 1U);
     EXPECT_EQ(fetches[0].outcome, "listed");
     EXPECT_EQ(fetches[0].kept, 3);
@@ -271,6 +275,53 @@ TEST_F(ControlWindowTest, OutcomesReachTheHostThroughThePrivateSeam)
     EXPECT_EQ(settled[2].outcome, "still-open");
     EXPECT_EQ(settled[2].end, "closed-by-us");
     EXPECT_EQ(m_control->Outcomes(nullptr, &fetch), com::E_POINTER);
+}
+
+// A host may act on an outcome as it is told of it: read the outcomes, start the search again
+// or stop it, all from inside its handler.
+TEST_F(ControlWindowTest, AnOutcomeHandlerMayRestartOrStopTheSearch)
+{
+    const std::uint16_t silent = m_network.AddPeer({.nick = "quiet", .behaviour = localnet::PeerBehaviour::Silent});
+    std::vector<std::string> settled;
+    bool restarted = false;
+    m_control->SetOutcomeHandlers(
+        [&](const control::ServerOutcomeView& view) {
+            settled.push_back(view.nick + " " + view.outcome);
+            std::vector<control::ServerOutcomeView> servers;
+            control::FetchOutcomeView fetch;
+            EXPECT_EQ(m_control->Outcomes(&servers, &fetch), com::S_OK);
+            if (!std::exchange(restarted, true)) {
+                EXPECT_EQ(Call(control::DISPID_VELKANSEARCH, {Bstr(u"song")}), com::S_OK);
+            }
+        },
+        {});
+    ASSERT_EQ(m_control->CreateWindow(&m_host), com::S_OK);
+    ASSERT_EQ(Call(control::DISPID_VELKANSEARCH, {Bstr(u"song")}), com::S_OK);
+    // The second search, started from the first outcome's handler, runs as any other.
+    std::string tally;
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            int rows = 0;
+            return m_control->RowCount(&rows) == com::S_OK && rows == 4 &&
+                   m_control->OutcomeTally(&tally) == com::S_OK && tally == "3 servers: 2 answered, 1 still-open" &&
+                   m_network.PeerCounters(silent).open == 1;
+        },
+        kWaitMs))
+        << tally;
+    ASSERT_TRUE(restarted);
+
+    m_control->SetOutcomeHandlers({}, {});
+    const auto before = static_cast<std::ptrdiff_t>(settled.size());
+    ASSERT_EQ(Call(control::DISPID_STOPSEARCH), com::S_OK);
+    // Handlers are taken when the window is made: the ones set at the start still run.
+    EXPECT_NE(std::find(settled.begin() + before, settled.end(), "quiet still-open"), settled.end());
+    std::vector<control::ServerOutcomeView> servers;
+    control::FetchOutcomeView fetch;
+    ASSERT_EQ(m_control->Outcomes(&servers, &fetch), com::S_OK);
+    ASSERT_EQ(servers.size(), 3U);
+    EXPECT_EQ(servers[0].outcome, "answered");
+    EXPECT_EQ(servers[1].outcome, "answered");
+    EXPECT_EQ(servers[2].outcome, "still-open");
 }
 
 TEST_F(ControlWindowTest, ReactivationKeepsNothingOfTheEarlierPanel)
