@@ -71,8 +71,11 @@ ImageList& IconCache::Attach(ImageList* list)
 
 void IconCache::PrepareInBackground(std::function<void()> done)
 {
-    if (m_preparer.joinable())
+    if (m_preparer.joinable()) {
+        // Prepared or on its way already: a look-up waits for whatever is left.
+        done();
         return;
+    }
     const auto prepare = [this, listThemes = !ApplicationHasTheme(), done = std::move(done)] {
         static_cast<void>(QMimeDatabase().mimeTypeForFile(QStringLiteral("x.txt"), QMimeDatabase::MatchExtension));
         if (listThemes)

@@ -38,7 +38,7 @@ public:
 
     // Loads on a worker thread what the first file-type picture needs (the MIME database, the
     // theme folders' listing), then calls done on that thread; a look-up that comes meanwhile
-    // waits for it. Without a thread to spare, calls done at once.
+    // waits for it. Without a thread to spare, or when called again, calls done at once.
     void PrepareInBackground(std::function<void()> done);
     // Makes the extension's pictures as a look-up would, without entering them, so that the
     // image readers and files they need are loaded before a reply asks for them.

@@ -24,29 +24,22 @@ IconCacheWarmUp::IconCacheWarmUp(QWidget* panel, IconCache& icons) : QObject(pan
     // The cache, a member of the panel, waits for its worker before the panel's children (this
     // object among them) go, so the call below never outlives this object.
     m_icons.PrepareInBackground(
-        [this] { QMetaObject::invokeMethod(this, &IconCacheWarmUp::OnPrepared, Qt::QueuedConnection); });
+        [this] { QMetaObject::invokeMethod(this, &IconCacheWarmUp::OneWaitOver, Qt::QueuedConnection); });
 }
 
 bool IconCacheWarmUp::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::Paint) {
         watched->removeEventFilter(this);
-        m_painted = true;
         // Queued: it runs once this paint is done.
-        QMetaObject::invokeMethod(this, &IconCacheWarmUp::StartPicturesWhenReady, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, &IconCacheWarmUp::OneWaitOver, Qt::QueuedConnection);
     }
     return false;
 }
 
-void IconCacheWarmUp::OnPrepared()
+void IconCacheWarmUp::OneWaitOver()
 {
-    m_prepared = true;
-    StartPicturesWhenReady();
-}
-
-void IconCacheWarmUp::StartPicturesWhenReady()
-{
-    if (m_prepared && m_painted && m_nextSample == 0)
+    if (--m_waits == 0)
         LoadNextPictures();
 }
 

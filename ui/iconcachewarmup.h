@@ -28,14 +28,12 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void OnPrepared();
-    // Starts loading the pictures once the worker and the first paint are both done.
-    void StartPicturesWhenReady();
+    // One of the worker and the first paint is done; the pictures start after the second.
+    void OneWaitOver();
     void LoadNextPictures();
 
     IconCache& m_icons;
-    bool m_prepared = false;
-    bool m_painted = false;
+    int m_waits = 2; // the worker and the first paint
     std::size_t m_nextSample = 0;
 };
 

@@ -90,6 +90,18 @@ const std::vector<ThemeIconLookup::PictureIndex>& ThemeIconLookup::Pictures() co
     return m_pictures;
 }
 
+int ThemeIconLookup::PixelsDrawnFor(const std::vector<Picture>& pictures, int side)
+{
+    int smallestLargeEnough = 0;
+    int largest = 0;
+    for (const Picture& picture : pictures) {
+        if (picture.pixels >= side && (smallestLargeEnough == 0 || picture.pixels < smallestLargeEnough))
+            smallestLargeEnough = picture.pixels;
+        largest = std::max(largest, picture.pixels);
+    }
+    return smallestLargeEnough != 0 ? smallestLargeEnough : largest;
+}
+
 QIcon ThemeIconLookup::IconOf(const PictureIndex& pictures, const QString& name,
                               const std::vector<int>& sides)
 {
@@ -97,16 +109,8 @@ QIcon ThemeIconLookup::IconOf(const PictureIndex& pictures, const QString& name,
     if (found == pictures.cend())
         return {};
     std::vector<int> wanted;
-    for (const int side : sides) {
-        int best = 0;
-        for (const Picture& picture : *found) {
-            const bool bestFits = best >= side;
-            if (best == 0 || (picture.pixels >= side ? !bestFits || picture.pixels < best
-                                                     : !bestFits && picture.pixels > best))
-                best = picture.pixels;
-        }
-        wanted.push_back(best);
-    }
+    for (const int side : sides)
+        wanted.push_back(PixelsDrawnFor(*found, side));
     QIcon icon;
     // Every picture of a wanted size, in the theme's order, so that the icon breaks ties as it
     // would with them all.

@@ -21,7 +21,7 @@ namespace velkan::ui {
 class ThemeIconLookup {
 public:
     // Looks in the folders (each holding theme folders), themes in the order given. Nothing is
-    // read until the first Find or ListPicturesInBackground.
+    // read until the first Find or ListPictures.
     ThemeIconLookup(QStringList searchFolders, QStringList themes);
 
     ThemeIconLookup(const ThemeIconLookup&) = delete;
@@ -58,6 +58,9 @@ private:
     [[nodiscard]] static PictureIndex PicturesIn(const std::vector<Directory>& directories);
     // The themes' pictures, listed on first use (once, whichever thread asks first).
     [[nodiscard]] const std::vector<PictureIndex>& Pictures() const;
+    // The size of the pictures an icon draws side from: the smallest at least that large, else
+    // the largest.
+    [[nodiscard]] static int PixelsDrawnFor(const std::vector<Picture>& pictures, int side);
     // The pictures of the name in the theme that the sides call for; null when there is none.
     [[nodiscard]] static QIcon IconOf(const PictureIndex& pictures, const QString& name,
                                       const std::vector<int>& sides);
