@@ -41,10 +41,11 @@ ThemeIconLookup::ThemeIconLookup(QStringList searchFolders, QStringList themes)
 {
 }
 
-std::vector<ThemeIconLookup::Directory> ThemeIconLookup::DirectoriesOf(const QString& theme) const
+std::vector<ThemeIconLookup::Directory> ThemeIconLookup::DirectoriesOf(const QStringList& searchFolders,
+                                                                       const QString& theme)
 {
     std::vector<Directory> directories;
-    for (const QString& folder : m_searchFolders) {
+    for (const QString& folder : searchFolders) {
         const QDir themeFolder(QDir(folder).filePath(theme));
         const QString index = themeFolder.filePath(QStringLiteral("index.theme"));
         if (!QFileInfo::exists(index))
@@ -85,7 +86,7 @@ const std::vector<ThemeIconLookup::PictureIndex>& ThemeIconLookup::Pictures() co
 {
     std::call_once(m_listed, [this] {
         for (const QString& theme : m_themes)
-            m_pictures.push_back(PicturesIn(DirectoriesOf(theme)));
+            m_pictures.push_back(PicturesIn(DirectoriesOf(m_searchFolders, theme)));
     });
     return m_pictures;
 }

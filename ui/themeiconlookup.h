@@ -31,6 +31,14 @@ public:
     // spares the first Find the work, and a Find that comes meanwhile waits for it.
     void ListPictures() const { static_cast<void>(Pictures()); }
 
+    // A folder of a theme's pictures.
+    struct Directory {
+        QString path;
+        int pixels = 0; // the side of its pictures: the nominal size times the scale
+    };
+    // The theme's picture folders, from its index file in each search folder that has one.
+    [[nodiscard]] static std::vector<Directory> DirectoriesOf(const QStringList& searchFolders, const QString& theme);
+
     // The folders the system keeps icon themes in: $XDG_DATA_HOME/icons, then icons/ under each
     // of $XDG_DATA_DIRS (defaults as the base-directory rules give them).
     [[nodiscard]] static QStringList SystemSearchFolders();
@@ -42,10 +50,6 @@ public:
     [[nodiscard]] QIcon Find(const QStringList& names, const std::vector<int>& sides) const;
 
 private:
-    struct Directory {
-        QString path;
-        int pixels = 0; // the side of its pictures: the nominal size times the scale
-    };
     struct Picture {
         QString path;
         int pixels = 0;
@@ -53,8 +57,6 @@ private:
     // A theme's pictures by icon name, each name's in the order of the theme's directories.
     using PictureIndex = QHash<QString, std::vector<Picture>>;
 
-    // The theme's picture folders, from its index file in each search folder that has one.
-    [[nodiscard]] std::vector<Directory> DirectoriesOf(const QString& theme) const;
     [[nodiscard]] static PictureIndex PicturesIn(const std::vector<Directory>& directories);
     // The themes' pictures, listed on first use (once, whichever thread asks first).
     [[nodiscard]] const std::vector<PictureIndex>& Pictures() const;
