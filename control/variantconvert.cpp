@@ -8,12 +8,32 @@ namespace velkan::com {
 
 namespace {
 
-template <class Number> Bstr DecimalText(Number value)
+// Enough for any 64-bit integer and for a double at 15 significant digits with its exponent.
+constexpr std::size_t kTextCapacity = 32;
+
+template <class Integer> Bstr DecimalText(Integer value)
 {
-    // Enough for any 64-bit integer and for the longest shortest form of a double.
-    char buffer[32];
+    char buffer[kTextCapacity];
     const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value);
     return error == std::errc() ? Bstr(buffer, end) : Bstr();
+}
+
+// What C's %.15G writes in the "C" locale: hosts expect the digits automation gives, which
+// drop the noise of the last binary digits (0.1 + 0.2 is "0.3") and keep whole numbers below
+// 1E+15 out of the exponent form. to_chars never reads the process locale, so a host running
+// with a decimal comma still gets a point.
+Bstr AutomationDoubleText(double value)
+{
+    constexpr int kSignificantDigits = 15;
+    char buffer[kTextCapacity];
+    const auto [end, error] =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, kSignificantDigits);
+    if (error != std::errc()) {
+        return Bstr();
+    }
+    // Automation writes the exponent with a capital letter.
+    std::replace(buffer, end, 'e', 'E');
+    return Bstr(buffer, end);
 }
 
 struct TextOf {
@@ -28,10 +48,7 @@ struct TextOf {
             return DISP_E_TYPEMISMATCH;
         }
         // Zero has one text: a host that computed -0.0 means zero.
-        Bstr decimal = value == 0.0 ? Bstr(u"0") : DecimalText(value);
-        // Automation writes the exponent with a capital letter.
-        std::replace(decimal.begin(), decimal.end(), u'e', u'E');
-        return Text(std::move(decimal));
+        return Text(value == 0.0 ? Bstr(u"0") : AutomationDoubleText(value));
     }
     // Automation's true is all bits set.
     HRESULT operator()(bool value) const { return Text(value ? u"-1" : u"0"); }

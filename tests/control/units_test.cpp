@@ -1,11 +1,15 @@
 #include "argumenttexts.h"
 #include "bstrconvert.h"
 #include "comhost.h"
+#include "decimalcommalocale.h"
 #include "registryfile.h"
 #include "testsupport.h"
 #include "variantconvert.h"
 
 #include <gtest/gtest.h>
+
+#include <clocale>
+#include <variant>
 
 using namespace velkan;
 using test::ReadFile;
@@ -63,6 +67,26 @@ TEST(VariantToBstrTest, EachKindOfValueBecomesItsText)
         }
     }
     EXPECT_EQ(com::VariantToBstr(com::Variant(), nullptr), com::E_POINTER);
+}
+
+TEST(VariantToBstrTest, DoublesKeepTheirPointUnderADecimalCommaLocale)
+{
+    const test::DecimalCommaLocale german;
+    if (!german.Problem().empty()) {
+        GTEST_SKIP() << "no de_DE.UTF-8 locale to test with: " << german.Problem();
+    }
+    // The locale is really in force: C's own formatting now writes a comma.
+    ASSERT_STREQ(std::localeconv()->decimal_point, ",");
+
+    for (const test::ArgumentText& c : test::ArgumentTexts()) {
+        if (!std::holds_alternative<double>(c.value) || !c.text) {
+            continue;
+        }
+        SCOPED_TRACE(c.what);
+        com::Bstr text;
+        ASSERT_EQ(com::VariantToBstr(c.value, &text), com::S_OK);
+        EXPECT_EQ(text, *c.text);
+    }
 }
 
 // ---- UTF-16 ----
