@@ -7,6 +7,7 @@
 #include "resultlistctrl.h"
 #include "serverinfodialog.h"
 
+#include <QAbstractButton>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMessageBox>
@@ -48,10 +49,12 @@ const std::array<ButtonSetUp, 4> kButtons = {{
 constexpr std::array<int, search::kResultColumnCount> kColumnWidths = {-80, 100, -80, -80, -50};
 constexpr int kScrollBarRoom = 18 + 3;
 
-// The text and an OK button: no icon and no title of its own.
+// The text and a plain OK button: no icon and no title of its own.
 void DefaultMessageBox(QWidget* parent, const QString& text)
 {
     QMessageBox box(QMessageBox::NoIcon, QString(), text, QMessageBox::Ok, parent);
+    // Some desktops' styles put a picture on standard dialog buttons; this one is text alone.
+    box.button(QMessageBox::Ok)->setIcon(QIcon());
     box.exec();
 }
 

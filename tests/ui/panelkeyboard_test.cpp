@@ -6,12 +6,15 @@
 #include <QApplication>
 #include <QDialog>
 #include <QMessageBox>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QShortcut>
 #include <QSignalSpy>
+#include <QStyleFactory>
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <functional>
 #include <optional>
 
 using namespace velkan;
@@ -251,6 +254,34 @@ struct MessageBoxSeen {
     QMessageBox::Icon icon = QMessageBox::Warning;
     QMessageBox::StandardButtons buttons;
     int buttonCount = 0;
+    bool okPicture = false;  // the OK button carries an icon
+    bool boxPicture = false; // the box shows a picture beside its text
+};
+
+// A desktop whose platform theme puts pictures on the standard dialog buttons.
+class ButtonPictureStyle : public QProxyStyle {
+public:
+    ButtonPictureStyle() : QProxyStyle(QStringLiteral("Fusion")) {}
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* data) const override
+    {
+        return hint == SH_DialogButtonBox_ButtonsHaveIcons ? 1 : QProxyStyle::styleHint(hint, option, widget, data);
+    }
+};
+
+// The application's style for a scope; a new style of the previous one's name follows it.
+class ScopedApplicationStyle {
+public:
+    explicit ScopedApplicationStyle(QStyle* style) : m_previous(QApplication::style()->name())
+    {
+        QApplication::setStyle(style);
+    }
+    ~ScopedApplicationStyle() { QApplication::setStyle(m_previous); }
+    ScopedApplicationStyle(const ScopedApplicationStyle&) = delete;
+    ScopedApplicationStyle& operator=(const ScopedApplicationStyle&) = delete;
+
+private:
+    QString m_previous;
 };
 
 // Looks for the modal message box every 10 ms, at most kWaitMs long; notes what it shows and
@@ -265,28 +296,56 @@ void CloseMessageBoxWhenShown(std::optional<MessageBoxSeen>& seen, int triesLeft
             }
             return;
         }
-        seen = MessageBoxSeen{box->text(), box->windowTitle(), box->icon(), box->standardButtons(),
-                              static_cast<int>(box->buttons().size())};
+        const QAbstractButton* ok = box->button(QMessageBox::Ok);
+        seen = MessageBoxSeen{box->text(),
+                              box->windowTitle(),
+                              box->icon(),
+                              box->standardButtons(),
+                              static_cast<int>(box->buttons().size()),
+                              ok != nullptr && !ok->icon().isNull(),
+                              !box->iconPixmap().isNull()};
         box->button(QMessageBox::Ok) != nullptr ? box->button(QMessageBox::Ok)->click() : box->reject();
     });
 }
 
-TEST_F(PanelKeyboardTest, TheMessageBoxHasTextAndOkOnly)
+TEST_F(PanelKeyboardTest, TheMessageBoxHasTextAndAPlainOkOnly)
 {
-    // The product's own message box, not the recording one.
-    SearchPanel& panel = ManualPanel([](ui::PanelSeams& seams) { seams.showMessage = nullptr; });
-    ui::ResultListCtrl& list = panel.ResultList();
-    list.setFocus();
-    std::optional<MessageBoxSeen> seen;
-    CloseMessageBoxWhenShown(seen);
-    QTest::keyClick(&list, Qt::Key_Return);
-    ASSERT_TRUE(seen.has_value());
-    EXPECT_EQ(seen->text, QStringLiteral("파일을 선택하세요"));
-    EXPECT_EQ(seen->title, QString());
-    EXPECT_EQ(seen->icon, QMessageBox::NoIcon);
-    EXPECT_EQ(seen->buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
-    EXPECT_EQ(seen->buttonCount, 1);
-    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    struct Case {
+        const char* what;
+        std::function<QStyle*()> style; // nothing: the style the platform gave the application
+    };
+    const Case cases[] = {
+        {"the platform's style", nullptr},
+        {"Fusion", [] { return QStyleFactory::create(QStringLiteral("Fusion")); }},
+        {"pictures on dialog buttons", [] { return new ButtonPictureStyle; }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::optional<ScopedApplicationStyle> style;
+        if (c.style) {
+            style.emplace(c.style());
+        }
+        // The product's own message box, not the recording one.
+        SearchPanel& panel = ManualPanel([](ui::PanelSeams& seams) { seams.showMessage = nullptr; });
+        ui::ResultListCtrl& list = panel.ResultList();
+        list.setFocus();
+        std::optional<MessageBoxSeen> seen;
+        CloseMessageBoxWhenShown(seen);
+        QTest::keyClick(&list, Qt::Key_Return);
+        ASSERT_TRUE(seen.has_value());
+        EXPECT_EQ(seen->text, QStringLiteral("파일을 선택하세요"));
+        EXPECT_EQ(seen->title, QString());
+        EXPECT_EQ(seen->icon, QMessageBox::NoIcon);
+        EXPECT_EQ(seen->buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+        EXPECT_EQ(seen->buttonCount, 1);
+        EXPECT_FALSE(seen->okPicture);
+        EXPECT_FALSE(seen->boxPicture);
+        EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    }
+    // The last row did ask for a picture on the button, so the box had one to leave off.
+    ButtonPictureStyle pictures;
+    EXPECT_NE(pictures.styleHint(QStyle::SH_DialogButtonBox_ButtonsHaveIcons, nullptr, nullptr, nullptr), 0);
+    EXPECT_FALSE(pictures.standardIcon(QStyle::SP_DialogOkButton).isNull());
 }
 
 TEST_F(PanelKeyboardTest, ServerInformationWindowClosesOnEnterAndEscape)
