@@ -99,6 +99,12 @@ QVariant ResultModel::data(const QModelIndex& index, int role) const
         return Row(index.row()).image;
     case SpeedLevelRole:
         return SpeedLevel(Row(index.row()).record->speed);
+    case Qt::AccessibleTextRole:
+        // The gauge is only a picture; a screen reader says its level instead.
+        if (index.column() == SpeedColumn) {
+            return QStringLiteral("%1/%2").arg(SpeedLevel(Row(index.row()).record->speed)).arg(kTopSpeedLevel);
+        }
+        return {};
     default:
         return {};
     }

@@ -54,7 +54,7 @@ std::string_view DateColumnText(std::string_view date)
 int SpeedLevel(std::int32_t speed)
 {
     if (speed > 201) {
-        return 5;
+        return kTopSpeedLevel;
     }
     if (speed > 151) {
         return 4;

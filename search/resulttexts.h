@@ -24,7 +24,8 @@ std::string_view FileNameOf(std::string_view path);
 // The date column shows the first ten characters of the date text.
 std::string_view DateColumnText(std::string_view date);
 
-// The five-step gauge level for a server's speed figure.
+// The five-step gauge level for a server's speed figure, 1 to kTopSpeedLevel.
+inline constexpr int kTopSpeedLevel = 5;
 int SpeedLevel(std::int32_t speed);
 
 } // namespace velkan::search

@@ -5,6 +5,7 @@
 #include "dialogunits.h"
 #include "iconcachewarmup.h"
 #include "resultlistctrl.h"
+#include "searchpanelaccessible.h"
 #include "serverinfodialog.h"
 
 #include <QAbstractButton>
@@ -81,6 +82,7 @@ QLabel* MakeLabel(QWidget* parent, const QString& text, QRect geometry, const QC
 SearchPanel::SearchPanel(PanelSeams seams, QWidget* parent)
     : QWidget(parent), m_seams(std::move(seams))
 {
+    SearchPanelAccessible::Install();
     if (!m_seams.showMessage) {
         m_seams.showMessage = DefaultMessageBox;
     }

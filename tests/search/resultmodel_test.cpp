@@ -146,6 +146,25 @@ TEST_F(ResultModelTest, DisplayTextsAndRoles)
     EXPECT_EQ(m_model.headerData(2, Qt::Horizontal).toString(), QStringLiteral("파일크기"));
 }
 
+TEST_F(ResultModelTest, TheSpeedCellReadsAsItsLevelOutOfFive)
+{
+    const std::pair<int, QString> cases[] = {{0, QStringLiteral("1/5")},   {42, QStringLiteral("2/5")},
+                                             {102, QStringLiteral("3/5")}, {152, QStringLiteral("4/5")},
+                                             {202, QStringLiteral("5/5")}};
+    for (const auto& [speed, text] : cases) {
+        const SearchResult* record = m_model.AddRecord({.nick = "kim", .path = "C:\\a\\b.mp3", .speed = speed});
+        m_model.AppendRows({{record, 0, ResultRow::Kind::Folder}, {record, 0, ResultRow::Kind::File}});
+    }
+    for (int row = 0; row < m_model.RowCount(); ++row) {
+        SCOPED_TRACE(row);
+        EXPECT_EQ(m_model.index(row, SpeedColumn).data(Qt::AccessibleTextRole).toString(), cases[row / 2].second);
+        // The other cells are read as they show.
+        for (int column = NickColumn; column < SpeedColumn; ++column) {
+            EXPECT_FALSE(m_model.index(row, column).data(Qt::AccessibleTextRole).isValid()) << column;
+        }
+    }
+}
+
 // Rows whose keys tie often: few nicknames, dates and speeds, sizes from a handful of values
 // including both ends of the range; each record has a folder row and a file row. The parameter
 // starts every nickname and path (every date starts with "2004-0" anyway).
