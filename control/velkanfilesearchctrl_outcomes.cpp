@@ -51,6 +51,7 @@ FetchOutcomeView ViewOf(const search::FetchOutcome& fetch)
         .entries = entries.entries,
         .kept = entries.kept,
         .malformed = entries.malformed,
+        .badPort = entries.badPort,
         .hostTooLong = entries.hostTooLong,
         .hidden = entries.hidden,
         .hiddenByOption = entries.hiddenByOption,

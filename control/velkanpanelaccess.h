@@ -74,6 +74,7 @@ struct FetchOutcomeView {
     int kept = 0;
     // Entries left out, each for the first reason that applies.
     int malformed = 0;      // fewer than four fields
+    int badPort = 0;        // a port outside 1-65535
     int hostTooLong = 0;
     int hidden = 0;         // flag 0x02
     int hiddenByOption = 0; // flag 0x04 under option 0x40

@@ -85,6 +85,7 @@ QJsonObject FetchRecord(const control::FetchOutcomeView& fetch)
         {QStringLiteral("kept"), fetch.kept},
         {QStringLiteral("dropped"), fetch.entries - fetch.kept},
         {QStringLiteral("malformed"), fetch.malformed},
+        {QStringLiteral("badPort"), fetch.badPort},
         {QStringLiteral("hostTooLong"), fetch.hostTooLong},
         {QStringLiteral("hidden"), fetch.hidden},
         {QStringLiteral("hiddenByOption"), fetch.hiddenByOption},
