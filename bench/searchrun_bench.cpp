@@ -7,6 +7,7 @@
 #include "replydata.h"
 
 #include "fanouttimer.h"
+#include "hostresolver.h"
 #include "findreplyhandler.h"
 #include "network.h"
 #include "resultmodel.h"
@@ -141,6 +142,66 @@ void BM_LongestHandlerDuringSearch(benchmark::State& state)
     state.counters["longest_ms"] = longestMs;
 }
 BENCHMARK(BM_LongestHandlerDuringSearch)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
+
+// A resolver whose lookups never answer, as a name server that has gone quiet.
+class UnansweringResolver final : public search::HostResolver {
+public:
+    void Lookup(const std::string&, search::LookupReply reply) override { m_held.push_back(std::move(reply)); }
+
+private:
+    std::vector<search::LookupReply> m_held;
+};
+
+// A list of twenty host names that never resolve among twenty honest peers, on a shown panel:
+// the longest the event loop was held by one handler from the search's start until the last
+// lookup gave up and the search came to rest.
+void BM_LongestHandlerWithUnansweredNames(benchmark::State& state)
+{
+    constexpr int kNames = 20;
+    constexpr int kPeers = 20;
+    auto& application = static_cast<bench::HandlerTimingApplication&>(*QCoreApplication::instance());
+    double longestMs = 0;
+    for (auto _ : state) {
+        localnet::Network network;
+        std::string list;
+        for (int peer = 0; peer < kPeers; ++peer) {
+            const std::uint16_t port = network.AddPeer({.nick = "peer" + std::to_string(peer),
+                                                        .generateFiles = [=] { return Share(peer, 4, 9); }});
+            list += "peer" + std::to_string(peer) + ",127.0.0.1," + std::to_string(port) + ",100|";
+            if (peer < kNames) {
+                list += "quiet" + std::to_string(peer) + ",quiet" + std::to_string(peer) + ".invalid,9000,100|";
+            }
+        }
+        network.ServeScript({.pieces = {list + "\r\n"}});
+        network.Start();
+        UnansweringResolver resolver;
+        ui::SearchPanel panel(ui::PanelSeams{
+            .search = {.appServer = {"127.0.0.1", network.AppServerPort(), 10000}, .resolver = &resolver}});
+        panel.Initialize({});
+        panel.resize(960, 640);
+        panel.show();
+        RunUntil([] { return false; }, 200);
+        bool idle = false;
+        QObject::connect(&panel.Engine(), &search::SearchEngine::searchIdle, [&] { idle = true; });
+        application.StartTiming();
+        const Clock::time_point start = Clock::now();
+        panel.Engine().StartSearch(kSearchText);
+        const bool rested = RunUntil([&] { return idle; });
+        application.StopTiming();
+        if (!rested || panel.Model().RowCount() < kPeers * 40) {
+            state.SkipWithError("the search did not come to rest with every honest row");
+            return;
+        }
+        longestMs = std::chrono::duration<double, std::milli>(application.Longest()).count();
+        state.SetIterationTime(longestMs / 1000.0);
+        std::fprintf(stderr, "longest handler %.2f ms (%s) over a search of %.1f s\n", longestMs,
+                     application.LongestWhat().c_str(),
+                     std::chrono::duration<double>(Clock::now() - start).count());
+        network.Stop();
+    }
+    state.counters["longest_ms"] = longestMs;
+}
+BENCHMARK(BM_LongestHandlerWithUnansweredNames)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
 
 // A fan-out timer that never ticks: the engine fetches its list and contacts nobody.
 class StillTimer final : public search::FanOutTimer {

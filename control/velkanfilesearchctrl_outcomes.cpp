@@ -19,6 +19,7 @@ ServerOutcomeView ViewOf(const search::ServerOutcome& outcome)
         .nick = cp949::ToUtf8(outcome.nick),
         .host = cp949::ToUtf8(outcome.host),
         .port = outcome.port,
+        .address = outcome.address,
         .outcome = std::string(search::OutcomeName(outcome.outcome)),
         .end = std::string(search::ConnectionEndName(outcome.end)),
         .findLines = outcome.findLines,

@@ -42,6 +42,7 @@ struct ServerOutcomeView {
     std::string nick;
     std::string host;
     int port = 0;
+    std::string address; // the address contacted, dotted; empty while none is known
     std::string outcome;
     std::string end; // how its connection ended: "closed-by-peer", "idle", "reset", ...
     int findLines = 0;

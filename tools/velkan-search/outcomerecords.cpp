@@ -54,6 +54,7 @@ QJsonObject OutcomeRecord(const control::ServerOutcomeView& outcome)
         {QStringLiteral("nick"), Text(outcome.nick)},
         {QStringLiteral("host"), Text(outcome.host)},
         {QStringLiteral("port"), outcome.port},
+        {QStringLiteral("address"), TextOrNull(outcome.address)},
         {QStringLiteral("outcome"), Text(outcome.outcome)},
         {QStringLiteral("end"), Text(outcome.end)},
         {QStringLiteral("findLines"), outcome.findLines},
