@@ -7,8 +7,8 @@
 #include "replydata.h"
 
 #include "fanouttimer.h"
-#include "hostresolver.h"
 #include "findreplyhandler.h"
+#include "hostresolver.h"
 #include "network.h"
 #include "resultmodel.h"
 #include "searchengine.h"
@@ -20,6 +20,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <sys/resource.h>
 
 using namespace velkan;
 
@@ -202,6 +203,57 @@ void BM_LongestHandlerWithUnansweredNames(benchmark::State& state)
     state.counters["longest_ms"] = longestMs;
 }
 BENCHMARK(BM_LongestHandlerWithUnansweredNames)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
+
+// The process's peak resident memory so far, in MB.
+double PeakRssMb()
+{
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_maxrss) / 1024.0;
+}
+
+// One search among twenty honest peers, with trickling peers listed before them: each sends a
+// 15 MiB line without end at about 1 MiB/s. Runs until the search rests or limitMs passes.
+void SearchAmongTricklers(int tricklers, int limitMs)
+{
+    localnet::Network network;
+    localnet::HostileTuning tuning;
+    tuning.trickleCap = std::uint64_t{15} << 20;
+    tuning.trickleBytesPerWrite = 16 * 1024;
+    tuning.trickleInterval = std::chrono::milliseconds(16);
+    for (int peer = 0; peer < tricklers; ++peer) {
+        network.AddPeer({.nick = "trickle" + std::to_string(peer),
+                         .behaviour = localnet::PeerBehaviour::Trickle,
+                         .tuning = tuning});
+    }
+    for (int peer = 0; peer < 20; ++peer) {
+        network.AddPeer({.nick = "peer" + std::to_string(peer), .generateFiles = [=] { return Share(peer, 4, 9); }});
+    }
+    network.Start();
+    ui::SearchPanel panel(ui::PanelSeams{.search = {.appServer = {"127.0.0.1", network.AppServerPort(), 10000}}});
+    panel.Initialize({});
+    bool idle = false;
+    QObject::connect(&panel.Engine(), &search::SearchEngine::searchIdle, [&] { idle = true; });
+    panel.Engine().StartSearch(kSearchText);
+    RunUntil([&] { return idle; }, limitMs);
+    network.Stop();
+}
+
+// Peak resident memory of a search among honest peers alone, then with five hundred trickling
+// peers besides: what the trickle adds, against an input budget of 64 MiB.
+void BM_PeakRssWithTricklingPeers(benchmark::State& state)
+{
+    for (auto _ : state) {
+        SearchAmongTricklers(0, kWaitMs);
+        const double honest = PeakRssMb();
+        SearchAmongTricklers(500, 45000);
+        const double trickling = PeakRssMb();
+        state.counters["honest_peak_MB"] = honest;
+        state.counters["trickling_peak_MB"] = trickling;
+        state.counters["added_MB"] = trickling - honest;
+    }
+}
+BENCHMARK(BM_PeakRssWithTricklingPeers)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 // A fan-out timer that never ticks: the engine fetches its list and contacts nobody.
 class StillTimer final : public search::FanOutTimer {

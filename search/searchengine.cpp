@@ -313,9 +313,11 @@ void SearchEngine::PushTexts()
 
 ServerInfoQuerySettings SearchEngine::ServerInfoSettings() const
 {
+    // A window may outlive its panel: it takes the resolver it was given from outside, and
+    // otherwise one of its own rather than the panel's.
     return {.budget = m_budget,
             .connectTimeout = m_limits.connectTimeout,
-            .resolver = m_resolver,
+            .resolver = m_ownResolver ? nullptr : m_resolver,
             .lookupTimeout = m_limits.hostLookup};
 }
 

@@ -88,9 +88,6 @@ std::string DescribeOutcome(const ServerOutcome& outcome)
     const auto add = [&line](std::string_view name, std::int64_t value) {
         line.append(" ").append(name).append("=").append(std::to_string(value));
     };
-    if (!outcome.address.empty()) {
-        line.append(" address=").append(outcome.address);
-    }
     line.append(" end=").append(ConnectionEndName(outcome.end));
     add("findLines", outcome.findLines);
     add("otherLines", outcome.otherLines);
@@ -105,6 +102,9 @@ std::string DescribeOutcome(const ServerOutcome& outcome)
     add("bytesReceived", outcome.bytesReceived);
     add("firstByteMs", outcome.firstByteMs);
     add("closeMs", outcome.closeMs);
+    if (!outcome.address.empty()) {
+        line.append(" address=").append(outcome.address);
+    }
     if (outcome.error != 0) {
         line.append(" error=\"").append(ErrorText(outcome.error)).append("\"");
     }
