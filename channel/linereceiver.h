@@ -1,5 +1,7 @@
 #pragma once
 
+#include "pagedallocator.h"
+
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -32,7 +34,9 @@ public:
     void Clear();
 
 private:
-    std::vector<char> m_pending; // a vector, whose growth this class decides, not the library
+    // A vector, whose growth this class decides, not the library; a long line's memory goes back
+    // to the system with it.
+    std::vector<char, PagedAllocator<char>> m_pending;
     std::size_t m_start = 0;   // where the unreturned text begins in m_pending
     std::size_t m_scanned = 0; // bytes from m_start already searched for a terminator
 };
