@@ -8,6 +8,7 @@
 
 #include "fanouttimer.h"
 #include "findreplyhandler.h"
+#include "hostresolver.h"
 #include "network.h"
 #include "resultmodel.h"
 #include "searchengine.h"
@@ -19,6 +20,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <sys/resource.h>
 
 using namespace velkan;
 
@@ -141,6 +143,122 @@ void BM_LongestHandlerDuringSearch(benchmark::State& state)
     state.counters["longest_ms"] = longestMs;
 }
 BENCHMARK(BM_LongestHandlerDuringSearch)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
+
+// A resolver whose lookups never answer, as a name server that has gone quiet.
+class UnansweringResolver final : public search::HostResolver {
+public:
+    void Lookup(const std::string&, search::LookupReply reply) override { m_held.push_back(std::move(reply)); }
+
+private:
+    std::vector<search::LookupReply> m_held;
+};
+
+// A list of twenty host names that never resolve among twenty honest peers, on a shown panel:
+// the longest the event loop was held by one handler from the search's start until the last
+// lookup gave up and the search came to rest.
+void BM_LongestHandlerWithUnansweredNames(benchmark::State& state)
+{
+    constexpr int kNames = 20;
+    constexpr int kPeers = 20;
+    auto& application = static_cast<bench::HandlerTimingApplication&>(*QCoreApplication::instance());
+    double longestMs = 0;
+    for (auto _ : state) {
+        localnet::Network network;
+        std::string list;
+        for (int peer = 0; peer < kPeers; ++peer) {
+            const std::uint16_t port = network.AddPeer({.nick = "peer" + std::to_string(peer),
+                                                        .generateFiles = [=] { return Share(peer, 4, 9); }});
+            list += "peer" + std::to_string(peer) + ",127.0.0.1," + std::to_string(port) + ",100|";
+            if (peer < kNames) {
+                list += "quiet" + std::to_string(peer) + ",quiet" + std::to_string(peer) + ".invalid,9000,100|";
+            }
+        }
+        network.ServeScript({.pieces = {list + "\r\n"}});
+        network.Start();
+        UnansweringResolver resolver;
+        ui::SearchPanel panel(ui::PanelSeams{
+            .search = {.appServer = {"127.0.0.1", network.AppServerPort(), 10000}, .resolver = &resolver}});
+        panel.Initialize({});
+        panel.resize(960, 640);
+        panel.show();
+        RunUntil([] { return false; }, 200);
+        bool idle = false;
+        QObject::connect(&panel.Engine(), &search::SearchEngine::searchIdle, [&] { idle = true; });
+        application.StartTiming();
+        const Clock::time_point start = Clock::now();
+        panel.Engine().StartSearch(kSearchText);
+        const bool rested = RunUntil([&] { return idle; });
+        application.StopTiming();
+        if (!rested || panel.Model().RowCount() < kPeers * 40) {
+            state.SkipWithError("the search did not come to rest with every honest row");
+            return;
+        }
+        longestMs = std::chrono::duration<double, std::milli>(application.Longest()).count();
+        state.SetIterationTime(longestMs / 1000.0);
+        std::fprintf(stderr, "longest handler %.2f ms (%s) over a search of %.1f s\n", longestMs,
+                     application.LongestWhat().c_str(),
+                     std::chrono::duration<double>(Clock::now() - start).count());
+        network.Stop();
+    }
+    state.counters["longest_ms"] = longestMs;
+}
+BENCHMARK(BM_LongestHandlerWithUnansweredNames)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
+
+// The process's peak resident memory so far, in MB.
+double PeakRssMb()
+{
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_maxrss) / 1024.0;
+}
+
+// One search among twenty honest peers, with trickling peers listed before them: each sends a
+// 15 MiB line without end at about 1 MiB/s. Runs until the search rests or limitMs passes.
+void SearchAmongTricklers(int tricklers, int limitMs, std::size_t budgetBytes)
+{
+    localnet::Network network;
+    localnet::HostileTuning tuning;
+    tuning.trickleCap = std::uint64_t{15} << 20;
+    tuning.trickleBytesPerWrite = 16 * 1024;
+    tuning.trickleInterval = std::chrono::milliseconds(16);
+    for (int peer = 0; peer < tricklers; ++peer) {
+        network.AddPeer({.nick = "trickle" + std::to_string(peer),
+                         .behaviour = localnet::PeerBehaviour::Trickle,
+                         .tuning = tuning});
+    }
+    for (int peer = 0; peer < 20; ++peer) {
+        network.AddPeer({.nick = "peer" + std::to_string(peer), .generateFiles = [=] { return Share(peer, 4, 9); }});
+    }
+    network.Start();
+    search::ConnectionLimits limits;
+    limits.inputBudgetBytes = budgetBytes;
+    ui::SearchPanel panel(ui::PanelSeams{
+        .search = {.appServer = {"127.0.0.1", network.AppServerPort(), 10000}, .limits = limits}});
+    panel.Initialize({});
+    bool idle = false;
+    QObject::connect(&panel.Engine(), &search::SearchEngine::searchIdle, [&] { idle = true; });
+    panel.Engine().StartSearch(kSearchText);
+    RunUntil([&] { return idle; }, limitMs);
+    network.Stop();
+}
+
+// Peak resident memory of a search among honest peers alone, then with five hundred trickling
+// peers besides: what the trickle adds. Arg: the input budget in MiB (the product's is 64; with
+// 1 the figure is what the trickle costs besides pending input). Run each in a process of its own.
+void BM_PeakRssWithTricklingPeers(benchmark::State& state)
+{
+    const std::size_t budget = static_cast<std::size_t>(state.range(0)) << 20;
+    for (auto _ : state) {
+        SearchAmongTricklers(0, kWaitMs, budget);
+        const double honest = PeakRssMb();
+        SearchAmongTricklers(500, 45000, budget);
+        const double trickling = PeakRssMb();
+        state.counters["honest_peak_MB"] = honest;
+        state.counters["trickling_peak_MB"] = trickling;
+        state.counters["added_MB"] = trickling - honest;
+    }
+}
+BENCHMARK(BM_PeakRssWithTricklingPeers)->Arg(64)->Arg(1)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 // A fan-out timer that never ticks: the engine fetches its list and contacts nobody.
 class StillTimer final : public search::FanOutTimer {

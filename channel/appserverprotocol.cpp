@@ -32,6 +32,11 @@ std::vector<ServerEntry> ParseServerList(std::string_view line, std::int32_t opt
         entry.port = decimal::ParseInt32(fields.Next());
         entry.speed = decimal::ParseInt32(fields.Next());
         entry.flags = fields.Count() >= 5 ? decimal::ParseInt32(fields.Next()) : 0;
+        // A port that does not fit 16 bits would connect to a port the list never named.
+        if (entry.port < 1 || entry.port > 65535) {
+            ++counts.badPort;
+            return true;
+        }
         // A host name cut short would send the connection somewhere else.
         if (host.size() > ServerEntry::kMaxHost) {
             ++counts.hostTooLong;

@@ -37,15 +37,16 @@ struct ServerListTally {
     int entries = 0;        // non-empty entries between the "|"s
     int kept = 0;
     int malformed = 0;      // fewer than four fields
+    int badPort = 0;        // a port outside 1-65535
     int hostTooLong = 0;    // a host longer than kMaxHost
     int hidden = 0;         // flag 0x02
     int hiddenByOption = 0; // flag 0x04 under option 0x40
 
-    [[nodiscard]] int Dropped() const { return malformed + hostTooLong + hidden + hiddenByOption; }
+    [[nodiscard]] int Dropped() const { return malformed + badPort + hostTooLong + hidden + hiddenByOption; }
 };
 
-// Entries are cut at runs of "|", fields at ",". Entries with fewer than four fields, hidden
-// entries and entries whose host does not fit are left out; a nickname that does not fit is
+// Entries are cut at runs of "|", fields at ",". Entries with fewer than four fields or a port
+// outside 1-65535, hidden entries and entries whose host does not fit are left out; a nickname that does not fit is
 // cut at a character boundary. Order is kept. tally, when given, counts what became of each.
 std::vector<ServerEntry> ParseServerList(std::string_view line, std::int32_t options,
                                          ServerListTally* tally = nullptr);

@@ -11,7 +11,8 @@ namespace velkan::decimal {
 
 namespace {
 
-template <typename Integer> Integer ParseClamped(std::string_view text)
+// clamped, when given, tells whether the value was beyond the type's range.
+template <typename Integer> Integer ParseClamped(std::string_view text, bool* clamped = nullptr)
 {
     text = cp949::TrimLeft(text);
     bool negative = false;
@@ -30,11 +31,17 @@ template <typename Integer> Integer ParseClamped(std::string_view text)
         const Integer digit = c - '0';
         if (negative) {
             if (value < (kMin + digit) / 10) {
+                if (clamped != nullptr) {
+                    *clamped = true;
+                }
                 return kMin;
             }
             value = static_cast<Integer>(value * 10 - digit);
         } else {
             if (value > (kMax - digit) / 10) {
+                if (clamped != nullptr) {
+                    *clamped = true;
+                }
                 return kMax;
             }
             value = static_cast<Integer>(value * 10 + digit);
@@ -98,6 +105,13 @@ std::int32_t ParseInt32(std::string_view text)
 std::int64_t ParseInt64(std::string_view text)
 {
     return ParseClamped<std::int64_t>(text);
+}
+
+std::optional<std::int64_t> ParseInt64InRange(std::string_view text)
+{
+    bool clamped = false;
+    const std::int64_t value = ParseClamped<std::int64_t>(text, &clamped);
+    return clamped ? std::nullopt : std::optional(value);
 }
 
 double ParseDouble(std::string_view text)

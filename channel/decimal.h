@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -11,6 +12,8 @@ namespace velkan::decimal {
 
 std::int32_t ParseInt32(std::string_view text);
 std::int64_t ParseInt64(std::string_view text);
+// As ParseInt64, but nothing for a value beyond the type's range instead of clamping it.
+std::optional<std::int64_t> ParseInt64InRange(std::string_view text);
 // Digits with an optional fraction and exponent; never hexadecimal, "inf" or "nan".
 double ParseDouble(std::string_view text);
 

@@ -4,6 +4,8 @@
 #include "decimal.h"
 #include "fieldsplitter.h"
 
+#include <array>
+#include <cmath>
 #include <cstring>
 
 namespace velkan::channel {
@@ -172,13 +174,30 @@ std::optional<ServerInfo> ParseServerInfoReply(std::string_view line)
     if (fields.Count() != 6) {
         return std::nullopt;
     }
+    std::array<std::string_view, 4> figures;
+    for (std::string_view& figure : figures) {
+        figure = fields.Next();
+        if (figure.size() > kMaxInfoFigure) {
+            return std::nullopt;
+        }
+    }
+    // Beyond 2^53 a double no longer holds every whole number, so the grouped digits would lie.
+    constexpr double kMaxExactCount = 9007199254740992.0;
+    const double count = decimal::ParseDouble(fields.Next());
+    if (!std::isfinite(count) || std::fabs(count) > kMaxExactCount) {
+        return std::nullopt;
+    }
+    const std::optional<std::int64_t> size = decimal::ParseInt64InRange(fields.Next());
+    if (!size) {
+        return std::nullopt;
+    }
     ServerInfo info;
-    info.download = std::string(fields.Next()) + "/";
-    info.download += fields.Next();
-    info.upload = std::string(fields.Next()) + "/";
-    info.upload += fields.Next();
-    info.fileCount = decimal::ParseDouble(fields.Next());
-    info.totalSize = decimal::ParseInt64(fields.Next());
+    info.download = std::string(figures[0]) + "/";
+    info.download += figures[1];
+    info.upload = std::string(figures[2]) + "/";
+    info.upload += figures[3];
+    info.fileCount = count;
+    info.totalSize = *size;
     return info;
 }
 

@@ -60,7 +60,11 @@ template <typename Visitor> bool ForEachFoundItem(std::string_view line, Visitor
 // The items of a "find" reply, or nothing when the line is not one.
 std::optional<std::vector<FoundItem>> ParseFindReply(std::string_view line);
 
-// "/info " followed by exactly six comma-separated fields; anything else is not an answer.
+// "/info " followed by exactly six comma-separated fields; anything else is not an answer. Nor is
+// one whose count is not finite or beyond 2^53 either way, whose size does not fit a signed
+// 64-bit integer, or whose download or upload figures are longer than kMaxInfoFigure: the window
+// would show "inf", a wrong number or a wall of text.
+inline constexpr std::size_t kMaxInfoFigure = 20;
 std::optional<ServerInfo> ParseServerInfoReply(std::string_view line);
 
 namespace detail {

@@ -2,18 +2,25 @@
 
 #include "protectedtext.h"
 
-#include <string>
 #include <sys/socket.h>
 
 namespace velkan::channel {
 
-ssize_t SendLine(int socket, BlowFish& cipher, std::string_view text, std::int32_t& bytesSent)
+std::string RequestLine(BlowFish& cipher, std::string_view text)
 {
     std::string line = RequestLineBody(cipher, text);
+    if (!line.empty()) {
+        line += "\r\n";
+    }
+    return line;
+}
+
+ssize_t SendLine(int socket, BlowFish& cipher, std::string_view text, std::int32_t& bytesSent)
+{
+    const std::string line = RequestLine(cipher, text);
     if (line.empty()) {
         return 0;
     }
-    line += "\r\n";
     // A peer that has already gone must not raise SIGPIPE in the host process.
     const ssize_t sent = ::send(socket, line.data(), line.size(), MSG_NOSIGNAL);
     if (sent > 0) {

@@ -1,5 +1,7 @@
 #include "classfactory.h"
 
+#include "hostresolver.h"
+
 #include "moduleobjects.h"
 #include "singleinterfaceobject.h"
 #include "velkanfilesearchctrl.h"
@@ -81,7 +83,8 @@ HRESULT GetClassObject(const Guid& clsid, const Guid& iid, void** object)
 
 HRESULT CanUnloadNow()
 {
-    return ModuleInUse() ? com::S_FALSE : com::S_OK;
+    // A host lookup still running would run this module's code after an unload.
+    return ModuleInUse() || search::SystemResolver::Busy() > 0 ? com::S_FALSE : com::S_OK;
 }
 
 } // namespace velkan::control

@@ -42,6 +42,7 @@ struct ServerOutcomeView {
     std::string nick;
     std::string host;
     int port = 0;
+    std::string address; // the address contacted, dotted; empty while none is known
     std::string outcome;
     std::string end; // how its connection ended: "closed-by-peer", "idle", "reset", ...
     int findLines = 0;
@@ -74,6 +75,7 @@ struct FetchOutcomeView {
     int kept = 0;
     // Entries left out, each for the first reason that applies.
     int malformed = 0;      // fewer than four fields
+    int badPort = 0;        // a port outside 1-65535
     int hostTooLong = 0;
     int hidden = 0;         // flag 0x02
     int hiddenByOption = 0; // flag 0x04 under option 0x40

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <string>
 #include <string_view>
 
@@ -57,6 +58,29 @@ std::string DecimalPrefix(std::string_view text)
     return number;
 }
 
+// Whether the integer at the start of text, read as atoi reads it, fits a signed 64-bit integer.
+bool FitsInt64(std::string_view text)
+{
+    std::size_t at = 0;
+    while (at < text.size() && ref::IsWhite(text[at])) {
+        ++at;
+    }
+    const bool negative = at < text.size() && text[at] == '-';
+    if (at < text.size() && (text[at] == '+' || text[at] == '-')) {
+        ++at;
+    }
+    while (at < text.size() && text[at] == '0') {
+        ++at;
+    }
+    std::size_t end = at;
+    while (end < text.size() && text[end] >= '0' && text[end] <= '9') {
+        ++end;
+    }
+    const std::string_view digits = text.substr(at, end - at);
+    const std::string_view limit = negative ? "9223372036854775808" : "9223372036854775807";
+    return digits.size() < limit.size() || (digits.size() == limit.size() && digits <= limit);
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -66,8 +90,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto fields = line.starts_with(kPrefix) ? ref::SplitFields(line.substr(kPrefix.size()), ',')
                                                   : std::vector<std::string>{};
 
+    bool shown = fields.size() == 6;
+    if (shown) {
+        for (std::size_t figure = 0; figure < 4; ++figure) {
+            shown = shown && fields[figure].size() <= kMaxInfoFigure;
+        }
+        const std::string number = DecimalPrefix(fields[4]);
+        const double count = number.empty() ? 0.0 : std::strtod(number.c_str(), nullptr);
+        shown = shown && std::isfinite(count) && std::fabs(count) <= 9007199254740992.0 && FitsInt64(fields[5]);
+    }
     const auto info = ParseServerInfoReply(line);
-    VELKAN_FUZZ_CHECK(info.has_value() == (fields.size() == 6));
+    VELKAN_FUZZ_CHECK(info.has_value() == shown);
     if (!info) {
         return 0;
     }

@@ -34,6 +34,9 @@ std::vector<ServerEntry> ReferenceList(std::string_view line, std::int32_t optio
         entry.port = ref::ParseInteger<std::int32_t>(fields[2]);
         entry.speed = ref::ParseInteger<std::int32_t>(fields[3]);
         entry.flags = fields.size() >= 5 ? ref::ParseInteger<std::int32_t>(fields[4]) : 0;
+        if (entry.port < 1 || entry.port > 65535) {
+            continue;
+        }
         const bool hidden = (entry.flags & 0x02) != 0 || ((entry.flags & 0x04) != 0 && (options & 0x40) != 0);
         if (!hidden) {
             entries.push_back(entry);
@@ -60,6 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const ServerEntry& entry : entries) {
         VELKAN_FUZZ_CHECK(entry.nick.size() <= ServerEntry::kMaxNick);
         VELKAN_FUZZ_CHECK(entry.host.size() <= ServerEntry::kMaxHost);
+        VELKAN_FUZZ_CHECK(entry.port >= 1 && entry.port <= 65535);
         VELKAN_FUZZ_CHECK((entry.flags & kServerHidden) == 0);
         VELKAN_FUZZ_CHECK((options & kOptionHideFlaggedServers) == 0 ||
                           (entry.flags & kServerHiddenByOption) == 0);

@@ -1,6 +1,7 @@
 #include "connectionend.h"
 
 #include <cstring>
+#include <netdb.h>
 
 namespace velkan::search {
 
@@ -33,8 +34,11 @@ std::string_view ConnectionEndName(ConnectionEnd end)
 
 std::string ErrorText(int error)
 {
-    if (error == kHostNotFound) {
-        return "host not found";
+    if (error == kHostLookupTimedOut) {
+        return "host lookup timed out";
+    }
+    if (error < kLookupErrorBase) {
+        return ::gai_strerror(error - kLookupErrorBase);
     }
     if (error <= 0) {
         return {};

@@ -23,11 +23,17 @@ enum class ConnectionEnd {
 // "closed-by-peer", "closed-by-us" or "no-socket": the name records and logs give the reason.
 std::string_view ConnectionEndName(ConnectionEnd end);
 
-// The error of a connection whose host did not resolve: no system error stands for it.
-inline constexpr int kHostNotFound = -1;
+// Errors of a host lookup, for which no system error stands: its time-out, and the resolver's
+// own codes (getaddrinfo's, all negative) moved below kLookupErrorBase.
+inline constexpr int kHostLookupTimedOut = -1;
+inline constexpr int kLookupErrorBase = -1000;
+constexpr int LookupError(int resolverCode)
+{
+    return kLookupErrorBase + resolverCode;
+}
 
-// The system's text for a connection's error number ("Connection refused"), "host not found",
-// or empty for 0.
+// The system's text for a connection's error number ("Connection refused"), the resolver's text
+// for a lookup's ("Name or service not known"), "host lookup timed out", or empty for 0.
 std::string ErrorText(int error);
 
 } // namespace velkan::search

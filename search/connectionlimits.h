@@ -13,6 +13,8 @@ struct ConnectionLimits {
     // An unanswered connect gives up after about this long where the control comes from (three
     // attempts, at 0, 3 and 9 s); Linux would wait some two minutes, holding the slot meanwhile.
     std::chrono::milliseconds connectTimeout{21000};
+    // A host name whose lookup has not answered in this long is given up as refused.
+    std::chrono::milliseconds hostLookup{10000};
     // A peer that sends nothing for this long, or stays this long in all, holds its slot for no
     // one: an honest peer answers within seconds.
     std::chrono::milliseconds peerIdle{60000};

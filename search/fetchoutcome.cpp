@@ -37,6 +37,7 @@ std::string DescribeFetch(const FetchOutcome& fetch)
     add("entries", entries.entries);
     add("kept", entries.kept);
     add("malformed", entries.malformed);
+    add("badPort", entries.badPort);
     add("hostTooLong", entries.hostTooLong);
     add("hidden", entries.hidden);
     add("hiddenByOption", entries.hiddenByOption);

@@ -10,8 +10,8 @@
 
 namespace velkan::search {
 
-// The bytes of received input that the connections of one panel may hold between them while
-// they wait for a line end: every peer, the server-list fetch and the server-information query
+// The memory for received input that the connections of one panel may hold between them while
+// they wait for a line end (what their buffers take, not just the bytes in them): every peer, the server-list fetch and the server-information query
 // together. When a connection would take the total past the limit, the connection holding the
 // most gives its bytes back and is closed, so a crowd of servers that each stay under the cap
 // of one connection cannot exhaust the host between them.

@@ -1,27 +1,24 @@
 #include "ipv4address.h"
 
 #include <arpa/inet.h>
-#include <netdb.h>
 
 namespace velkan::search {
 
-std::optional<in_addr> ResolveIPv4(const std::string& host)
+std::optional<in_addr> DottedIPv4(const std::string& host)
 {
     in_addr address{};
     address.s_addr = inet_addr(host.c_str());
-    if (address.s_addr != INADDR_NONE) {
-        return address;
-    }
-    addrinfo hints{};
-    hints.ai_family = AF_INET;
-    hints.ai_socktype = SOCK_STREAM;
-    addrinfo* found = nullptr;
-    if (getaddrinfo(host.c_str(), nullptr, &hints, &found) != 0 || found == nullptr) {
+    if (address.s_addr == INADDR_NONE) {
         return std::nullopt;
     }
-    address = reinterpret_cast<const sockaddr_in*>(found->ai_addr)->sin_addr;
-    freeaddrinfo(found);
     return address;
+}
+
+std::string AddressText(in_addr address)
+{
+    char text[INET_ADDRSTRLEN] = {};
+    ::inet_ntop(AF_INET, &address, text, sizeof text);
+    return text;
 }
 
 sockaddr_in MakeAddress(in_addr address, int port)

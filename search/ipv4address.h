@@ -7,8 +7,12 @@
 
 namespace velkan::search {
 
-// A dotted address as it stands, else the first IPv4 address the name resolves to.
-std::optional<in_addr> ResolveIPv4(const std::string& host);
+// The host as a dotted address, in the forms inet_addr reads; nothing for a host name, which
+// must be looked up.
+std::optional<in_addr> DottedIPv4(const std::string& host);
+
+// "a.b.c.d".
+std::string AddressText(in_addr address);
 
 sockaddr_in MakeAddress(in_addr address, int port);
 

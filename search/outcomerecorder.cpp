@@ -1,5 +1,6 @@
 #include "outcomerecorder.h"
 
+#include "ipv4address.h"
 #include "peerconnection.h"
 
 #include <QLoggingCategory>
@@ -36,6 +37,9 @@ int OutcomeRecorder::Open(const channel::ServerEntry& server)
 
 void OutcomeRecorder::TakeFigures(ServerOutcome& outcome, const PeerConnection& connection)
 {
+    if (connection.Address()) {
+        outcome.address = AddressText(*connection.Address());
+    }
     outcome.bytesSent = static_cast<std::uint32_t>(connection.BytesSent());
     outcome.bytesReceived = static_cast<std::uint32_t>(connection.BytesReceived());
     if (connection.FirstInputAt() != std::chrono::steady_clock::time_point{}) {

@@ -11,6 +11,7 @@
 #include "resultmodel.h"
 #include "resulttexts.h"
 #include "searchview.h"
+#include "sendline.h"
 #include "ticksource.h"
 
 #include <QMetaObject>
@@ -35,8 +36,10 @@ SearchEngine::SearchEngine(SearchView& view, ResultModel& model, ImageIndexProvi
       m_ownTicks(seams.ticks ? nullptr : std::make_unique<SteadyTickSource>()),
       m_ticks(seams.ticks ? seams.ticks : m_ownTicks.get()),
       m_ownTimer(seams.timer ? nullptr : std::make_unique<QtFanOutTimer>()),
-      m_timer(seams.timer ? seams.timer : m_ownTimer.get()), m_limits(seams.limits),
-      m_budget(std::make_shared<InputBudget>(m_limits.inputBudgetBytes)),
+      m_timer(seams.timer ? seams.timer : m_ownTimer.get()),
+      m_ownResolver(seams.resolver ? nullptr : std::make_unique<SystemResolver>()),
+      m_resolver(seams.resolver ? seams.resolver : m_ownResolver.get()), m_limits(seams.limits),
+      m_budget(std::make_shared<InputBudget>(m_limits.inputBudgetBytes)), m_addresses(*m_resolver),
       m_progressText(QStringLiteral("0%")),
       m_foundText(FoundText(0)), m_replies(m_config, m_model, m_images),
       m_random(std::random_device{}())
@@ -44,8 +47,9 @@ SearchEngine::SearchEngine(SearchView& view, ResultModel& model, ImageIndexProvi
     [[maybe_unused]] const bool keyed = m_cipher.Initialize(kCipherKey);
     m_timer->SetCallback([this] { OnTimer(); });
     const PeerTimeouts timeouts{.connect = m_limits.connectTimeout,
-                                            .idle = m_limits.peerIdle,
-                                            .lifetime = m_limits.peerLifetime};
+                                .idle = m_limits.peerIdle,
+                                .lifetime = m_limits.peerLifetime,
+                                .lookup = m_limits.hostLookup};
     for (int slot = 0; slot < kPeerSlots; ++slot) {
         m_peers[slot].connection = std::make_unique<PeerConnection>(
             PeerConnection::Callbacks{
@@ -54,7 +58,7 @@ SearchEngine::SearchEngine(SearchView& view, ResultModel& model, ImageIndexProvi
                 .lineReceived = [this, slot](const std::string& line) { OnFindReply(slot, line); },
                 .closed = [this, slot](ConnectionEnd why) { OnPeerClosed(slot, why); },
             },
-            m_budget, timeouts);
+            m_budget, timeouts, &m_addresses);
     }
 }
 
@@ -121,7 +125,10 @@ void SearchEngine::StartSearch(std::string_view text)
     m_serverIndex.Rebuild(m_serverList);
     m_worker = std::make_unique<ServerListFetch>(
         m_appServer, listRequest, m_cipher, m_config.options,
-        ServerListFetch::Settings{.budget = m_budget, .connectTimeout = m_limits.connectTimeout},
+        ServerListFetch::Settings{.budget = m_budget,
+                                  .connectTimeout = m_limits.connectTimeout,
+                                  .resolver = m_resolver,
+                                  .lookupTimeout = m_limits.hostLookup},
         [this](ServerListFetch::Result result) {
             QMetaObject::invokeMethod(
                 this, [this, result = std::move(result)]() mutable { OnListDone(std::move(result)); },
@@ -151,6 +158,7 @@ void SearchEngine::StartFanOut()
     m_foundCount = 0;
     ClosePeers();
     m_findRequest = channel::FindRequest(NextRequestNumber(), m_searchText, m_config.userId);
+    m_findLine = std::make_shared<const std::string>(channel::RequestLine(m_cipher, m_findRequest));
     m_progressText = QStringLiteral("0%");
     m_foundText = FoundText(0);
     m_view.SetProgressPosition(0);
@@ -182,7 +190,8 @@ void SearchEngine::OnTimer()
     PeerConnection& connection = *free->connection;
     connection.ResetCounters();
     connection.SetStartTick(m_ticks->Now());
-    // A host that does not resolve, or a connect refused on the spot, frees the slot at once.
+    // A host known not to resolve, or a connect refused on the spot, frees the slot at once; a
+    // host name being looked up holds it.
     const PeerConnection::OpenResult opened = connection.Open(entry.host, entry.port, false);
     if (opened == PeerConnection::OpenResult::NoDescriptors) {
         return; // no descriptor to spare: the entry waits, as for a busy slot
@@ -215,7 +224,7 @@ SearchEngine::PeerSlot* SearchEngine::FreeSlot()
 
 void SearchEngine::OnPeerConnected(int slot)
 {
-    m_peers[slot].connection->SendRequest(m_cipher, m_findRequest);
+    m_peers[slot].connection->SendRequest(m_findLine);
 }
 
 void SearchEngine::OnPeerClosed(int slot, ConnectionEnd why)
@@ -240,6 +249,7 @@ void SearchEngine::ClosePeers()
         peer.connection->Close();
         Settle(peer, ConnectionEnd::ClosedByUs);
     }
+    m_addresses.Forget();
 }
 
 std::vector<ServerOutcome> SearchEngine::Outcomes() const
@@ -303,7 +313,12 @@ void SearchEngine::PushTexts()
 
 ServerInfoQuerySettings SearchEngine::ServerInfoSettings() const
 {
-    return {.budget = m_budget, .connectTimeout = m_limits.connectTimeout};
+    // A window may outlive its panel: it takes the resolver it was given from outside, and
+    // otherwise one of its own rather than the panel's.
+    return {.budget = m_budget,
+            .connectTimeout = m_limits.connectTimeout,
+            .resolver = m_ownResolver ? nullptr : m_resolver,
+            .lookupTimeout = m_limits.hostLookup};
 }
 
 const channel::ServerEntry* SearchEngine::FindServerEntry(std::string_view nick) const

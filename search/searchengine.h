@@ -1,5 +1,6 @@
 #pragma once
 
+#include "addressbook.h"
 #include "appserverendpoint.h"
 #include "appserverprotocol.h"
 #include "blowfish.h"
@@ -34,6 +35,7 @@ struct SearchSeams {
     AppServerEndpoint appServer;
     TickSource* ticks = nullptr;     // the steady clock when not given
     FanOutTimer* timer = nullptr;    // a 30 ms Qt timer when not given
+    HostResolver* resolver = nullptr; // the system's when not given
     ConnectionLimits limits;
 };
 
@@ -50,7 +52,8 @@ public:
 
     SearchEngine(SearchView& view, ResultModel& model, ImageIndexProvider& images,
                  SearchSeams seams = {}, QObject* parent = nullptr);
-    // Closes every connection and waits for a running fetch, which is woken at once.
+    // Closes every connection, abandons every host lookup and waits for a running fetch, which
+    // is woken at once.
     ~SearchEngine() override;
 
     // The start-up configuration from the control's properties; starts the stored search.
@@ -69,8 +72,8 @@ public:
 
     [[nodiscard]] const channel::ServerEntry* FindServerEntry(std::string_view nick) const;
     [[nodiscard]] channel::BlowFish& Cipher() { return m_cipher; }
-    // What a server-information window of this panel connects with: the panel's input budget
-    // and connect time-out.
+    // What a server-information window of this panel connects with: the panel's input budget,
+    // resolver and time-outs.
     [[nodiscard]] ServerInfoQuerySettings ServerInfoSettings() const;
 
     // State, for the panel and for tests.
@@ -136,6 +139,8 @@ private:
     TickSource* m_ticks;
     std::unique_ptr<FanOutTimer> m_ownTimer;
     FanOutTimer* m_timer;
+    std::unique_ptr<HostResolver> m_ownResolver;
+    HostResolver* m_resolver;
     const ConnectionLimits m_limits;
     // Before the connections and the fetch that hold shares of it.
     const std::shared_ptr<InputBudget> m_budget;
@@ -143,6 +148,7 @@ private:
     channel::BlowFish m_cipher;
     StartupConfig m_config;
     std::unique_ptr<ServerListFetch> m_worker;
+    AddressBook m_addresses; // the current search's; before the connections that use it
     std::array<PeerSlot, kPeerSlots> m_peers;
     int m_slotCount = kPeerSlots;
     std::vector<channel::ServerEntry> m_serverList;
@@ -151,6 +157,7 @@ private:
     std::uint32_t m_listFetchTick = 0;
     std::string m_searchText;
     std::string m_findRequest;
+    std::shared_ptr<const std::string> m_findLine; // on the wire, shared by every slot
     int m_foundCount = 0;
     int m_contactedCount = 0;
     QString m_progressText;

@@ -21,6 +21,7 @@ QString FromCp949(std::string_view text)
 ServerInfoQuery::ServerInfoQuery(channel::BlowFish& cipher, std::string host, int port,
                                  ServerInfoQuerySettings settings, QObject* parent)
     : QObject(parent), m_cipher(cipher), m_host(std::move(host)), m_port(port),
+      m_addresses(settings.resolver ? *settings.resolver : m_systemResolver),
       m_connection(
           PeerConnection::Callbacks{
               .connected =
@@ -29,7 +30,8 @@ ServerInfoQuery::ServerInfoQuery(channel::BlowFish& cipher, std::string host, in
               .lineReceived = [this](const std::string& line) { OnLine(line); },
               .closed = [this](ConnectionEnd why) { emit ended(why); },
           },
-          std::move(settings.budget), {.connect = settings.connectTimeout})
+          std::move(settings.budget),
+          {.connect = settings.connectTimeout, .lookup = settings.lookupTimeout}, &m_addresses)
 {
     m_connectTimer.setSingleShot(true);
     m_connectTimer.setTimerType(Qt::PreciseTimer);

@@ -25,11 +25,13 @@ struct ServerInfoTexts {
     QString size;
 };
 
-// The panel's input budget and connect time-out; without them, a budget of its own and the
-// product's time-out.
+// The panel's input budget, resolver and time-outs; without them, a budget of its own, the
+// system's resolver and the product's time-outs.
 struct ServerInfoQuerySettings {
     std::shared_ptr<InputBudget> budget;
     std::chrono::milliseconds connectTimeout = ConnectionLimits{}.connectTimeout;
+    HostResolver* resolver = nullptr;
+    std::chrono::milliseconds lookupTimeout = ConnectionLimits{}.hostLookup;
 };
 
 // The server-information conversation with one sharing server: it connects 100 ms after
@@ -61,6 +63,8 @@ private:
     std::string m_host;
     int m_port;
     QTimer m_connectTimer;
+    SystemResolver m_systemResolver;
+    AddressBook m_addresses; // before the connection that uses it
     PeerConnection m_connection;
 };
 

@@ -19,8 +19,10 @@ ServerListFetch::ServerListFetch(AppServerEndpoint endpoint, std::string request
     : m_endpoint(std::move(endpoint)), m_request(std::move(request)), m_cipher(cipher),
       m_options(options),
       m_settings{settings.budget ? std::move(settings.budget) : std::make_shared<InputBudget>(),
-                 settings.connectTimeout},
-      m_wakeFd(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK))
+                 settings.connectTimeout, settings.resolver ? settings.resolver : &m_systemResolver,
+                 settings.lookupTimeout},
+      m_wakeFd(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)),
+      m_answerFd(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK))
 {
     m_thread = std::thread([this, completion = std::move(completion)] { completion(Run()); });
 }
@@ -29,8 +31,10 @@ ServerListFetch::~ServerListFetch()
 {
     Cancel();
     m_thread.join();
-    if (m_wakeFd >= 0) {
-        ::close(m_wakeFd);
+    for (const int fd : {m_wakeFd, m_answerFd}) {
+        if (fd >= 0) {
+            ::close(fd);
+        }
     }
 }
 
@@ -119,14 +123,49 @@ std::variant<std::string, ConnectionEnd> ServerListFetch::Converse(int socket, F
     return ReadReply(socket, figures);
 }
 
-std::optional<ConnectionEnd> ServerListFetch::Connect(int socket, int& error)
+std::variant<in_addr, ConnectionEnd> ServerListFetch::Address(int& error)
 {
-    const std::optional<in_addr> address = ResolveIPv4(m_endpoint.host);
-    if (!address) {
-        error = kHostNotFound;
+    if (const std::optional<in_addr> dotted = DottedIPv4(m_endpoint.host)) {
+        return *dotted;
+    }
+    if (m_answerFd < 0) {
+        error = EMFILE;
+        return ConnectionEnd::NoSocket;
+    }
+    // Abandoned when this returns, so the answer can never reach a fetch that is gone.
+    const HostLookup lookup([this](const LookupAnswer& answer) {
+        {
+            const std::lock_guard lock(m_answerMutex);
+            m_answer = answer;
+        }
+        const std::uint64_t one = 1;
+        [[maybe_unused]] const ssize_t written = ::write(m_answerFd, &one, sizeof one);
+    });
+    m_settings.resolver->Lookup(m_endpoint.host, lookup.Reply());
+    const auto timeout = m_settings.lookupTimeout.count();
+    const Wait wait = WaitFor(m_answerFd, POLLIN, timeout > 0 ? static_cast<int>(timeout) : -1);
+    if (wait == Wait::TimedOut) {
+        error = kHostLookupTimedOut;
         return ConnectionEnd::Refused;
     }
-    const sockaddr_in target = MakeAddress(*address, m_endpoint.port);
+    if (const std::optional<ConnectionEnd> failed = WhyNotReady(wait, ConnectionEnd::Refused)) {
+        return *failed;
+    }
+    const std::lock_guard lock(m_answerMutex);
+    if (m_answer->error != 0) {
+        error = m_answer->error;
+        return ConnectionEnd::Refused;
+    }
+    return m_answer->address;
+}
+
+std::optional<ConnectionEnd> ServerListFetch::Connect(int socket, int& error)
+{
+    const std::variant<in_addr, ConnectionEnd> address = Address(error);
+    if (const ConnectionEnd* failed = std::get_if<ConnectionEnd>(&address)) {
+        return *failed;
+    }
+    const sockaddr_in target = MakeAddress(std::get<in_addr>(address), m_endpoint.port);
     if (::connect(socket, reinterpret_cast<const sockaddr*>(&target), sizeof target) == 0) {
         return std::nullopt;
     }
@@ -177,7 +216,7 @@ std::variant<std::string, ConnectionEnd> ServerListFetch::ReadReply(int socket, 
             return received == 0 ? ConnectionEnd::ClosedByPeer : ConnectionEnd::Reset;
         }
         figures.bytesReceived += received;
-        if (!account.Hold(receiver.PendingSize() + static_cast<std::size_t>(received))) {
+        if (!account.Hold(receiver.CapacityAfter(static_cast<std::size_t>(received)))) {
             return ConnectionEnd::OverBudget;
         }
         std::string_view input(chunk, static_cast<std::size_t>(received));
@@ -191,7 +230,7 @@ std::variant<std::string, ConnectionEnd> ServerListFetch::ReadReply(int socket, 
         if (receiver.PendingSize() > PeerConnection::kMaxPendingBytes) {
             return ConnectionEnd::PendingCap;
         }
-        if (!account.Hold(receiver.PendingSize())) {
+        if (!account.Hold(receiver.Capacity())) {
             return ConnectionEnd::OverBudget;
         }
     }

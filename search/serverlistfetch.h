@@ -4,6 +4,7 @@
 #include "appserverprotocol.h"
 #include "connectionend.h"
 #include "fetchoutcome.h"
+#include "hostresolver.h"
 #include "inputbudget.h"
 
 #include <atomic>
@@ -11,6 +12,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <thread>
@@ -41,6 +43,8 @@ public:
     struct Settings {
         std::shared_ptr<InputBudget> budget; // the panel's; one of its own when empty
         std::chrono::milliseconds connectTimeout{0}; // zero: the system's own
+        HostResolver* resolver = nullptr;             // the system's when not given
+        std::chrono::milliseconds lookupTimeout{10000}; // zero: no limit
     };
 
     ServerListFetch(AppServerEndpoint endpoint, std::string request, channel::BlowFish& cipher,
@@ -60,6 +64,8 @@ private:
     // The reply line, or why there is none; figures gather what was seen on the way.
     [[nodiscard]] std::variant<std::string, ConnectionEnd> Converse(int socket, FetchFigures& figures);
     [[nodiscard]] std::optional<ConnectionEnd> Connect(int socket, int& error);
+    // The application server's address, or why there is none.
+    [[nodiscard]] std::variant<in_addr, ConnectionEnd> Address(int& error);
     [[nodiscard]] std::variant<std::string, ConnectionEnd> ReadReply(int socket, FetchFigures& figures);
     // Waits for events on the socket or the wake-up; a negative time-out waits without end.
     [[nodiscard]] Wait WaitFor(int socket, short events, int timeoutMs) const;
@@ -72,7 +78,11 @@ private:
     channel::BlowFish& m_cipher;
     const std::int32_t m_options;
     const Settings m_settings;
+    SystemResolver m_systemResolver;
     int m_wakeFd = -1;
+    int m_answerFd = -1; // signalled when the lookup answers
+    std::mutex m_answerMutex;
+    std::optional<LookupAnswer> m_answer;
     std::atomic<bool> m_overBudget{false};
     std::thread m_thread;
 };

@@ -102,6 +102,9 @@ std::string DescribeOutcome(const ServerOutcome& outcome)
     add("bytesReceived", outcome.bytesReceived);
     add("firstByteMs", outcome.firstByteMs);
     add("closeMs", outcome.closeMs);
+    if (!outcome.address.empty()) {
+        line.append(" address=").append(outcome.address);
+    }
     if (outcome.error != 0) {
         line.append(" error=\"").append(ErrorText(outcome.error)).append("\"");
     }

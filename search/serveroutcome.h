@@ -39,11 +39,13 @@ std::string_view OutcomeName(Outcome outcome);
 // sending (else the idle time comes first), so it is not "silent": what it sent decides.
 Outcome DecideOutcome(ConnectionEnd end, int findLines, int otherLines);
 
-// One server's outcome and its figures. Times are from the start of the connect.
+// One server's outcome and its figures. Times are from the start of the connect, or of the host
+// lookup before it.
 struct ServerOutcome {
     std::string nick; // CP949, as listed
     std::string host;
     std::int32_t port = 0;
+    std::string address; // the address contacted, dotted; empty while none is known
     Outcome outcome = Outcome::StillOpen;
     ConnectionEnd end = ConnectionEnd::ClosedByUs;
     ReplyTally items;
@@ -53,7 +55,7 @@ struct ServerOutcome {
     std::int64_t bytesReceived = 0;
     std::int32_t firstByteMs = -1; // -1: nothing arrived
     std::int32_t closeMs = -1;
-    int error = 0; // errno of the failure, kHostNotFound, or 0
+    int error = 0; // the failure's error number (see ErrorText), or 0
 };
 
 // "120 servers: 97 answered, 12 refused, 6 silent": the total, then each outcome that occurred

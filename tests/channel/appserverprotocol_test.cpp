@@ -44,7 +44,7 @@ TEST(ServerList, ParsesEntriesUnderTheFlagRules)
         {"||a,10.0.0.1,9000,120||", 0, {{"a", "10.0.0.1", 9000, 120, 0}}},
         {"a,10.0.0.1,9000", 0, {}},
         {"a ,b,9000,120", 0, {{"a ", "b", 9000, 120, 0}}},
-        {"a,h,x,y,z,extra,more", 0, {{"a", "h", 0, 0, 0}}},
+        {"a,h,7x,y,z,extra,more", 0, {{"a", "h", 7, 0, 0}}},
         {"a,h,1,2|short|b,h,3,4", 0, {{"a", "h", 1, 2, 0}, {"b", "h", 3, 4, 0}}},
         {"", 0, {}},
     };
@@ -85,6 +85,10 @@ TEST(ServerList, TallyNamesWhyEachEntryWasLeftOut)
         {"a,h,1,2,2|b,h,1,2,4", 0, {.entries = 2, .kept = 1, .hidden = 1}},
         {"a,h,1,2,2|b,h,1,2,4", 0x40, {.entries = 2, .hidden = 1, .hiddenByOption = 1}},
         {"a,h,1,2,6", 0x40, {.entries = 1, .hidden = 1}},
+        // A port that does not fit 16 bits is never cut down to one that does.
+        {"a,h,0,1|b,h,65617,1|c,h,-20495,1|d,h,65535,1|e,h,1,1|f,h,4294967377,1", 0,
+         {.entries = 6, .kept = 2, .badPort = 4}},
+        {"a,h,70000,1,2|b," + longHost + ",0,1", 0, {.entries = 2, .badPort = 2}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.line);
@@ -93,6 +97,7 @@ TEST(ServerList, TallyNamesWhyEachEntryWasLeftOut)
         EXPECT_EQ(tally.entries, c.tally.entries);
         EXPECT_EQ(tally.kept, c.tally.kept);
         EXPECT_EQ(tally.malformed, c.tally.malformed);
+        EXPECT_EQ(tally.badPort, c.tally.badPort);
         EXPECT_EQ(tally.hostTooLong, c.tally.hostTooLong);
         EXPECT_EQ(tally.hidden, c.tally.hidden);
         EXPECT_EQ(tally.hiddenByOption, c.tally.hiddenByOption);

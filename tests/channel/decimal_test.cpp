@@ -31,6 +31,17 @@ TEST(Decimal, ClampsOutOfRangeValues)
     EXPECT_EQ(decimal::ParseInt64("-9223372036854775808"), std::numeric_limits<std::int64_t>::min());
 }
 
+// The range's own ends are values; one digit past them is none.
+TEST(Decimal, InRangeReadingRefusesWhatWouldBeClamped)
+{
+    EXPECT_EQ(decimal::ParseInt64InRange("9223372036854775807x"), std::numeric_limits<std::int64_t>::max());
+    EXPECT_EQ(decimal::ParseInt64InRange(" -9223372036854775808"), std::numeric_limits<std::int64_t>::min());
+    EXPECT_EQ(decimal::ParseInt64InRange("abc"), 0);
+    EXPECT_FALSE(decimal::ParseInt64InRange("9223372036854775808"));
+    EXPECT_FALSE(decimal::ParseInt64InRange("-9223372036854775809"));
+    EXPECT_FALSE(decimal::ParseInt64InRange(std::string(5000, '9')));
+}
+
 TEST(Decimal, ReadsPlainDecimalFractionsOnly)
 {
     const std::pair<const char*, double> cases[] = {

@@ -79,6 +79,31 @@ TEST(LineReceiver, EverySplitPointGivesTheSameLines)
     }
 }
 
+// The memory a long line took is given back once the line is out, and can be known beforehand.
+TEST(LineReceiver, CapacityIsForeseenAndFallsWhenDrained)
+{
+    LineReceiver receiver;
+    const std::string chunk(4096, 'x');
+    for (int i = 0; i < 300; ++i) {
+        const std::size_t foreseen = receiver.CapacityAfter(chunk.size());
+        ASSERT_EQ(receiver.ReceiveLine(chunk), std::nullopt);
+        ASSERT_EQ(receiver.Capacity(), foreseen);
+        ASSERT_GE(receiver.Capacity(), receiver.PendingSize());
+    }
+    EXPECT_LE(receiver.Capacity(), receiver.PendingSize() * 3 / 2 + chunk.size());
+    EXPECT_EQ(receiver.ReceiveLine("\nnext"), std::string(300 * chunk.size(), 'x'));
+    EXPECT_EQ(receiver.ReceiveLine("\n"), "next");
+    EXPECT_EQ(receiver.PendingSize(), 0U);
+    EXPECT_LE(receiver.Capacity(), LineReceiver::kKeptCapacity);
+
+    // A short line keeps its little memory for the next one.
+    EXPECT_EQ(receiver.ReceiveLine("short\n"), "short");
+    EXPECT_GT(receiver.Capacity(), 0U);
+    receiver.ReceiveLine("partial");
+    receiver.Clear();
+    EXPECT_EQ(receiver.Capacity(), 0U);
+}
+
 TEST(LineReceiver, ClearDropsPendingText)
 {
     LineReceiver receiver;

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <random>
 
 using namespace velkan;
@@ -221,6 +222,38 @@ TEST(ServerInfoReply, ParsesSixFieldsAfterThePrefix)
     for (const char* line : {"/info1,2,3,4,5,6", "/INFO 1,2,3,4,5,6", "/info 1,2,3,4,5",
                              "/info 1,2,3,4,5,6,7", " /info 1,2,3,4,5,6", "/info "}) {
         EXPECT_FALSE(ParseServerInfoReply(line)) << line;
+    }
+}
+
+// A figure the window could only show as "inf", a rounded count, a clamped size or a wall of text
+// makes the answer no answer; the limits themselves are still shown.
+TEST(ServerInfoReply, FiguresBeyondWhatCanBeShownTrulyAreNoAnswer)
+{
+    const std::string twenty(20, '7');
+    const std::string limits = "/info " + twenty + "," + twenty + "," + twenty + "," + twenty +
+                               ",-9007199254740992,9223372036854775807";
+    const auto atLimits = ParseServerInfoReply(limits);
+    ASSERT_TRUE(atLimits);
+    EXPECT_EQ(atLimits->download, twenty + "/" + twenty);
+    EXPECT_DOUBLE_EQ(atLimits->fileCount, -9007199254740992.0);
+    EXPECT_EQ(atLimits->totalSize, std::numeric_limits<std::int64_t>::max());
+    EXPECT_TRUE(ParseServerInfoReply("/info 1,2,3,4,9007199254740992,-9223372036854775808"));
+
+    const std::string longer(21, '7');
+    const std::string lines[] = {
+        "/info 1,2,3,4," + std::string(400, '9') + ",1", // a count that reads as infinity
+        "/info 1,2,3,4,1e400,1",
+        "/info 1,2,3,4,9007199254740994,1",
+        "/info 1,2,3,4,-1e17,1",
+        "/info 1,2,3,4,5,9223372036854775808",
+        "/info 1,2,3,4,5,-" + std::string(30, '9'),
+        "/info " + longer + ",2,3,4,5,6",
+        "/info 1," + longer + ",3,4,5,6",
+        "/info 1,2," + longer + ",4,5,6",
+        "/info 1,2,3," + longer + ",5,6",
+    };
+    for (const std::string& line : lines) {
+        EXPECT_FALSE(ParseServerInfoReply(line)) << line.substr(0, 60);
     }
 }
 

@@ -52,6 +52,7 @@ protected:
                     .appServer = {"127.0.0.1", m_network.AppServerPort(), replyTimeoutMs},
                     .ticks = &m_ticks,
                     .timer = &m_timer,
+                    .resolver = m_resolver,
                     .limits = m_limits,
                 });
             m_engine->Configure({.param = UserParam("tester")});
@@ -111,6 +112,7 @@ protected:
     }
 
     search::ConnectionLimits m_limits;
+    search::HostResolver* m_resolver = nullptr; // the system's when not set
     localnet::Network m_network;
     RecordingView m_view;
     search::ResultModel m_model;

@@ -3,10 +3,13 @@
 #include "network.h"
 #include "peerconnection.h"
 #include "peerprotocol.h"
+#include "sendline.h"
+#include "socketutil.h"
 
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <sys/socket.h>
 
 using namespace velkan;
 using namespace std::chrono_literals;
@@ -140,9 +143,67 @@ TEST_F(PeerConnectionTest, TheLargestHolderIsClosedForTheBudget)
     ASSERT_TRUE(test::RunEventLoopUntil([&] { return grower.connection.PendingBytes() == kSecond; }, kWaitMs));
     EXPECT_TRUE(grower.connection.IsOpen());
     EXPECT_FALSE(grower.end.has_value());
-    EXPECT_EQ(budget->HeldBytes(), kSecond);
+    // The budget counts the memory the pending input takes, not its length.
+    EXPECT_EQ(budget->HeldBytes(), grower.connection.PendingCapacity());
+    EXPECT_GE(budget->HeldBytes(), kSecond);
     EXPECT_EQ(budget->Evictions(), 1U);
     EXPECT_LE(budget->PeakBytes(), budget->LimitBytes());
+}
+
+// A request many times what the socket takes at once reaches a peer that reads slowly whole,
+// counted as it goes, and the peer's reply is read while the request is still going out.
+TEST_F(PeerConnectionTest, ALongRequestGoesOutWholeWhileTheReplyIsRead)
+{
+    const localnet::FileDescriptor listener = localnet::OpenLoopbackSocket(0, true);
+    const int small = 16 * 1024;
+    ::setsockopt(listener.Get(), SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
+    const auto line = std::make_shared<const std::string>(
+        channel::RequestLine(m_cipher, channel::FindRequest(1, std::string(1 << 20, 'a'), "me")));
+    std::vector<std::string> lines;
+    std::optional<ConnectionEnd> end;
+    PeerConnection connection({
+        .connected =
+            [&] {
+                ::setsockopt(connection.Socket(), SOL_SOCKET, SO_SNDBUF, &small, sizeof small);
+                connection.SendRequest(line);
+            },
+        .connectFailed = [&](ConnectionEnd why) { end = why; },
+        .lineReceived = [&](const std::string& text) { lines.push_back(text); },
+        .closed = [&](ConnectionEnd why) { end = why; },
+    });
+    ASSERT_EQ(connection.Open("127.0.0.1", localnet::LocalPort(listener.Get()), false),
+              PeerConnection::OpenResult::Connecting);
+    localnet::FileDescriptor peer;
+    ASSERT_TRUE(test::RunEventLoopUntil(
+        [&] {
+            if (peer.Get() < 0) {
+                peer = localnet::FileDescriptor(::accept4(listener.Get(), nullptr, nullptr, SOCK_NONBLOCK));
+            }
+            return peer.Get() >= 0;
+        },
+        kWaitMs));
+    const std::string_view hello = "hello\r\n";
+    ASSERT_EQ(::send(peer.Get(), hello.data(), hello.size(), MSG_NOSIGNAL), static_cast<ssize_t>(hello.size()));
+    ASSERT_TRUE(test::RunEventLoopUntil([&] { return !lines.empty(); }, kWaitMs));
+    EXPECT_EQ(lines, std::vector<std::string>{"hello"});
+    EXPECT_GT(connection.BytesSent(), 0);
+    EXPECT_LT(static_cast<std::size_t>(connection.BytesSent()), line->size()); // still going out
+
+    std::string received;
+    const bool whole = test::RunEventLoopUntil(
+        [&] {
+            char chunk[64 * 1024];
+            const ssize_t count = ::recv(peer.Get(), chunk, sizeof chunk, 0);
+            if (count > 0) {
+                received.append(chunk, static_cast<std::size_t>(count));
+            }
+            return received.size() >= line->size();
+        },
+        kWaitMs * 3);
+    ASSERT_TRUE(whole) << received.size() << " of " << line->size();
+    EXPECT_TRUE(received == *line);
+    EXPECT_EQ(static_cast<std::size_t>(connection.BytesSent()), line->size());
+    EXPECT_FALSE(end.has_value());
 }
 
 } // namespace

@@ -269,6 +269,7 @@ TEST_F(SearchOutcomeTest, TheSearchLogHasALineForEachOutcome)
         EXPECT_TRUE(g_logged[1].starts_with("server normal 127.0.0.1:" + std::to_string(m_ports.at("normal")) +
                                             " answered end=closed-by-peer "))
             << g_logged[1];
+        EXPECT_TRUE(g_logged[1].ends_with(" address=127.0.0.1")) << g_logged[1];
         EXPECT_TRUE(g_logged[2].starts_with("server refuse ")) << g_logged[2];
         EXPECT_TRUE(g_logged[2].ends_with(" error=\"Connection refused\"")) << g_logged[2];
     }

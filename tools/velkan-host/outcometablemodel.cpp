@@ -19,10 +19,11 @@ struct Column {
     bool blankWhenNegative; // a time that never came
 };
 
-const std::array<Column, 16> kColumns = {{
+const std::array<Column, 17> kColumns = {{
     {"Nick", [](const View& v) { return Text(v.nick); }, false},
     {"Host", [](const View& v) { return Text(v.host); }, false},
     {"Port", [](const View& v) { return QVariant(v.port); }, false},
+    {"Address", [](const View& v) { return Text(v.address); }, false},
     {"Outcome", [](const View& v) { return Text(v.outcome); }, false},
     {"Items", [](const View& v) { return QVariant(v.items); }, false},
     {"Rows", [](const View& v) { return QVariant(v.rows); }, false},

@@ -44,8 +44,9 @@ QString OutcomeWindow::DescribeFetch(const control::FetchOutcomeView& fetch)
         const int dropped = fetch.entries - fetch.kept;
         text += QStringLiteral(": %1 entries, %2 kept, %3 dropped").arg(fetch.entries).arg(fetch.kept).arg(dropped);
         if (dropped > 0) {
-            text += QStringLiteral(" (malformed %1, host too long %2, hidden %3, hidden by option %4)")
+            text += QStringLiteral(" (malformed %1, bad port %2, host too long %3, hidden %4, hidden by option %5)")
                         .arg(fetch.malformed)
+                        .arg(fetch.badPort)
                         .arg(fetch.hostTooLong)
                         .arg(fetch.hidden)
                         .arg(fetch.hiddenByOption);
