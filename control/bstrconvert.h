@@ -10,10 +10,10 @@
 
 namespace velkan::com {
 
-// An unpaired surrogate becomes U+FFFD.
+/// An unpaired surrogate becomes U+FFFD.
 VELKAN_HOST_API std::string ToUtf8(std::u16string_view text);
 
-// Malformed UTF-8 becomes U+FFFD, one per bad sequence.
+/// Malformed UTF-8 becomes U+FFFD, one per bad sequence.
 VELKAN_HOST_API Bstr FromUtf8(std::string_view text);
 
 } // namespace velkan::com

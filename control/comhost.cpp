@@ -7,7 +7,9 @@
 
 #include <dlfcn.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 
@@ -292,16 +294,19 @@ HRESULT MemoryPropertyBag::Write(const std::u16string& name, const com::Bstr& va
 
 bool LoadPropertySet(const std::filesystem::path& path, MemoryPropertyBag& bag, std::string* error)
 {
+    errno = 0;
     std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        SetError(error, "cannot read " + path.string());
+    const auto cannotRead = [&] {
+        SetError(error, "cannot read " + path.string() + (errno != 0 ? std::string(": ") + std::strerror(errno) : std::string()));
         return false;
+    };
+    if (!in) {
+        return cannotRead();
     }
     std::ostringstream text;
     text << in.rdbuf();
     if (in.bad()) {
-        SetError(error, "cannot read " + path.string());
-        return false;
+        return cannotRead();
     }
     std::string lineError;
     if (!ParsePropertySet(text.str(), bag, &lineError)) {

@@ -3,6 +3,8 @@
 
 #include "velkanfilesearchctrl.h"
 
+#include "base64codec.h"
+#include "connectfolder.h"
 #include "cp949convert.h"
 #include "resultlistctrl.h"
 #include "resulttexts.h"
@@ -105,6 +107,10 @@ HRESULT CVelkanFileSearchCtrl::Row(int row, RowView* view)
     view->image = line.image;
     view->folder = line.kind == search::ResultRow::Kind::Folder;
     view->bytes = view->folder ? -1 : line.record->size;
+    const std::string_view path = line.record->path();
+    const std::optional<std::string_view> folder = search::ConnectFolder(path);
+    view->folderText = cp949::ToUtf8(folder.value_or(path));
+    view->rawFolder = folder ? channel::Base64Codec::Encode(*folder) : cp949::ToUtf8(path);
     return S_OK;
 }
 

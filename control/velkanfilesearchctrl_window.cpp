@@ -3,11 +3,13 @@
 
 #include "velkanfilesearchctrl.h"
 
+#include "appserversetting.h"
 #include "controlextent.h"
 #include "searchpanel.h"
 #include "serverinfodialog.h"
 
 #include <QApplication>
+#include <QDebug>
 
 namespace velkan::control {
 
@@ -25,6 +27,16 @@ HRESULT CVelkanFileSearchCtrl::CreateWindow(QWidget* parent)
     ui::PanelSeams seams;
     if (m_appServer) {
         seams.search.appServer = *m_appServer;
+    } else {
+        // No host chose a server: the environment may, so that any host can be tried against
+        // a local network.
+        const EnvironmentAppServer setting = AppServerFromEnvironment();
+        if (setting.server) {
+            seams.search.appServer.host = setting.server->first;
+            seams.search.appServer.port = setting.server->second;
+        } else if (!setting.warning.empty()) {
+            qWarning().noquote() << QString::fromStdString(setting.warning);
+        }
     }
     if (m_messageHandler) {
         seams.showMessage = [handler = m_messageHandler](QWidget*, const QString& text) {

@@ -25,6 +25,10 @@ struct RowView {
     int image = -1;
     bool folder = false;
     std::int64_t bytes = -1; // a file row's size; the size column shows it rounded
+    // The folder the row's Connect event names, as text and as the event carries it: Base64 of
+    // the folder's CP949 bytes, or the unencoded path for a file outside any folder.
+    std::string folderText;
+    std::string rawFolder;
 };
 
 // The four values the server-information window shows (UTF-8).

@@ -1,13 +1,21 @@
 #include "filesearchwidget.h"
 
+#include "appserversetting.h"
 #include "comhost.h"
 #include "eventsink.h"
+#include "outcomejson.h"
+#include "resultsview.h"
 #include "velkanfilesearch.h"
 #include "velkanpanelaccess.h"
 
+#include <QAbstractItemView>
+#include <QItemSelectionModel>
+#include <QPointer>
+#include <QProgressBar>
 #include <QResizeEvent>
 #include <QShowEvent>
 
+#include <array>
 #include <cmath>
 
 namespace velkan {
@@ -31,11 +39,25 @@ template <class T> com::ComPtr<T> Query(const com::ComPtr<com::IUnknown>& object
     return result;
 }
 
+// The five text properties, each with its dispatch identifier and its change signal.
+struct TextProperty {
+    com::DISPID id;
+    void (FileSearchWidget::*changed)(const QString&);
+};
+constexpr std::array<TextProperty, 5> kTextProperties = {{
+    {control::DISPID_PARAM, &FileSearchWidget::paramChanged},
+    {control::DISPID_SEARCH, &FileSearchWidget::searchChanged},
+    {control::DISPID_BANWORD, &FileSearchWidget::banWordChanged},
+    {control::DISPID_SEARCHBANWORD, &FileSearchWidget::searchBanWordChanged},
+    {control::DISPID_REPLACEPARAM, &FileSearchWidget::replaceParamChanged},
+}};
+using TextValues = std::array<QString, kTextProperties.size()>;
+
 } // namespace
 
 class Q_DECL_HIDDEN FileSearchWidget::Private {
 public:
-    explicit Private(FileSearchWidget& widget) : m_widget(widget) {}
+    explicit Private(FileSearchWidget& widget) : m_widget(widget), m_results(new ResultsView(&widget)) {}
 
     void Create()
     {
@@ -71,6 +93,7 @@ public:
 
     void Release()
     {
+        m_results->SetPanel(nullptr, nullptr);
         if (m_window) {
             m_window->DestroyWindow();
         }
@@ -96,6 +119,11 @@ public:
             return;
         }
         m_activated = true;
+        // The control reads VELKAN_APP_SERVER itself and warns on stderr; the host hears of a
+        // value it ignored here.
+        if (!m_appServerSet && m_error.isEmpty()) {
+            m_error = QString::fromStdString(control::AppServerFromEnvironment().warning);
+        }
         const com::HRESULT result = m_window->CreateWindow(&m_widget);
         QWidget* panel = m_window->Window();
         if (com::Failed(result) || panel == nullptr) {
@@ -105,6 +133,88 @@ public:
         }
         m_widget.setFocusProxy(panel);
         m_window->SetSize(m_widget.width(), m_widget.height());
+        FollowPanel(*panel);
+    }
+
+    // The panel's results list and progress bar are its only ones; the widget follows them
+    // through their Qt interfaces so that hosts hear of each change as the panel shows it.
+    void FollowPanel(QWidget& panel)
+    {
+        auto* list = panel.findChild<QAbstractItemView*>();
+        auto* bar = panel.findChild<QProgressBar*>();
+        if (list == nullptr || list->model() == nullptr || bar == nullptr) {
+            return;
+        }
+        QAbstractItemModel* rows = list->model();
+        m_results->SetPanel(rows, m_access.Get());
+        // A search starts by emptying the list.
+        QObject::connect(rows, &QAbstractItemModel::modelReset, &m_widget, [this] {
+            SetProgress(0);
+            SetFoundCount(0);
+            FollowSelection();
+        });
+        QObject::connect(rows, &QAbstractItemModel::rowsInserted, &m_widget, [this] { SetFoundCount(m_widget.rowCount()); });
+        QObject::connect(rows, &QAbstractItemModel::layoutChanged, &m_widget, [this] { FollowSelection(); });
+        QObject::connect(bar, &QProgressBar::valueChanged, &m_widget, [this](int percent) { SetProgress(percent); });
+        m_selection = list->selectionModel();
+        QObject::connect(m_selection, &QItemSelectionModel::selectionChanged, &m_widget, [this] { FollowSelection(); });
+        SetProgress(bar->value());
+        SetFoundCount(m_widget.rowCount());
+        FollowSelection();
+    }
+
+    void SetProgress(int percent)
+    {
+        if (percent != m_progress) {
+            m_progress = percent;
+            emit m_widget.progressChanged(percent);
+        }
+    }
+
+    void SetFoundCount(int count)
+    {
+        if (count != m_foundCount) {
+            m_foundCount = count;
+            emit m_widget.foundCountChanged(count);
+        }
+    }
+
+    void FollowSelection()
+    {
+        const QModelIndexList selected = m_selection ? m_selection->selectedRows() : QModelIndexList();
+        const int row = selected.isEmpty() ? -1 : selected.front().row();
+        if (row != m_selectedRow) {
+            m_selectedRow = row;
+            emit m_widget.selectionChanged(row);
+        }
+    }
+
+    [[nodiscard]] TextValues Texts() const
+    {
+        TextValues values;
+        for (std::size_t i = 0; i < kTextProperties.size(); ++i) {
+            values[i] = Get(kTextProperties[i].id);
+        }
+        return values;
+    }
+
+    // Tells the host of each property whose value is no longer what it was.
+    void NotifyChanges(const TextValues& before)
+    {
+        for (std::size_t i = 0; i < kTextProperties.size(); ++i) {
+            // The control keeps CP949 text, so what it holds now is read back, not assumed.
+            const QString now = Get(kTextProperties[i].id);
+            if (now != before[i]) {
+                emit(m_widget.*kTextProperties[i].changed)(now);
+            }
+        }
+    }
+
+    void SetText(com::DISPID property, const QString& value)
+    {
+        const TextValues before = Texts();
+        Set(property, value);
+        NotifyChanges(before);
     }
 
     [[nodiscard]] QString Get(com::DISPID property) const
@@ -152,7 +262,13 @@ public:
     com::ComPtr<comhost::EventSink> m_sink;
     std::uint32_t m_cookie = 0;
     bool m_activated = false;
+    bool m_appServerSet = false;
     QString m_error;
+    ResultsView* m_results;
+    QPointer<QItemSelectionModel> m_selection;
+    int m_progress = 0;
+    int m_foundCount = 0;
+    int m_selectedRow = -1;
 };
 
 FileSearchWidget::FileSearchWidget(QWidget* parent) : QWidget(parent), d(std::make_unique<Private>(*this))
@@ -166,15 +282,15 @@ FileSearchWidget::~FileSearchWidget()
 }
 
 QString FileSearchWidget::param() const { return d->Get(control::DISPID_PARAM); }
-void FileSearchWidget::setParam(const QString& value) { d->Set(control::DISPID_PARAM, value); }
+void FileSearchWidget::setParam(const QString& value) { d->SetText(control::DISPID_PARAM, value); }
 QString FileSearchWidget::search() const { return d->Get(control::DISPID_SEARCH); }
-void FileSearchWidget::setSearch(const QString& value) { d->Set(control::DISPID_SEARCH, value); }
+void FileSearchWidget::setSearch(const QString& value) { d->SetText(control::DISPID_SEARCH, value); }
 QString FileSearchWidget::banWord() const { return d->Get(control::DISPID_BANWORD); }
-void FileSearchWidget::setBanWord(const QString& value) { d->Set(control::DISPID_BANWORD, value); }
+void FileSearchWidget::setBanWord(const QString& value) { d->SetText(control::DISPID_BANWORD, value); }
 QString FileSearchWidget::searchBanWord() const { return d->Get(control::DISPID_SEARCHBANWORD); }
-void FileSearchWidget::setSearchBanWord(const QString& value) { d->Set(control::DISPID_SEARCHBANWORD, value); }
+void FileSearchWidget::setSearchBanWord(const QString& value) { d->SetText(control::DISPID_SEARCHBANWORD, value); }
 QString FileSearchWidget::replaceParam() const { return d->Get(control::DISPID_REPLACEPARAM); }
-void FileSearchWidget::setReplaceParam(const QString& value) { d->Set(control::DISPID_REPLACEPARAM, value); }
+void FileSearchWidget::setReplaceParam(const QString& value) { d->SetText(control::DISPID_REPLACEPARAM, value); }
 
 bool FileSearchWidget::isValid() const
 {
@@ -208,13 +324,17 @@ bool FileSearchWidget::loadProperties(const QVariantMap& properties)
     for (auto entry = properties.begin(); entry != properties.end(); ++entry) {
         bag.values[ToBstr(entry.key())] = ToBstr(entry.value().toString());
     }
-    return com::Succeeded(d->m_persist->Load(&bag));
+    const TextValues before = d->Texts();
+    const bool loaded = com::Succeeded(d->m_persist->Load(&bag));
+    d->NotifyChanges(before);
+    return loaded;
 }
 
 void FileSearchWidget::setAppServer(const QString& host, quint16 port)
 {
     if (d->m_access) {
         d->m_access->SetAppServer(host.toStdString(), port);
+        d->m_appServerSet = true;
     }
 }
 
@@ -228,6 +348,49 @@ bool FileSearchWidget::connectToRow(int row)
 {
     // A row that is not there would only bring up the panel's "select a file" box.
     return row >= 0 && row < rowCount() && com::Succeeded(d->m_access->ConnectToRow(row));
+}
+
+int FileSearchWidget::progress() const
+{
+    return d->m_progress;
+}
+
+int FileSearchWidget::foundCount() const
+{
+    return d->m_foundCount;
+}
+
+int FileSearchWidget::selectedRow() const
+{
+    return d->m_selectedRow;
+}
+
+QAbstractItemModel* FileSearchWidget::resultsModel() const
+{
+    return d->m_results;
+}
+
+QVariantList FileSearchWidget::outcomes() const
+{
+    std::vector<control::ServerOutcomeView> servers;
+    control::FetchOutcomeView fetch;
+    QVariantList list;
+    if (d->m_access && com::Succeeded(d->m_access->Outcomes(&servers, &fetch))) {
+        for (const control::ServerOutcomeView& server : servers) {
+            list.append(control::OutcomeJson(server).toVariantMap());
+        }
+    }
+    return list;
+}
+
+QVariantMap FileSearchWidget::fetchOutcome() const
+{
+    std::vector<control::ServerOutcomeView> servers;
+    control::FetchOutcomeView fetch;
+    if (!d->m_access || com::Failed(d->m_access->Outcomes(&servers, &fetch))) {
+        return {};
+    }
+    return control::FetchJson(fetch).toVariantMap();
 }
 
 void FileSearchWidget::setDesignMode(bool designMode)

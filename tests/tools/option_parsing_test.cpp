@@ -36,6 +36,10 @@ TEST(OptionParsing, EveryToolReadsItsOptionsAlike)
     const char* const localnet = VELKAN_LOCALNET_BINARY;
     const char* const regsvr = VELKAN_REGSVR_BINARY;
     const char* const search = VELKAN_SEARCH_BINARY;
+    const char* const host = VELKAN_HOST_BINARY;
+    const std::string missing = (directory / "missing.properties").string();
+    const std::string malformed = (directory / "malformed.properties").string();
+    std::ofstream(malformed) << "search=mp3\n\nno equals sign here\n";
     const std::vector<Case> cases = {
         {param, {"--version"}, 0, true, Version("velkan-param")},
         {param, {"--help"}, 0, true, "usage: velkan-param"},
@@ -70,10 +74,22 @@ TEST(OptionParsing, EveryToolReadsItsOptionsAlike)
         {search, {"--search", "x", "--frob"}, 2, false, "velkan-search: Unknown option 'frob'.\n"},
         {search, {"--search"}, 2, false, "velkan-search: Missing value after '--search'.\n"},
         {search, {"--search", "x", "stray"}, 2, false, "velkan-search: unexpected argument stray\n"},
+
+        // Answered before any window system is asked for: there is no display here.
+        {host, {"--version"}, 0, true, Version("velkan-host")},
+        {host, {"--help"}, 0, true, "--properties <FILE>"},
+        {host, {"--frob"}, 2, false, "velkan-host: Unknown option 'frob'.\n"},
+        {host, {"--search"}, 2, false, "velkan-host: Missing value after '--search'.\n"},
+        {host, {"--app-server=nowhere"}, 2, false, "velkan-host: --app-server needs HOST:PORT\n"},
+        {host, {"--properties", missing}, 2, false,
+         "velkan-host: cannot read " + missing + ": No such file or directory\n"},
+        {host, {"--properties=" + malformed}, 2, false, "velkan-host: " + malformed + ":3: not a name=value line\n"},
     };
     for (const Case& test : cases) {
         SCOPED_TRACE(std::string(test.program) + " " + ::testing::PrintToString(test.arguments));
-        ChildProcess child(test.program, test.arguments, {"VELKAN_REGISTRY=" + (directory / "none.reg").string()});
+        ChildProcess child(test.program, test.arguments,
+                           {"VELKAN_REGISTRY=" + (directory / "none.reg").string(), "QT_QPA_PLATFORM=xcb", "DISPLAY=",
+                            "WAYLAND_DISPLAY="});
         EXPECT_EQ(child.Wait(std::chrono::seconds(30)), test.status);
         const std::string shown = test.onStandardOutput ? child.Out() : child.Err();
         EXPECT_NE(shown.find(test.expected), std::string::npos) << shown;

@@ -24,17 +24,6 @@ constexpr PropertyOption kPropertyOptions[] = {
 
 } // namespace
 
-bool TakePropertyOption(const std::string& name, const std::string& value, PropertyOptions& options)
-{
-    for (const PropertyOption& option : kPropertyOptions) {
-        if (name == std::string("--") + option.name) {
-            options.*option.member = value;
-            return true;
-        }
-    }
-    return false;
-}
-
 void AddPropertyOptions(QCommandLineParser& parser)
 {
     for (const PropertyOption& option : kPropertyOptions) {

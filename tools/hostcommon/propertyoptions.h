@@ -19,9 +19,6 @@ struct PropertyOptions {
     std::optional<std::string> banWord;       // --ban-word
 };
 
-// Takes the option if it is one of the five; false otherwise.
-bool TakePropertyOption(const std::string& name, const std::string& value, PropertyOptions& options);
-
 // The five as options of a Qt command-line parser, and their values once it has parsed.
 void AddPropertyOptions(QCommandLineParser& parser);
 PropertyOptions ReadPropertyOptions(const QCommandLineParser& parser);

@@ -5,6 +5,7 @@
 #include "eventsink.h"
 #include "hostoptions.h"
 #include "outcomewindow.h"
+#include "storedproperties.h"
 #include "velkanpanelaccess.h"
 
 #include <QDialog>
@@ -35,9 +36,7 @@ com::Bstr ToBstr(const QString& text)
 
 } // namespace
 
-HostWindow::HostWindow(comhost::CreatedObject control, const PropertyOptions& properties,
-                       const std::optional<std::string>& propertyFile, const std::optional<std::string>& appServer,
-                       int appServerPort)
+HostWindow::HostWindow(comhost::CreatedObject control, const HostOptions& options)
     : m_control(std::move(control))
 {
     setWindowTitle(QStringLiteral("VelkanFileSearch host"));
@@ -47,13 +46,14 @@ HostWindow::HostWindow(comhost::CreatedObject control, const PropertyOptions& pr
     m_persist = Query<com::IPersistPropertyBag>(object, com::IID_IPersistPropertyBag);
 
     // As a page would: the stored set first, then the window.
-    if (propertyFile && m_persist != nullptr) {
-        comhost::MemoryPropertyBag stored;
-        if (comhost::LoadPropertySet(*propertyFile, stored)) {
-            m_persist->Load(&stored);
-        }
+    if (options.KeepsProperties()) {
+        m_settings.emplace();
     }
-    comhost::MemoryPropertyBag given = PropertySet(properties);
+    if (m_persist != nullptr && (options.stored || m_settings)) {
+        comhost::MemoryPropertyBag stored = options.stored ? *options.stored : ReadStoredProperties(*m_settings);
+        m_persist->Load(&stored);
+    }
+    comhost::MemoryPropertyBag given = PropertySet(options.properties);
     if (m_persist != nullptr) {
         m_persist->Load(&given);
     }
@@ -62,8 +62,8 @@ HostWindow::HostWindow(comhost::CreatedObject control, const PropertyOptions& pr
     connect(&m_refresh, &QTimer::timeout, this, &HostWindow::Refresh);
     m_access = Query<control::IVelkanPanelAccess>(object, control::IID_IVelkanPanelAccess);
     if (m_access != nullptr) {
-        if (appServer) {
-            m_access->SetAppServer(*appServer, appServerPort);
+        if (options.appServerHost) {
+            m_access->SetAppServer(*options.appServerHost, options.appServerPort);
         }
         const auto soon = [this] {
             if (!m_refresh.isActive()) {
@@ -80,6 +80,10 @@ HostWindow::HostWindow(comhost::CreatedObject control, const PropertyOptions& pr
     m_searchBox->setPlaceholderText(QStringLiteral("검색어"));
     toolbar->addWidget(m_searchBox);
     const auto search = [this] {
+        // The search typed is the one the next run starts with.
+        if (m_dispatch != nullptr) {
+            m_dispatch->Invoke(control::DISPID_SEARCH, 0, com::DISPATCH_PROPERTYPUT, {ToBstr(m_searchBox->text())}, nullptr);
+        }
         Invoke(control::DISPID_VELKANSEARCH, {ToBstr(m_searchBox->text())});
         Refresh(); // the tally starts again
     };
@@ -131,6 +135,7 @@ HostWindow::HostWindow(comhost::CreatedObject control, const PropertyOptions& pr
 
 HostWindow::~HostWindow()
 {
+    KeepProperties();
     if (m_window != nullptr) {
         m_window->DestroyWindow();
         m_window->Release();
@@ -181,6 +186,14 @@ QString HostWindow::DescribeConnect(const std::string& nick, const std::string& 
                                                       : QString::fromStdString(folder);
     return QStringLiteral("Connect: %1, folder %2 (%3)")
         .arg(QString::fromStdString(nick), text, QString::fromStdString(folder));
+}
+
+void HostWindow::KeepProperties()
+{
+    comhost::MemoryPropertyBag properties;
+    if (m_settings && m_persist != nullptr && com::Succeeded(m_persist->Save(&properties, false, true))) {
+        WriteStoredProperties(*m_settings, properties);
+    }
 }
 
 void HostWindow::LoadProperties()
@@ -241,6 +254,7 @@ void HostWindow::ShowPropertyPage()
     connect(ok, &QPushButton::clicked, &sheet, &QDialog::accept);
     layout->addWidget(ok, 0, Qt::AlignRight);
     sheet.exec();
+    KeepProperties();
 }
 
 void HostWindow::Log(const QString& line)
@@ -270,21 +284,29 @@ void HostWindow::Refresh()
     }
 }
 
-bool HostWindow::ScreenshotWhenIdle(const QString& file)
+bool HostWindow::Screenshot(const QString& file)
 {
+    const auto writeAndQuit = [this, file] {
+        ShowOutcomes();
+        const QFileInfo info(file);
+        const QString outcomes = info.dir().filePath(info.completeBaseName() + QStringLiteral("-outcomes.png"));
+        const bool written = grab().save(file) && m_outcomes->grab().save(outcomes);
+        QCoreApplication::exit(written ? 0 : 1);
+    };
+    com::Variant search;
+    const bool searches = m_dispatch != nullptr &&
+                          com::Succeeded(m_dispatch->Invoke(control::DISPID_SEARCH, 0, com::DISPATCH_PROPERTYGET, {}, &search)) &&
+                          std::holds_alternative<com::Bstr>(search) && !std::get<com::Bstr>(search).empty();
+    if (!searches) {
+        // Nothing will come to rest: the panel as it first shows is the picture.
+        QTimer::singleShot(0, this, writeAndQuit);
+        return true;
+    }
     if (m_access == nullptr) {
         return false;
     }
-    m_access->SetIdleHandler([this, file] {
-        // After the handler: the panel finishes its own reaction to the rest first.
-        QTimer::singleShot(0, this, [this, file] {
-            ShowOutcomes();
-            const QFileInfo info(file);
-            const QString outcomes = info.dir().filePath(info.completeBaseName() + QStringLiteral("-outcomes.png"));
-            const bool written = grab().save(file) && m_outcomes->grab().save(outcomes);
-            QCoreApplication::exit(written ? 0 : 1);
-        });
-    });
+    // After the handler: the panel finishes its own reaction to the rest first.
+    m_access->SetIdleHandler([this, writeAndQuit] { QTimer::singleShot(0, this, writeAndQuit); });
     return true;
 }
 

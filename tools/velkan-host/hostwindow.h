@@ -1,11 +1,14 @@
 #pragma once
 
 #include "comhost.h"
-#include "propertyoptions.h"
+#include "hostcommandline.h"
 #include "velkanfilesearch.h"
 
 #include <QMainWindow>
+#include <QSettings>
 #include <QTimer>
+
+#include <optional>
 
 class QLabel;
 class QLineEdit;
@@ -30,9 +33,7 @@ class HostWindow : public QMainWindow {
     Q_OBJECT
 
 public:
-    HostWindow(comhost::CreatedObject control, const PropertyOptions& properties,
-               const std::optional<std::string>& propertyFile, const std::optional<std::string>& appServer,
-               int appServerPort);
+    HostWindow(comhost::CreatedObject control, const HostOptions& options);
     ~HostWindow() override;
 
     // The Connect event as the log shows it: the folder decoded from Base64 to text.
@@ -41,10 +42,11 @@ public:
     // Opens (or raises) the window listing each server's outcome.
     void ShowOutcomes();
     [[nodiscard]] OutcomeWindow* Outcomes() const { return m_outcomes; }
-    // Once the search comes to rest: opens the outcome window, writes pictures of both windows
-    // (file and NAME-outcomes.png beside it) and quits the application with 0, or 1 when a
-    // picture cannot be written. False when the control offers no way to wait.
-    bool ScreenshotWhenIdle(const QString& file);
+    // Once the stored search comes to rest, or once the window shows when there is none: opens
+    // the outcome window, writes pictures of both windows (file and NAME-outcomes.png beside
+    // it) and quits the application with 0, or 1 when a picture cannot be written. False when
+    // the control offers no way to wait.
+    bool Screenshot(const QString& file);
     // The line under the panel: the current search's outcomes counted.
     [[nodiscard]] QString StatusText() const;
 
@@ -54,6 +56,8 @@ protected:
 
 private:
     void Invoke(com::DISPID member, std::vector<com::Variant> arguments);
+    // Writes the control's properties to the user's settings when the host keeps them.
+    void KeepProperties();
     void LoadProperties();
     void SaveProperties();
     void ShowPropertyPage();
@@ -76,6 +80,8 @@ private:
     OutcomeWindow* m_outcomes = nullptr;
     // Outcomes settle by the hundred in a busy search: the view follows a few times a second.
     QTimer m_refresh;
+    // Present when the properties are kept between runs.
+    std::optional<QSettings> m_settings;
 };
 
 } // namespace velkan::host

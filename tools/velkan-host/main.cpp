@@ -2,9 +2,8 @@
 // registry, and offers the host's side of it.
 
 #include "comhost.h"
-#include "hostoptions.h"
+#include "hostcommandline.h"
 #include "hostwindow.h"
-#include "propertyoptions.h"
 #include "velkanfilesearch.h"
 
 #include <QApplication>
@@ -13,57 +12,46 @@
 
 namespace {
 
-const char* const kUsage =
-    "usage: velkan-host [--param P] [--search TEXT] [--ban-words W] [--strip S] [--ban-word B]\n"
-    "                   [--properties FILE] [--app-server HOST:PORT] [--screenshot FILE]\n"
-    "\n"
-    "Opens a window that embeds the file-search control. --properties loads a property set\n"
-    "file (as saved from the window) before the options are applied. --screenshot waits for\n"
-    "the stored search to come to rest, writes a PNG picture of the window to FILE and one of\n"
-    "the server outcomes window beside it (NAME-outcomes.png), and quits.\n";
+// The command line is read before any window system is asked for, so that --help, --version
+// and a wrong option work without a display.
+velkan::host::HostCommandLine ReadCommandLine(int argc, char** argv)
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) {
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    }
+    // The help text names the program as the application gives it.
+    int appArgc = 1;
+    const QCoreApplication application(appArgc, argv);
+    return velkan::host::ParseHostCommandLine(arguments);
+}
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    QApplication application(argc, argv);
-    velkan::host::PropertyOptions properties;
-    std::optional<std::string> propertyFile;
-    std::optional<std::string> appServer;
-    int appServerPort = 0;
-    std::optional<QString> screenshot;
-    for (int i = 1; i < argc; ++i) {
-        const std::string name = argv[i];
-        if (name == "--help" || name == "-h") {
-            std::cout << kUsage;
-            return 0;
-        }
-        if (i + 1 >= argc) {
-            std::cerr << "velkan-host: missing value for " << name << "\n" << kUsage;
-            return 2;
-        }
-        const std::string value = argv[++i];
-        if (velkan::host::TakePropertyOption(name, value, properties)) {
-            continue;
-        }
-        if (name == "--properties") {
-            propertyFile = value;
-        } else if (name == "--screenshot") {
-            screenshot = QString::fromStdString(value);
-        } else if (name == "--app-server") {
-            const auto endpoint = velkan::host::ParseHostPort(value);
-            if (!endpoint) {
-                std::cerr << "velkan-host: --app-server needs HOST:PORT\n" << kUsage;
-                return 2;
-            }
-            appServer = endpoint->first;
-            appServerPort = endpoint->second;
-        } else {
-            std::cerr << "velkan-host: unknown option " << name << "\n" << kUsage;
-            return 2;
-        }
+    using velkan::host::HostCommandLine;
+    const HostCommandLine commandLine = ReadCommandLine(argc, argv);
+    switch (commandLine.action) {
+    case HostCommandLine::Action::Help:
+    case HostCommandLine::Action::Version:
+        std::cout << commandLine.text;
+        return 0;
+    case HostCommandLine::Action::Usage:
+        std::cerr << commandLine.text;
+        return 2;
+    case HostCommandLine::Action::Run:
+        break;
     }
 
+    // Qt is shown the program's name alone, so it takes none of the host's arguments for its own.
+    int qtArgc = 1;
+    QApplication application(qtArgc, argv);
+    // Where the kept properties are (~/.config/VelkanFileSearch/velkan-host.conf), and the
+    // desktop entry the window belongs to.
+    QCoreApplication::setOrganizationName(QStringLiteral("VelkanFileSearch"));
+    QCoreApplication::setApplicationName(QStringLiteral("velkan-host"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.velkan.FileSearchHost"));
     using namespace velkan;
     comhost::CreatedObject control;
     std::string why;
@@ -73,10 +61,10 @@ int main(int argc, char** argv)
                   << "): " << why << "\n";
         return 1;
     }
-    host::HostWindow window(std::move(control), properties, propertyFile, appServer, appServerPort);
+    host::HostWindow window(std::move(control), commandLine.options);
     window.show();
-    if (screenshot && !window.ScreenshotWhenIdle(*screenshot)) {
-        std::cerr << "velkan-host: no search to wait for\n";
+    if (commandLine.options.screenshot && !window.Screenshot(QString::fromStdString(*commandLine.options.screenshot))) {
+        std::cerr << "velkan-host: the control offers no way to wait for its search\n";
         return 1;
     }
     return application.exec();

@@ -1,6 +1,6 @@
 #include "searchoptions.h"
 
-#include "hostoptions.h"
+#include "appserversetting.h"
 #include "velkanversion.h"
 
 #include <QCommandLineParser>
@@ -67,7 +67,7 @@ std::variant<SearchOptions, std::string> ReadOptions(const QCommandLineParser& p
         return parser.isSet(option) ? std::optional(parser.value(option).toStdString()) : std::nullopt;
     };
     if (const auto text = value("app-server")) {
-        const auto endpoint = ParseHostPort(*text);
+        const auto endpoint = control::ParseHostPort(*text);
         if (!endpoint) {
             return "--app-server needs HOST:PORT";
         }

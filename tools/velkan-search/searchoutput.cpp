@@ -1,5 +1,6 @@
 #include "searchoutput.h"
 
+#include "outcomejson.h"
 #include "outcomerecords.h"
 
 #include <QJsonValue>
@@ -129,9 +130,9 @@ void SearchOutput::Outcomes(const std::vector<control::ServerOutcomeView>& serve
 {
     if (m_json) {
         for (const control::ServerOutcomeView& server : servers) {
-            m_records.Write("outcome", OutcomeRecord(server));
+            m_records.Write("outcome", control::OutcomeJson(server));
         }
-        m_records.Write("fetch", FetchRecord(fetch));
+        m_records.Write("fetch", control::FetchJson(fetch));
         return;
     }
     for (const control::ServerOutcomeView& server : servers) {

@@ -1,0 +1,97 @@
+#include "hostcommandline.h"
+
+#include "appserversetting.h"
+#include "velkanversion.h"
+
+#include <QCommandLineParser>
+
+namespace velkan::host {
+
+namespace {
+
+const char* const kDescription =
+    "Opens a window that embeds the file-search control, created through the registry, with a\n"
+    "row of the host's own commands above it and a log of the Connect events below.\n"
+    "An option's value follows it as the next argument or after an equals sign.";
+
+const char* const kExitStatuses =
+    "\nExit status: 0 the window was closed (or the picture written), 1 the control cannot be\n"
+    "created or the picture cannot be written, 2 usage or an unusable property file.\n";
+
+void AddOptions(QCommandLineParser& parser)
+{
+    parser.setApplicationDescription(QString::fromUtf8(kDescription));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    AddPropertyOptions(parser);
+    parser.addOptions({
+        {QStringLiteral("properties"),
+         QStringLiteral("load a property set file (as the window saves one) before the options above"),
+         QStringLiteral("FILE")},
+        {QStringLiteral("app-server"), QStringLiteral("where the application server listens (default: the product's)"),
+         QStringLiteral("HOST:PORT")},
+        {QStringLiteral("screenshot"),
+         QStringLiteral("once the search comes to rest (with no search, once the window shows), write a PNG picture "
+                        "of the window to FILE and one of the outcomes window as NAME-outcomes.png, and quit"),
+         QStringLiteral("FILE")},
+    });
+}
+
+} // namespace
+
+HostCommandLine ParseHostCommandLine(const QStringList& arguments)
+{
+    QCommandLineParser parser;
+    AddOptions(parser);
+    HostCommandLine commandLine;
+    const std::string usage = parser.helpText().toStdString() + kExitStatuses;
+    const auto wrong = [&](const std::string& why) {
+        commandLine.action = HostCommandLine::Action::Usage;
+        commandLine.text = "velkan-host: " + why + "\n" + usage;
+        return commandLine;
+    };
+    if (!parser.parse(arguments)) {
+        return wrong(parser.errorText().toStdString());
+    }
+    if (parser.isSet(QStringLiteral("help"))) {
+        commandLine.action = HostCommandLine::Action::Help;
+        commandLine.text = usage;
+        return commandLine;
+    }
+    if (parser.isSet(QStringLiteral("version"))) {
+        commandLine.action = HostCommandLine::Action::Version;
+        commandLine.text = "velkan-host " + std::string(version::kProjectVersion) + "\n";
+        return commandLine;
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        return wrong("unexpected argument " + parser.positionalArguments().constFirst().toStdString());
+    }
+    HostOptions& options = commandLine.options;
+    options.properties = ReadPropertyOptions(parser);
+    if (parser.isSet(QStringLiteral("app-server"))) {
+        const auto endpoint = control::ParseHostPort(parser.value(QStringLiteral("app-server")).toStdString());
+        if (!endpoint) {
+            return wrong("--app-server needs HOST:PORT");
+        }
+        options.appServerHost = endpoint->first;
+        options.appServerPort = endpoint->second;
+    }
+    if (parser.isSet(QStringLiteral("screenshot"))) {
+        options.screenshot = parser.value(QStringLiteral("screenshot")).toStdString();
+    }
+    if (parser.isSet(QStringLiteral("properties"))) {
+        // A file the user named and the program could not use is an error, never an empty set.
+        comhost::MemoryPropertyBag stored;
+        std::string error;
+        if (!comhost::LoadPropertySet(parser.value(QStringLiteral("properties")).toStdString(), stored, &error)) {
+            commandLine.action = HostCommandLine::Action::Usage;
+            commandLine.text = "velkan-host: " + error + "\n";
+            return commandLine;
+        }
+        options.stored = std::move(stored);
+    }
+    commandLine.action = HostCommandLine::Action::Run;
+    return commandLine;
+}
+
+} // namespace velkan::host
