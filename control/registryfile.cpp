@@ -1,6 +1,5 @@
 #include "registryfile.h"
 
-#include "registryparser.h"
 #include "registrytext.h"
 
 #include <algorithm>
@@ -156,14 +155,18 @@ std::optional<RegistryFile> RegistryFile::Load(const std::filesystem::path& path
 
 std::optional<RegistryFile> RegistryFile::Parse(std::string_view text, ParseError* error)
 {
-    return RegistryParser(text).Parse(error);
+    std::optional<RegistryKeys> keys = RegistryParser(text).Parse(error);
+    if (!keys) {
+        return std::nullopt;
+    }
+    return RegistryFile(std::move(*keys));
 }
 
 std::string RegistryFile::Serialize() const
 {
     std::string out(kHeader);
     out += "\n\n";
-    for (const Key& key : m_keys) {
+    for (const Key& key : m_keys.All()) {
         out += '[';
         out += key.path;
         out += "]\n";
@@ -239,70 +242,26 @@ std::optional<std::string> RegistryFile::WriteBeside(const std::filesystem::path
     return temporary;
 }
 
-const RegistryFile::Key* RegistryFile::Find(std::string_view key) const
-{
-    const std::optional<std::size_t> found = m_index.Find(key, [this](std::size_t at) -> std::string_view {
-        return m_keys[at].path;
-    });
-    return found ? &m_keys[*found] : nullptr;
-}
-
-RegistryFile::Key* RegistryFile::Find(std::string_view key)
-{
-    return const_cast<Key*>(std::as_const(*this).Find(key));
-}
-
-std::size_t RegistryFile::FindOrCreate(std::string_view key)
-{
-    if (const Key* found = Find(key)) {
-        return static_cast<std::size_t>(found - m_keys.data());
-    }
-    m_index.Insert(key, m_keys.size());
-    m_keys.push_back(Key{.path = std::string(key)});
-    return m_keys.size() - 1;
-}
-
-void RegistryFile::Reserve(std::size_t keys)
-{
-    m_keys.reserve(keys);
-    m_index.Reserve(keys);
-}
-
-void RegistryFile::Reindex()
-{
-    m_index.Clear();
-    m_index.Reserve(m_keys.size());
-    for (std::size_t i = 0; i < m_keys.size(); ++i) {
-        m_index.Insert(m_keys[i].path, i);
-    }
-}
-
 bool RegistryFile::KeyExists(std::string_view key) const
 {
-    return Find(key) != nullptr ||
-           std::any_of(m_keys.begin(), m_keys.end(), [&](const Key& entry) { return IsBelow(entry.path, key); });
+    return m_keys.Find(key) != nullptr || std::any_of(m_keys.All().begin(), m_keys.All().end(),
+                                                     [&](const Key& entry) { return IsBelow(entry.path, key); });
 }
 
 void RegistryFile::CreateKey(std::string_view key)
 {
-    FindOrCreate(key);
+    m_keys.FindOrCreate(key);
 }
 
 bool RegistryFile::RemoveKey(std::string_view key)
 {
-    const auto removed = std::erase_if(m_keys, [&](const Key& entry) {
-        return SameName(entry.path, key) || IsBelow(entry.path, key);
-    });
-    if (removed == 0) {
-        return false;
-    }
-    Reindex();
-    return true;
+    return m_keys.RemoveIf([&](const Key& entry) { return SameName(entry.path, key) || IsBelow(entry.path, key); }) >
+           0;
 }
 
 std::optional<std::string> RegistryFile::GetString(std::string_view key, std::string_view name) const
 {
-    const Key* entry = Find(key);
+    const Key* entry = m_keys.Find(key);
     if (entry == nullptr) {
         return std::nullopt;
     }
@@ -316,7 +275,7 @@ std::optional<std::string> RegistryFile::GetString(std::string_view key, std::st
 
 void RegistryFile::SetString(std::string_view key, std::string_view name, std::string_view data)
 {
-    Key& entry = m_keys[FindOrCreate(key)];
+    Key& entry = m_keys.At(m_keys.FindOrCreate(key));
     for (Value& value : entry.values) {
         if (SameName(value.name, name)) {
             value.isString = true;
@@ -329,7 +288,7 @@ void RegistryFile::SetString(std::string_view key, std::string_view name, std::s
 
 bool RegistryFile::RemoveValue(std::string_view key, std::string_view name)
 {
-    Key* found = Find(key);
+    Key* found = m_keys.Find(key);
     if (found == nullptr) {
         return false;
     }
