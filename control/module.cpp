@@ -1,5 +1,7 @@
 // The shared module's entry points, the only symbols it exports: the rest of it (the control,
 // the layers under it) stays hidden so that a host linking the same layers keeps its own.
+// Besides the four a component server has, one says why a registration failed, which a code
+// alone cannot.
 
 #include "classfactory.h"
 #include "registration.h"
@@ -8,8 +10,12 @@
 
 #include <dlfcn.h>
 
+#include <algorithm>
+#include <cstddef>
+#include <cstring>
 #include <filesystem>
 #include <optional>
+#include <string>
 
 #define VELKAN_EXPORT __attribute__((visibility("default")))
 
@@ -28,6 +34,15 @@ std::optional<std::string> ModulePath()
     std::error_code code;
     const std::filesystem::path path = std::filesystem::weakly_canonical(info.dli_fname, code);
     return code ? std::string(info.dli_fname) : path.string();
+}
+
+// Why this thread's last registration call failed; empty after one that succeeded.
+thread_local std::string t_registrationError;
+
+HRESULT Answer(HRESULT result, std::string reason)
+{
+    t_registrationError = velkan::com::Failed(result) ? std::move(reason) : std::string();
+    return result;
 }
 
 } // namespace
@@ -49,16 +64,32 @@ VELKAN_EXPORT HRESULT DllRegisterServer()
     const std::optional<std::string> path = ModulePath();
     if (!path) {
         // The type library is filed under the module's path first.
-        return velkan::com::SELFREG_E_TYPELIB;
+        return Answer(velkan::com::SELFREG_E_TYPELIB, "cannot tell which file this module was loaded from");
     }
-    velkan::control::FileRegistryStore store(velkan::registry::DefaultRegistryPath());
-    return velkan::control::RegisterServer(*path, store);
+    std::string reason;
+    const HRESULT result =
+        velkan::control::RegisterServerInFile(*path, velkan::registry::DefaultRegistryPath(), &reason);
+    return Answer(result, std::move(reason));
 }
 
 VELKAN_EXPORT HRESULT DllUnregisterServer()
 {
-    velkan::control::FileRegistryStore store(velkan::registry::DefaultRegistryPath());
-    return velkan::control::UnregisterServer(store);
+    std::string reason;
+    const HRESULT result = velkan::control::UnregisterServerInFile(velkan::registry::DefaultRegistryPath(), &reason);
+    return Answer(result, std::move(reason));
+}
+
+// Why the calling thread's last DllRegisterServer or DllUnregisterServer failed: the text is
+// copied into buffer, cut to size - 1 bytes and ended with a zero byte, and its whole length
+// is the answer; 0 when that call succeeded or there was none.
+VELKAN_EXPORT std::size_t VelkanRegistrationError(char* buffer, std::size_t size)
+{
+    if (buffer != nullptr && size > 0) {
+        const std::size_t copied = std::min(size - 1, t_registrationError.size());
+        std::memcpy(buffer, t_registrationError.data(), copied);
+        buffer[copied] = 0;
+    }
+    return t_registrationError.size();
 }
 
 } // extern "C"

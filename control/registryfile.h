@@ -5,6 +5,7 @@
 // hosts. Keys and value names compare without regard to ASCII case, as the registry's do.
 
 #include "registrykeys.h"
+#include "registrylock.h"
 #include "registryparser.h"
 
 #include <cstddef>
@@ -41,15 +42,22 @@ public:
     static std::optional<RegistryFile> Parse(std::string_view text, ParseError* error = nullptr);
 
     [[nodiscard]] std::string Serialize() const;
-    // Writes a temporary file beside path and renames it over path, creating missing parent
-    // directories; the old file stays whole when anything fails, and error then says why
-    // ("cannot write PATH: REASON").
+    // Replaces the file the lock guards: writes a temporary file beside it with the old file's
+    // mode, syncs it, renames it over the file and syncs the folder, so that once this answers
+    // true the new file survives a crash. Temporary files a writer left when it was killed are
+    // removed first (the lock keeps any other writer's from being taken for one). The old file
+    // stays whole when anything fails, and error then says why ("cannot write FILE: REASON").
+    bool Save(const RegistryLock& lock, std::string* error = nullptr) const;
+    // Takes the lock of the file at path (RegistryLock::Take, waiting RegistryLock::kWait), then
+    // saves as above. A holder of that lock saves through it instead: a second take of the same
+    // lock waits for itself.
     bool Save(const std::filesystem::path& path, std::string* error = nullptr) const;
 
-    // Why the registry at path cannot be loaded, or could not be saved again now (every step of
-    // Save but the last, on a temporary file that is then removed); nothing when both work. The
-    // file itself is left as it is. The registration entry points answer only a code; this is
-    // how a tool tells its user the reason.
+    // Why the registry at path cannot be loaded, or could not be saved again now (its lock taken
+    // without waiting, then every step of Save but the rename, on a temporary file that is then
+    // removed); nothing when both work. The file itself is left as it is. A registration entry
+    // point answers only a code; this is how a tool guesses the reason when the module does not
+    // say.
     static std::optional<std::string> FindProblem(const std::filesystem::path& path);
 
     // True for a key written in the file and for every key above one.
@@ -72,8 +80,9 @@ public:
 private:
     explicit RegistryFile(RegistryKeys keys) : m_keys(std::move(keys)) {}
 
-    // Does what Save does up to the rename; the temporary file's path, or nothing.
-    std::optional<std::string> WriteBeside(const std::filesystem::path& path, std::string* error) const;
+    // Writes and syncs a temporary file beside file, as Save does before the rename; the
+    // temporary file's path, or nothing.
+    std::optional<std::string> WriteBeside(const std::filesystem::path& file, std::string* error) const;
 
     RegistryKeys m_keys;
 };

@@ -67,7 +67,7 @@ protected:
 struct Tool {
     const char* name;
     std::string command;
-    // The registration tool's line before the reason, in its own words; empty for a host, which
+    // What the registration tool's one line says before the reason; empty for a host, which
     // never writes the registry and tells why the control could not be created.
     std::string failed;
 };
@@ -81,9 +81,9 @@ std::vector<Tool> Tools()
     const std::string module = VELKAN_MODULE_PATH;
     return {
         {"velkan-regsvr", "'" VELKAN_REGSVR_BINARY "' '" + module + "'",
-         "DllRegisterServer in " + module + " failed: 0x80040200 (SELFREG_E_TYPELIB)\n"},
+         "velkan-regsvr: DllRegisterServer in " + module + " failed: "},
         {"velkan-regsvr", "'" VELKAN_REGSVR_BINARY "' -u '" + module + "'",
-         "DllUnregisterServer in " + module + " failed: 0x80040200 (SELFREG_E_TYPELIB)\n"},
+         "velkan-regsvr: DllUnregisterServer in " + module + " failed: "},
         {"velkan-search", "'" VELKAN_SEARCH_BINARY "' --search x --timeout 1", ""},
         {"velkan-host", "'" VELKAN_HOST_BINARY "'", ""},
     };
@@ -115,7 +115,7 @@ TEST_F(RegistryMessagesTest, CorruptRegistryIsNamedWithItsLineAndLeftAlone)
                                           c.reason + "), ";
                 EXPECT_EQ(run.err.substr(0, named.size()), named);
             } else {
-                EXPECT_EQ(run.err, tool.failed + tool.name + ": " + registry.string() + c.reason + "\n");
+                EXPECT_EQ(run.err, tool.failed + registry.string() + c.reason + "\n");
             }
             EXPECT_EQ(ReadFile(registry), c.text);
         }
@@ -144,10 +144,31 @@ TEST_F(RegistryMessagesTest, UnwritableRegistryIsNamedWithWhy)
             EXPECT_EQ(run.err.substr(0, named.size()), named);
             continue;
         }
-        EXPECT_EQ(run.err, tool.failed + tool.name + ": cannot write " + registry.string() + ": cannot create " +
-                               blocker.string() + ": Not a directory\n");
+        EXPECT_EQ(run.err, tool.failed + "cannot write " + registry.string() + ": cannot create " + blocker.string() +
+                               ": Not a directory\n");
     }
     EXPECT_EQ(ReadFile(blocker), "x");
+}
+
+TEST_F(RegistryMessagesTest, AWriteThatFailsLeavesTheFileWholeAndSaysWhy)
+{
+    // Entries of others, more than the file-size limit below lets anyone write.
+    const std::filesystem::path registry = m_directory / "registry.reg";
+    std::string text = "Windows Registry Editor Version 5.00\n\n";
+    for (int i = 0; i < 100; ++i) {
+        text += "[HKEY_CLASSES_ROOT\\Other" + std::to_string(i) + "]\n@=\"" + std::to_string(i) + "\"\n\n";
+    }
+    std::ofstream(registry, std::ios::binary) << text;
+    const std::string module = VELKAN_MODULE_PATH;
+    const ToolRun run =
+        Run("sh -c 'ulimit -f 1; exec \"$0\" \"$@\"' '" VELKAN_REGSVR_BINARY "' '" + module + "'", registry);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "velkan-regsvr: DllRegisterServer in " + module + " failed: cannot write " + registry.string() +
+                           ": File too large\n");
+    EXPECT_EQ(ReadFile(registry), text);
+    for (const auto& entry : std::filesystem::directory_iterator(m_directory)) {
+        EXPECT_FALSE(entry.path().filename().string().starts_with("registry.reg.tmp-")) << entry.path();
+    }
 }
 
 } // namespace
