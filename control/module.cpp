@@ -37,11 +37,11 @@ std::optional<std::string> ModulePath()
 }
 
 // Why this thread's last registration call failed; empty after one that succeeded.
-thread_local std::string t_registrationError;
+thread_local std::string lastRegistrationError;
 
 HRESULT Answer(HRESULT result, std::string reason)
 {
-    t_registrationError = velkan::com::Failed(result) ? std::move(reason) : std::string();
+    lastRegistrationError = velkan::com::Failed(result) ? std::move(reason) : std::string();
     return result;
 }
 
@@ -85,11 +85,11 @@ VELKAN_EXPORT HRESULT DllUnregisterServer()
 VELKAN_EXPORT std::size_t VelkanRegistrationError(char* buffer, std::size_t size)
 {
     if (buffer != nullptr && size > 0) {
-        const std::size_t copied = std::min(size - 1, t_registrationError.size());
-        std::memcpy(buffer, t_registrationError.data(), copied);
+        const std::size_t copied = std::min(size - 1, lastRegistrationError.size());
+        std::memcpy(buffer, lastRegistrationError.data(), copied);
         buffer[copied] = 0;
     }
-    return t_registrationError.size();
+    return lastRegistrationError.size();
 }
 
 } // extern "C"
