@@ -14,6 +14,7 @@
 #include <cstddef>
 #include <cstring>
 #include <filesystem>
+#include <mutex>
 #include <optional>
 #include <string>
 
@@ -36,11 +37,14 @@ std::optional<std::string> ModulePath()
     return code ? std::string(info.dli_fname) : path.string();
 }
 
-// Why this thread's last registration call failed; empty after one that succeeded.
-thread_local std::string lastRegistrationError;
+// Why the process's last registration call failed; empty after one that succeeded. Not kept per
+// thread: thread-local storage in a loaded module trips the leak checker's scan of it.
+std::mutex registrationErrorLock;
+std::string lastRegistrationError;
 
 HRESULT Answer(HRESULT result, std::string reason)
 {
+    const std::lock_guard<std::mutex> hold(registrationErrorLock);
     lastRegistrationError = velkan::com::Failed(result) ? std::move(reason) : std::string();
     return result;
 }
@@ -79,11 +83,12 @@ VELKAN_EXPORT HRESULT DllUnregisterServer()
     return Answer(result, std::move(reason));
 }
 
-// Why the calling thread's last DllRegisterServer or DllUnregisterServer failed: the text is
-// copied into buffer, cut to size - 1 bytes and ended with a zero byte, and its whole length
+// Why the last DllRegisterServer or DllUnregisterServer call in the process failed: the text
+// is copied into buffer, cut to size - 1 bytes and ended with a zero byte, and its whole length
 // is the answer; 0 when that call succeeded or there was none.
 VELKAN_EXPORT std::size_t VelkanRegistrationError(char* buffer, std::size_t size)
 {
+    const std::lock_guard<std::mutex> hold(registrationErrorLock);
     if (buffer != nullptr && size > 0) {
         const std::size_t copied = std::min(size - 1, lastRegistrationError.size());
         std::memcpy(buffer, lastRegistrationError.data(), copied);
