@@ -18,6 +18,7 @@ namespace velkan::comhost {
 namespace {
 
 using EntryPoint = HRESULT (*)();
+using RegistrationErrorFunction = std::size_t (*)(char*, std::size_t);
 using GetClassObjectFunction = HRESULT (*)(const Guid&, const Guid&, void**);
 
 void SetError(std::string* error, std::string text)
@@ -133,6 +134,12 @@ EntryPointCall CallEntryPoint(const std::filesystem::path& module, const char* n
     }
     call.outcome = EntryPointCall::Outcome::Called;
     call.result = entry();
+    const auto why = reinterpret_cast<RegistrationErrorFunction>(loaded->Symbol("VelkanRegistrationError"));
+    if (com::Failed(call.result) && why != nullptr) {
+        call.reason.resize(why(nullptr, 0));
+        // The text and its terminating zero, written over the string's own.
+        why(call.reason.data(), call.reason.size() + 1);
+    }
     return call;
 }
 

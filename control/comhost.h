@@ -67,12 +67,16 @@ struct EntryPointCall {
     Outcome outcome = Outcome::NotLoadable; ///< how far the call got
     HRESULT result = com::E_FAIL; ///< the entry point's answer when called
     std::string error;            ///< why it was not called
+    /// Why it failed when it was called, in the module's own words (its VelkanRegistrationError);
+    /// empty when the module does not say.
+    std::string reason;
 };
 
 /// Why a registration entry point failed with result, as the registry file shows it now: for
 /// SELFREG_E_TYPELIB and SELFREG_E_CLASS, what keeps the file from being read or written
 /// (RegistryFile::FindProblem), else that it loads and takes a trial write; nothing for other
-/// codes. The entry points answer only a code, so a tool reads the file again to say why.
+/// codes. For a module that does not say why itself (EntryPointCall::reason), a tool reads the
+/// file again to guess.
 VELKAN_HOST_API std::optional<std::string> RegistrationFailureReason(HRESULT result);
 
 /// Loads module and calls name ("DllRegisterServer" or "DllUnregisterServer").

@@ -1,5 +1,7 @@
 // The shared module's entry points, the only symbols it exports: the rest of it (the control,
 // the layers under it) stays hidden so that a host linking the same layers keeps its own.
+// Besides the four a component server has, one says why a registration failed, which a code
+// alone cannot.
 
 #include "classfactory.h"
 #include "registration.h"
@@ -8,8 +10,13 @@
 
 #include <dlfcn.h>
 
+#include <algorithm>
+#include <cstddef>
+#include <cstring>
 #include <filesystem>
+#include <mutex>
 #include <optional>
+#include <string>
 
 #define VELKAN_EXPORT __attribute__((visibility("default")))
 
@@ -28,6 +35,18 @@ std::optional<std::string> ModulePath()
     std::error_code code;
     const std::filesystem::path path = std::filesystem::weakly_canonical(info.dli_fname, code);
     return code ? std::string(info.dli_fname) : path.string();
+}
+
+// Why the process's last registration call failed; empty after one that succeeded. Not kept per
+// thread: thread-local storage in a loaded module trips the leak checker's scan of it.
+std::mutex registrationErrorLock;
+std::string lastRegistrationError;
+
+HRESULT Answer(HRESULT result, std::string reason)
+{
+    const std::lock_guard<std::mutex> hold(registrationErrorLock);
+    lastRegistrationError = velkan::com::Failed(result) ? std::move(reason) : std::string();
+    return result;
 }
 
 } // namespace
@@ -49,16 +68,33 @@ VELKAN_EXPORT HRESULT DllRegisterServer()
     const std::optional<std::string> path = ModulePath();
     if (!path) {
         // The type library is filed under the module's path first.
-        return velkan::com::SELFREG_E_TYPELIB;
+        return Answer(velkan::com::SELFREG_E_TYPELIB, "cannot tell which file this module was loaded from");
     }
-    velkan::control::FileRegistryStore store(velkan::registry::DefaultRegistryPath());
-    return velkan::control::RegisterServer(*path, store);
+    std::string reason;
+    const HRESULT result =
+        velkan::control::RegisterServerInFile(*path, velkan::registry::DefaultRegistryPath(), &reason);
+    return Answer(result, std::move(reason));
 }
 
 VELKAN_EXPORT HRESULT DllUnregisterServer()
 {
-    velkan::control::FileRegistryStore store(velkan::registry::DefaultRegistryPath());
-    return velkan::control::UnregisterServer(store);
+    std::string reason;
+    const HRESULT result = velkan::control::UnregisterServerInFile(velkan::registry::DefaultRegistryPath(), &reason);
+    return Answer(result, std::move(reason));
+}
+
+// Why the last DllRegisterServer or DllUnregisterServer call in the process failed: the text
+// is copied into buffer, cut to size - 1 bytes and ended with a zero byte, and its whole length
+// is the answer; 0 when that call succeeded or there was none.
+VELKAN_EXPORT std::size_t VelkanRegistrationError(char* buffer, std::size_t size)
+{
+    const std::lock_guard<std::mutex> hold(registrationErrorLock);
+    if (buffer != nullptr && size > 0) {
+        const std::size_t copied = std::min(size - 1, lastRegistrationError.size());
+        std::memcpy(buffer, lastRegistrationError.data(), copied);
+        buffer[copied] = 0;
+    }
+    return lastRegistrationError.size();
 }
 
 } // extern "C"

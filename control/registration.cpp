@@ -29,27 +29,38 @@ std::string ClassKey(const Guid& clsid)
 }
 
 // Loads, edits, and saves when the edit changed anything.
-bool RunStep(RegistryStore& store, const std::function<void(RegistryFile&)>& edit)
+bool RunStep(RegistryStore& store, const std::function<void(RegistryFile&)>& edit, std::string* reason)
 {
-    std::optional<RegistryFile> registry = store.Load();
+    std::optional<RegistryFile> registry = store.Load(reason);
     if (!registry) {
         return false;
     }
     const RegistryFile before = *registry;
     edit(*registry);
-    return *registry == before || store.Save(*registry);
+    return *registry == before || store.Save(*registry, reason);
 }
 
 } // namespace
 
-std::optional<RegistryFile> FileRegistryStore::Load()
+bool FileRegistryStore::Lock(std::string* error)
 {
-    return RegistryFile::Load(m_path);
+    if (!m_lock) {
+        m_lock = registry::RegistryLock::Take(m_path, m_wait, error);
+    }
+    return m_lock.has_value();
 }
 
-bool FileRegistryStore::Save(const RegistryFile& registry)
+std::optional<RegistryFile> FileRegistryStore::Load(std::string* error)
 {
-    return registry.Save(m_path);
+    if (!Lock(error)) {
+        return std::nullopt;
+    }
+    return RegistryFile::Load(m_lock->File(), error);
+}
+
+bool FileRegistryStore::Save(const RegistryFile& registry, std::string* error)
+{
+    return Lock(error) && registry.Save(*m_lock, error);
 }
 
 std::string TypeLibraryPlatformKey()
@@ -102,32 +113,52 @@ void RemoveClassEntries(RegistryFile& registry)
     registry.RemoveKey(ClassesRootKey(kPropPageProgId)); // left by older builds
 }
 
-HRESULT RegisterServer(const std::string& modulePath, RegistryStore& store)
+HRESULT RegisterServer(const std::string& modulePath, RegistryStore& store, std::string* reason)
 {
     // The registry file holds one value a line: a path with a line break in it would write
     // entries that name another module, or no module at all. The type library step, first,
     // refuses it before anything is written.
     if (modulePath.find_first_of("\r\n") != std::string::npos) {
+        if (reason != nullptr) {
+            *reason = "the module's path holds a line break, which the registry file cannot record";
+        }
         return com::SELFREG_E_TYPELIB;
     }
-    if (!RunStep(store, [&](RegistryFile& registry) { AddTypeLibraryEntries(registry, modulePath); })) {
+    if (!RunStep(store, [&](RegistryFile& registry) { AddTypeLibraryEntries(registry, modulePath); }, reason)) {
         return com::SELFREG_E_TYPELIB;
     }
-    if (!RunStep(store, [&](RegistryFile& registry) { AddClassEntries(registry, modulePath); })) {
+    if (!RunStep(store, [&](RegistryFile& registry) { AddClassEntries(registry, modulePath); }, reason)) {
         return com::SELFREG_E_CLASS;
     }
     return com::S_OK;
 }
 
-HRESULT UnregisterServer(RegistryStore& store)
+HRESULT UnregisterServer(RegistryStore& store, std::string* reason)
 {
-    if (!RunStep(store, RemoveTypeLibraryEntries)) {
+    if (!RunStep(store, RemoveTypeLibraryEntries, reason)) {
         return com::SELFREG_E_TYPELIB;
     }
-    if (!RunStep(store, RemoveClassEntries)) {
+    if (!RunStep(store, RemoveClassEntries, reason)) {
         return com::SELFREG_E_CLASS;
     }
     return com::S_OK;
+}
+
+HRESULT RegisterServerInFile(const std::string& modulePath, const std::filesystem::path& registryPath,
+                             std::string* reason)
+{
+    FileRegistryStore store(registryPath);
+    return RegisterServer(modulePath, store, reason);
+}
+
+HRESULT UnregisterServerInFile(const std::filesystem::path& registryPath, std::string* reason)
+{
+    std::error_code code;
+    if (!std::filesystem::exists(registryPath, code) && !code) {
+        return com::S_OK;
+    }
+    FileRegistryStore store(registryPath);
+    return UnregisterServer(store, reason);
 }
 
 } // namespace velkan::control

@@ -5,31 +5,42 @@
 // the type library first, then the classes.
 
 #include "registryfile.h"
+#include "registrylock.h"
 #include "velkanfilesearch.h"
 
+#include <chrono>
 #include <filesystem>
 #include <optional>
 #include <string>
 
 namespace velkan::control {
 
-// Where the steps read and write the registry.
+// Where the steps read and write the registry. A failed load or save says why in error.
 class RegistryStore {
 public:
     virtual ~RegistryStore() = default;
-    [[nodiscard]] virtual std::optional<registry::RegistryFile> Load() = 0;
-    virtual bool Save(const registry::RegistryFile& registry) = 0;
+    [[nodiscard]] virtual std::optional<registry::RegistryFile> Load(std::string* error) = 0;
+    virtual bool Save(const registry::RegistryFile& registry, std::string* error) = 0;
 };
 
-// The registry file at a path.
+// The registry file at a path, its lock taken at the first load (waiting at most wait) and held
+// until the store is gone, so that no other writer comes between the steps' reads and writes.
 class FileRegistryStore final : public RegistryStore {
 public:
-    explicit FileRegistryStore(std::filesystem::path path) : m_path(std::move(path)) {}
-    std::optional<registry::RegistryFile> Load() override;
-    bool Save(const registry::RegistryFile& registry) override;
+    explicit FileRegistryStore(std::filesystem::path path,
+                               std::chrono::milliseconds wait = registry::RegistryLock::kWait)
+        : m_path(std::move(path)), m_wait(wait)
+    {
+    }
+    std::optional<registry::RegistryFile> Load(std::string* error) override;
+    bool Save(const registry::RegistryFile& registry, std::string* error) override;
 
 private:
+    bool Lock(std::string* error);
+
     std::filesystem::path m_path;
+    std::chrono::milliseconds m_wait;
+    std::optional<registry::RegistryLock> m_lock;
 };
 
 // The property page's ProgID. It is never registered: a container reaches the page by the class
@@ -45,8 +56,14 @@ void AddClassEntries(registry::RegistryFile& registry, const std::string& module
 void RemoveClassEntries(registry::RegistryFile& registry);
 
 // S_OK, SELFREG_E_TYPELIB when the type library step failed, SELFREG_E_CLASS when the class
-// step did.
-HRESULT RegisterServer(const std::string& modulePath, RegistryStore& store);
-HRESULT UnregisterServer(RegistryStore& store);
+// step did; reason then says why, in the words of the step that failed.
+HRESULT RegisterServer(const std::string& modulePath, RegistryStore& store, std::string* reason = nullptr);
+HRESULT UnregisterServer(RegistryStore& store, std::string* reason = nullptr);
+
+// The same in the registry file at registryPath (FileRegistryStore). A file that is not there
+// holds nothing to take out: unregistering then succeeds without locking or creating anything.
+HRESULT RegisterServerInFile(const std::string& modulePath, const std::filesystem::path& registryPath,
+                             std::string* reason = nullptr);
+HRESULT UnregisterServerInFile(const std::filesystem::path& registryPath, std::string* reason = nullptr);
 
 } // namespace velkan::control

@@ -1,12 +1,12 @@
 #include "registryfile.h"
 
-#include "registryparser.h"
 #include "registrytext.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <random>
 #include <utility>
 #include <fcntl.h>
 #include <pwd.h>
@@ -97,6 +97,56 @@ std::optional<std::string> ReadAll(const std::filesystem::path& path, std::strin
     return text;
 }
 
+std::filesystem::path FolderOf(const std::filesystem::path& file)
+{
+    return file.has_parent_path() ? file.parent_path() : std::filesystem::path(".");
+}
+
+// A temporary file is the registry file's name, ".tmp-" and six letters or digits: a name no
+// one else uses, so that a writer holding the lock can tell the ones a killed writer left.
+constexpr std::string_view kTemporaryInfix = ".tmp-";
+constexpr std::size_t kTemporaryLetters = 6;
+constexpr std::string_view kLetters = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+
+bool IsTemporaryOf(const std::string& name, const std::string& fileName)
+{
+    const std::string prefix = fileName + std::string(kTemporaryInfix);
+    return name.size() == prefix.size() + kTemporaryLetters && name.starts_with(prefix) &&
+           name.find_first_not_of(kLetters, prefix.size()) == std::string::npos;
+}
+
+// Creates a new temporary file beside file, readable and writable as the user's umask allows;
+// its descriptor, or -1 with errno set.
+int CreateTemporary(const std::filesystem::path& file, std::string& temporary)
+{
+    std::random_device random;
+    std::uniform_int_distribution<std::size_t> pick(0, kLetters.size() - 1);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        temporary = file.string() + std::string(kTemporaryInfix);
+        for (std::size_t i = 0; i < kTemporaryLetters; ++i) {
+            temporary += kLetters[pick(random)];
+        }
+        const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST) {
+            return fd;
+        }
+    }
+    return -1;
+}
+
+// Only while the lock is held: no other writer can be using one then.
+void RemoveStaleTemporaries(const std::filesystem::path& file)
+{
+    const std::string fileName = file.filename().string();
+    std::error_code code;
+    for (std::filesystem::directory_iterator entry(FolderOf(file), code), end; !code && entry != end;
+         entry.increment(code)) {
+        if (IsTemporaryOf(entry->path().filename().string(), fileName)) {
+            ::unlink(entry->path().c_str());
+        }
+    }
+}
+
 } // namespace
 
 std::filesystem::path DefaultRegistryPath()
@@ -156,14 +206,18 @@ std::optional<RegistryFile> RegistryFile::Load(const std::filesystem::path& path
 
 std::optional<RegistryFile> RegistryFile::Parse(std::string_view text, ParseError* error)
 {
-    return RegistryParser(text).Parse(error);
+    std::optional<RegistryKeys> keys = RegistryParser(text).Parse(error);
+    if (!keys) {
+        return std::nullopt;
+    }
+    return RegistryFile(std::move(*keys));
 }
 
 std::string RegistryFile::Serialize() const
 {
     std::string out(kHeader);
     out += "\n\n";
-    for (const Key& key : m_keys) {
+    for (const Key& key : m_keys.All()) {
         out += '[';
         out += key.path;
         out += "]\n";
@@ -178,18 +232,37 @@ std::string RegistryFile::Serialize() const
     return out;
 }
 
-bool RegistryFile::Save(const std::filesystem::path& path, std::string* error) const
+bool RegistryFile::Save(const RegistryLock& lock, std::string* error) const
 {
-    const std::optional<std::string> temporary = WriteBeside(path, error);
+    const std::filesystem::path& file = lock.File();
+    RemoveStaleTemporaries(file);
+    const std::optional<std::string> temporary = WriteBeside(file, error);
     if (!temporary) {
         return false;
     }
-    if (::rename(temporary->c_str(), path.c_str()) != 0) {
-        SetError(error, ErrnoText("cannot write " + path.string()));
+    if (::rename(temporary->c_str(), file.c_str()) != 0) {
+        SetError(error, ErrnoText("cannot write " + file.string()));
         ::unlink(temporary->c_str());
         return false;
     }
+    // The rename is only durable once the folder that records it is.
+    const std::filesystem::path directory = FolderOf(file);
+    const int fd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0 || ::fsync(fd) != 0) {
+        SetError(error, ErrnoText("cannot write " + file.string() + ": cannot sync " + directory.string()));
+        if (fd >= 0) {
+            ::close(fd);
+        }
+        return false;
+    }
+    ::close(fd);
     return true;
+}
+
+bool RegistryFile::Save(const std::filesystem::path& path, std::string* error) const
+{
+    const std::optional<RegistryLock> lock = RegistryLock::Take(path, RegistryLock::kWait, error);
+    return lock && Save(*lock, error);
 }
 
 std::optional<std::string> RegistryFile::FindProblem(const std::filesystem::path& path)
@@ -199,7 +272,11 @@ std::optional<std::string> RegistryFile::FindProblem(const std::filesystem::path
     if (!file) {
         return error;
     }
-    const std::optional<std::string> temporary = file->WriteBeside(path, &error);
+    const std::optional<RegistryLock> lock = RegistryLock::Take(path, std::chrono::milliseconds(0), &error);
+    if (!lock) {
+        return error;
+    }
+    const std::optional<std::string> temporary = file->WriteBeside(lock->File(), &error);
     if (!temporary) {
         return error;
     }
@@ -207,29 +284,25 @@ std::optional<std::string> RegistryFile::FindProblem(const std::filesystem::path
     return std::nullopt;
 }
 
-std::optional<std::string> RegistryFile::WriteBeside(const std::filesystem::path& path, std::string* error) const
+std::optional<std::string> RegistryFile::WriteBeside(const std::filesystem::path& file, std::string* error) const
 {
-    const std::filesystem::path directory = path.has_parent_path() ? path.parent_path() : ".";
-    std::error_code code;
-    std::filesystem::create_directories(directory, code);
-    if (code) {
-        SetError(error, "cannot write " + path.string() + ": cannot create " + directory.string() + ": " +
-                            code.message());
-        return std::nullopt;
-    }
-    std::string temporary = path.string() + ".XXXXXX";
-    const int fd = ::mkstemp(temporary.data());
+    std::string temporary;
+    const int fd = CreateTemporary(file, temporary);
     if (fd < 0) {
-        SetError(error, ErrnoText("cannot write " + path.string()));
+        SetError(error, ErrnoText("cannot write " + file.string() + ": cannot create a temporary file in " +
+                                  FolderOf(file).string()));
         return std::nullopt;
     }
-    const std::string text = Serialize();
-    bool ok = WriteAll(fd, text) && ::fsync(fd) == 0;
+    // A new file gets the mode any new file of the user's gets (the temporary file was made so);
+    // a replaced one keeps its own.
+    struct stat old {};
+    bool ok = ::stat(file.c_str(), &old) != 0 || !S_ISREG(old.st_mode) || ::fchmod(fd, old.st_mode & 07777) == 0;
+    ok = ok && WriteAll(fd, Serialize()) && ::fsync(fd) == 0;
     if (!ok) {
-        SetError(error, ErrnoText("cannot write " + path.string()));
+        SetError(error, ErrnoText("cannot write " + file.string()));
     }
     if (::close(fd) != 0 && ok) {
-        SetError(error, ErrnoText("cannot write " + path.string()));
+        SetError(error, ErrnoText("cannot write " + file.string()));
         ok = false;
     }
     if (!ok) {
@@ -239,70 +312,26 @@ std::optional<std::string> RegistryFile::WriteBeside(const std::filesystem::path
     return temporary;
 }
 
-const RegistryFile::Key* RegistryFile::Find(std::string_view key) const
-{
-    const std::optional<std::size_t> found = m_index.Find(key, [this](std::size_t at) -> std::string_view {
-        return m_keys[at].path;
-    });
-    return found ? &m_keys[*found] : nullptr;
-}
-
-RegistryFile::Key* RegistryFile::Find(std::string_view key)
-{
-    return const_cast<Key*>(std::as_const(*this).Find(key));
-}
-
-std::size_t RegistryFile::FindOrCreate(std::string_view key)
-{
-    if (const Key* found = Find(key)) {
-        return static_cast<std::size_t>(found - m_keys.data());
-    }
-    m_index.Insert(key, m_keys.size());
-    m_keys.push_back(Key{.path = std::string(key)});
-    return m_keys.size() - 1;
-}
-
-void RegistryFile::Reserve(std::size_t keys)
-{
-    m_keys.reserve(keys);
-    m_index.Reserve(keys);
-}
-
-void RegistryFile::Reindex()
-{
-    m_index.Clear();
-    m_index.Reserve(m_keys.size());
-    for (std::size_t i = 0; i < m_keys.size(); ++i) {
-        m_index.Insert(m_keys[i].path, i);
-    }
-}
-
 bool RegistryFile::KeyExists(std::string_view key) const
 {
-    return Find(key) != nullptr ||
-           std::any_of(m_keys.begin(), m_keys.end(), [&](const Key& entry) { return IsBelow(entry.path, key); });
+    return m_keys.Find(key) != nullptr || std::any_of(m_keys.All().begin(), m_keys.All().end(),
+                                                     [&](const Key& entry) { return IsBelow(entry.path, key); });
 }
 
 void RegistryFile::CreateKey(std::string_view key)
 {
-    FindOrCreate(key);
+    m_keys.FindOrCreate(key);
 }
 
 bool RegistryFile::RemoveKey(std::string_view key)
 {
-    const auto removed = std::erase_if(m_keys, [&](const Key& entry) {
-        return SameName(entry.path, key) || IsBelow(entry.path, key);
-    });
-    if (removed == 0) {
-        return false;
-    }
-    Reindex();
-    return true;
+    return m_keys.RemoveIf([&](const Key& entry) { return SameName(entry.path, key) || IsBelow(entry.path, key); }) >
+           0;
 }
 
 std::optional<std::string> RegistryFile::GetString(std::string_view key, std::string_view name) const
 {
-    const Key* entry = Find(key);
+    const Key* entry = m_keys.Find(key);
     if (entry == nullptr) {
         return std::nullopt;
     }
@@ -316,7 +345,7 @@ std::optional<std::string> RegistryFile::GetString(std::string_view key, std::st
 
 void RegistryFile::SetString(std::string_view key, std::string_view name, std::string_view data)
 {
-    Key& entry = m_keys[FindOrCreate(key)];
+    Key& entry = m_keys.At(m_keys.FindOrCreate(key));
     for (Value& value : entry.values) {
         if (SameName(value.name, name)) {
             value.isString = true;
@@ -329,7 +358,7 @@ void RegistryFile::SetString(std::string_view key, std::string_view name, std::s
 
 bool RegistryFile::RemoveValue(std::string_view key, std::string_view name)
 {
-    Key* found = Find(key);
+    Key* found = m_keys.Find(key);
     if (found == nullptr) {
         return false;
     }

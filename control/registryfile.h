@@ -4,7 +4,9 @@
 // identifiers, ProgIDs and type libraries to modules, shared by the control's module and its
 // hosts. Keys and value names compare without regard to ASCII case, as the registry's do.
 
-#include "nameindex.h"
+#include "registrykeys.h"
+#include "registrylock.h"
+#include "registryparser.h"
 
 #include <cstddef>
 #include <filesystem>
@@ -15,7 +17,6 @@
 
 namespace velkan::registry {
 
-inline constexpr std::string_view kHeader = "Windows Registry Editor Version 5.00";
 inline constexpr std::string_view kClassesRoot = "HKEY_CLASSES_ROOT";
 
 // $VELKAN_REGISTRY if set, else $XDG_DATA_HOME/velkan/registry.reg (XDG_DATA_HOME defaulting
@@ -25,29 +26,15 @@ std::filesystem::path DefaultRegistryPath();
 // "HKEY_CLASSES_ROOT\" followed by the key.
 std::string ClassesRootKey(std::string_view key);
 
-// Why a registry text was refused: the line it is on (counted from 1) and what is wrong there.
-struct ParseError {
-    std::size_t line = 0;
-    std::string reason;
-    bool operator==(const ParseError&) const = default;
-};
-
 // The file's keys in their order, each with its values in theirs. Entries this program never
 // writes (values of other types, such as dword: or hex:) are kept byte for byte; comments are
 // not kept. Keys are indexed, so loading and every lookup by key take constant time per key.
 class RegistryFile {
 public:
-    struct Value {
-        std::string name;  // empty for the default value ("@")
-        bool isString = true;
-        std::string data;  // the text of a string, or the raw text after '=' of any other type
-        bool operator==(const Value&) const = default;
-    };
-    struct Key {
-        std::string path;  // e.g. "HKEY_CLASSES_ROOT\CLSID\{...}"
-        std::vector<Value> values;
-        bool operator==(const Key&) const = default;
-    };
+    using Value = RegistryValue;
+    using Key = RegistryKey;
+
+    RegistryFile() = default;
 
     // A missing file is an empty registry; an unreadable or malformed one is nothing, and error
     // then says why: "PATH:LINE: REASON" for a malformed line, "cannot read PATH: REASON".
@@ -55,15 +42,22 @@ public:
     static std::optional<RegistryFile> Parse(std::string_view text, ParseError* error = nullptr);
 
     [[nodiscard]] std::string Serialize() const;
-    // Writes a temporary file beside path and renames it over path, creating missing parent
-    // directories; the old file stays whole when anything fails, and error then says why
-    // ("cannot write PATH: REASON").
+    // Replaces the file the lock guards: writes a temporary file beside it with the old file's
+    // mode, syncs it, renames it over the file and syncs the folder, so that once this answers
+    // true the new file survives a crash. Temporary files a writer left when it was killed are
+    // removed first (the lock keeps any other writer's from being taken for one). The old file
+    // stays whole when anything fails, and error then says why ("cannot write FILE: REASON").
+    bool Save(const RegistryLock& lock, std::string* error = nullptr) const;
+    // Takes the lock of the file at path (RegistryLock::Take, waiting RegistryLock::kWait), then
+    // saves as above. A holder of that lock saves through it instead: a second take of the same
+    // lock waits for itself.
     bool Save(const std::filesystem::path& path, std::string* error = nullptr) const;
 
-    // Why the registry at path cannot be loaded, or could not be saved again now (every step of
-    // Save but the last, on a temporary file that is then removed); nothing when both work. The
-    // file itself is left as it is. The registration entry points answer only a code; this is
-    // how a tool tells its user the reason.
+    // Why the registry at path cannot be loaded, or could not be saved again now (its lock taken
+    // without waiting, then every step of Save but the rename, on a temporary file that is then
+    // removed); nothing when both work. The file itself is left as it is. A registration entry
+    // point answers only a code; this is how a tool guesses the reason when the module does not
+    // say.
     static std::optional<std::string> FindProblem(const std::filesystem::path& path);
 
     // True for a key written in the file and for every key above one.
@@ -80,24 +74,17 @@ public:
     void SetString(std::string_view key, std::string_view name, std::string_view data);
     bool RemoveValue(std::string_view key, std::string_view name);
 
-    [[nodiscard]] const std::vector<Key>& Keys() const { return m_keys; }
+    [[nodiscard]] const std::vector<Key>& Keys() const { return m_keys.All(); }
     bool operator==(const RegistryFile& other) const { return m_keys == other.m_keys; }
 
 private:
-    friend class RegistryParser;
+    explicit RegistryFile(RegistryKeys keys) : m_keys(std::move(keys)) {}
 
-    [[nodiscard]] const Key* Find(std::string_view key) const;
-    [[nodiscard]] Key* Find(std::string_view key);
-    // The key's position in m_keys, appending it when it is not there.
-    std::size_t FindOrCreate(std::string_view key);
-    // Room for keys keys without growing.
-    void Reserve(std::size_t keys);
-    void Reindex();
-    // Does what Save does up to the rename; the temporary file's path, or nothing.
-    std::optional<std::string> WriteBeside(const std::filesystem::path& path, std::string* error) const;
+    // Writes and syncs a temporary file beside file, as Save does before the rename; the
+    // temporary file's path, or nothing.
+    std::optional<std::string> WriteBeside(const std::filesystem::path& file, std::string* error) const;
 
-    std::vector<Key> m_keys;
-    NameIndex m_index; // paths -> positions in m_keys
+    RegistryKeys m_keys;
 };
 
 } // namespace velkan::registry

@@ -49,10 +49,10 @@ std::optional<std::string> Unquote(std::string_view& text)
 
 RegistryParser::RegistryParser(std::string_view text) : m_lines(WithoutByteOrderMark(text))
 {
-    m_file.Reserve(CountKeyLines(text));
+    m_keys.Reserve(CountKeyLines(text));
 }
 
-std::optional<RegistryFile> RegistryParser::Parse(ParseError* error)
+std::optional<RegistryKeys> RegistryParser::Parse(ParseError* error)
 {
     bool sawHeader = false;
     while (const std::optional<std::string_view> line = m_lines.Next()) {
@@ -77,7 +77,7 @@ std::optional<RegistryFile> RegistryParser::Parse(ParseError* error)
             return std::nullopt;
         }
     }
-    return std::move(m_file);
+    return std::move(m_keys);
 }
 
 std::optional<std::string> RegistryParser::TakeKeyLine(std::string_view line)
@@ -92,7 +92,7 @@ std::optional<std::string> RegistryParser::TakeKeyLine(std::string_view line)
         // A file that deletes keys is a change to apply, not a registry to keep.
         return "a key deletion ([-...]), which a registry file does not keep";
     }
-    m_current = m_file.FindOrCreate(line.substr(1, line.size() - 2));
+    m_current = m_keys.FindOrCreate(line.substr(1, line.size() - 2));
     return std::nullopt;
 }
 
@@ -102,7 +102,7 @@ std::optional<std::string> RegistryParser::TakeValueLine(std::string_view line)
         return "a value line outside any key";
     }
     std::string_view rest = line;
-    RegistryFile::Value value;
+    RegistryValue value;
     if (rest.front() == '@') {
         rest.remove_prefix(1);
     } else if (rest.front() == '"') {
@@ -165,9 +165,9 @@ std::optional<std::string> RegistryParser::TakeContinuation(std::string& data)
     }
 }
 
-void RegistryParser::Store(RegistryFile::Value value)
+void RegistryParser::Store(RegistryValue value)
 {
-    std::vector<RegistryFile::Value>& values = m_file.m_keys[*m_current].values;
+    std::vector<RegistryValue>& values = m_keys.At(*m_current).values;
     std::optional<std::size_t> found;
     if (values.size() <= kScannedValues) {
         for (std::size_t i = 0; i < values.size() && !found; ++i) {

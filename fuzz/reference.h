@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <limits>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -37,39 +38,64 @@ inline bool HasCharByte(std::string_view text, char byte)
     return false;
 }
 
-// The fields of a list: trimmed at both ends, cut at separators that are whole characters, every
-// field after the first without leading white space, and an empty last field not counted.
+// The fields of a list, one at a time: trimmed at both ends, cut at separators that are whole
+// characters, every field after the first without leading white space, and an empty last field
+// not counted. The fields point into the text; nothing is copied, so a list of tens of
+// thousands of fields is read in the time of one walk over it.
+class FieldReader {
+public:
+    FieldReader(std::string_view text, char separator) : m_separator(separator)
+    {
+        std::size_t begin = 0;
+        while (begin < text.size() && IsWhite(text[begin])) {
+            ++begin;
+        }
+        std::size_t end = begin;
+        for (std::size_t i = begin; i < text.size(); i += CharSize(text, i)) {
+            if (!IsWhite(text[i])) {
+                end = i + CharSize(text, i);
+            }
+        }
+        m_text = text.substr(begin, end - begin);
+    }
+
+    // The next field; nothing after the last.
+    std::optional<std::string_view> Next()
+    {
+        for (std::size_t i = m_start; i < m_text.size();) {
+            if (m_text[i] != m_separator) {
+                i += CharSize(m_text, i);
+                continue;
+            }
+            const std::string_view field = m_text.substr(m_start, i - m_start);
+            ++i;
+            while (i < m_text.size() && IsWhite(m_text[i])) {
+                ++i;
+            }
+            m_start = i;
+            return field;
+        }
+        if (m_start < m_text.size()) {
+            const std::string_view field = m_text.substr(m_start);
+            m_start = m_text.size();
+            return field;
+        }
+        return std::nullopt;
+    }
+
+private:
+    std::string_view m_text;
+    char m_separator;
+    std::size_t m_start = 0;
+};
+
+// The fields FieldReader reads, as strings.
 inline std::vector<std::string> SplitFields(std::string_view text, char separator)
 {
-    std::size_t begin = 0;
-    while (begin < text.size() && IsWhite(text[begin])) {
-        ++begin;
-    }
-    std::size_t end = begin;
-    for (std::size_t i = begin; i < text.size(); i += CharSize(text, i)) {
-        if (!IsWhite(text[i])) {
-            end = i + CharSize(text, i);
-        }
-    }
-    text = text.substr(begin, end - begin);
-
     std::vector<std::string> fields;
-    std::size_t start = 0;
-    std::size_t i = 0;
-    while (i < text.size()) {
-        if (text[i] != separator) {
-            i += CharSize(text, i);
-            continue;
-        }
-        fields.emplace_back(text.substr(start, i - start));
-        ++i;
-        while (i < text.size() && IsWhite(text[i])) {
-            ++i;
-        }
-        start = i;
-    }
-    if (start < text.size()) {
-        fields.emplace_back(text.substr(start));
+    FieldReader reader(text, separator);
+    while (const std::optional<std::string_view> field = reader.Next()) {
+        fields.emplace_back(*field);
     }
     return fields;
 }

@@ -4,9 +4,9 @@
 
 #include "registration.h"
 
-#include <cinttypes>
 #include <cstdio>
 #include <filesystem>
+#include <string>
 
 int main(int argc, char** argv)
 {
@@ -17,11 +17,9 @@ int main(int argc, char** argv)
     const std::filesystem::path output = argv[1];
     std::error_code code;
     std::filesystem::remove(output, code);
-    velkan::control::FileRegistryStore store(output);
-    const velkan::com::HRESULT result = velkan::control::RegisterServer(argv[2], store);
-    if (velkan::com::Failed(result)) {
-        std::fprintf(stderr, "velkan-packageregistry: cannot write %s: 0x%08" PRIX32 "\n", argv[1],
-                     static_cast<std::uint32_t>(result));
+    std::string reason;
+    if (velkan::com::Failed(velkan::control::RegisterServerInFile(argv[2], output, &reason))) {
+        std::fprintf(stderr, "velkan-packageregistry: %s\n", reason.c_str());
         return 1;
     }
     return 0;

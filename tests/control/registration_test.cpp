@@ -8,6 +8,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <set>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace velkan;
 using test::ReadFile;
@@ -205,8 +211,8 @@ TEST_F(RegistrationTest, FirstRegistrationMakesTheFileAndItsDirectory)
     EXPECT_TRUE(comhost::IsRegistered(control::kControlProgId));
     // The page is reached by its class identifier only.
     EXPECT_FALSE(comhost::IsRegistered(control::kPropPageProgId));
-    // Nothing but the file itself is left in its directory.
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(path.parent_path()), {}), 1);
+    // Nothing but the file itself and its lock is left in its directory.
+    EXPECT_EQ(test::FileNames(path.parent_path()), (std::set<std::string>{"registry.reg", "registry.reg.lock"}));
 }
 
 TEST_F(RegistrationTest, RegistryThatCannotBeReadOrWrittenFailsTheTypeLibraryStep)
@@ -231,21 +237,83 @@ TEST_F(RegistrationTest, RegistryThatCannotBeReadOrWrittenFailsTheTypeLibrarySte
     EXPECT_FALSE(comhost::IsRegistered(control::kControlProgId));
 }
 
+TEST_F(RegistrationTest, WritesThroughALinkAndKeepsTheFileMode)
+{
+    // The file lives in another folder, reached through a relative link, with a mode of its own.
+    const std::filesystem::path target = m_registry.Directory() / "real" / "registry.reg";
+    std::filesystem::create_directories(target.parent_path());
+    WriteFile(target, kForeignEntries);
+    using std::filesystem::perms;
+    const perms mode = perms::owner_read | perms::owner_write | perms::group_read | perms::others_read;
+    std::filesystem::permissions(target, mode);
+    std::filesystem::create_symlink(std::filesystem::path("real") / "registry.reg", m_registry.Path());
+
+    ASSERT_EQ(comhost::RegisterModule(kModulePath), com::S_OK);
+    EXPECT_TRUE(std::filesystem::is_symlink(m_registry.Path()));
+    EXPECT_EQ(ReadFile(target), kForeignEntries + ReplaceAll(kRegisteredEntries, "MODULE", RegisteredPath()));
+    EXPECT_EQ(std::filesystem::status(target).permissions(), mode);
+    // The lock and the temporary file go beside the file, not beside the link.
+    EXPECT_EQ(test::FileNames(target.parent_path()), (std::set<std::string>{"registry.reg", "registry.reg.lock"}));
+    EXPECT_EQ(test::FileNames(m_registry.Directory()), (std::set<std::string>{"real", "registry.reg"}));
+
+    ASSERT_EQ(comhost::UnregisterModule(kModulePath), com::S_OK);
+    EXPECT_TRUE(std::filesystem::is_symlink(m_registry.Path()));
+    EXPECT_EQ(ReadFile(target), kForeignEntries);
+    EXPECT_EQ(std::filesystem::status(target).permissions(), mode);
+}
+
+TEST_F(RegistrationTest, ANewFileGetsTheModeTheUserMakesFilesWith)
+{
+    const mode_t previous = ::umask(027);
+    const com::HRESULT result = comhost::RegisterModule(kModulePath);
+    ::umask(previous);
+    ASSERT_EQ(result, com::S_OK);
+    using std::filesystem::perms;
+    EXPECT_EQ(std::filesystem::status(m_registry.Path()).permissions(),
+              perms::owner_read | perms::owner_write | perms::group_read);
+}
+
+TEST_F(RegistrationTest, AWriterGivesUpOnALockHeldTooLongAndSaysSo)
+{
+    // Another program holds the lock of the file the registry's link leads to.
+    const std::filesystem::path target = m_registry.Directory() / "real.reg";
+    WriteFile(target, kForeignEntries);
+    std::filesystem::create_symlink(target, m_registry.Path());
+    const int held = ::open((target.string() + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    ASSERT_GE(held, 0);
+    ASSERT_EQ(::flock(held, LOCK_EX), 0);
+
+    control::FileRegistryStore store(m_registry.Path(), std::chrono::milliseconds(100));
+    std::string reason;
+    EXPECT_EQ(control::RegisterServer("/lib/module.so", store, &reason), com::SELFREG_E_TYPELIB);
+    EXPECT_EQ(reason, "cannot write " + target.string() + ": registry file locked by another process");
+    EXPECT_EQ(ReadFile(target), kForeignEntries);
+    // Readers take no lock.
+    EXPECT_EQ(RegistryFile::Load(m_registry.Path()), RegistryFile::Parse(kForeignEntries));
+
+    ::close(held);
+    control::FileRegistryStore later(m_registry.Path(), std::chrono::milliseconds(100));
+    EXPECT_EQ(control::RegisterServer("/lib/module.so", later, &reason), com::S_OK);
+    EXPECT_TRUE(control::IsTypeLibraryRegistered(*RegistryFile::Load(target)));
+}
+
 // A registry in memory whose n-th load or save fails.
 class MemoryStore final : public control::RegistryStore {
 public:
-    std::optional<RegistryFile> Load() override
+    std::optional<RegistryFile> Load(std::string* error) override
     {
         ++loads;
         if (loads == failLoad) {
+            *error = "load " + std::to_string(loads) + " failed";
             return std::nullopt;
         }
         return file;
     }
-    bool Save(const RegistryFile& registry) override
+    bool Save(const RegistryFile& registry, std::string* error) override
     {
         ++saves;
         if (saves == failSave) {
+            *error = "save " + std::to_string(saves) + " failed";
             return false;
         }
         file = registry;
@@ -281,20 +349,23 @@ TEST(SelfRegistrationStepsTest, EachStepFailsWithItsOwnCode)
         com::HRESULT expected;
         bool typeLibraryChanged;
         bool classesChanged;
+        std::string reason; // the failing step's own words, passed on as they are
     };
     const Case cases[] = {
-        {"nothing fails", 0, 0, com::S_OK, true, true},
-        {"type library load", 1, 0, com::SELFREG_E_TYPELIB, false, false},
-        {"type library save", 0, 1, com::SELFREG_E_TYPELIB, false, false},
-        {"class load", 2, 0, com::SELFREG_E_CLASS, true, false},
-        {"class save", 0, 2, com::SELFREG_E_CLASS, true, false},
+        {"nothing fails", 0, 0, com::S_OK, true, true, ""},
+        {"type library load", 1, 0, com::SELFREG_E_TYPELIB, false, false, "load 1 failed"},
+        {"type library save", 0, 1, com::SELFREG_E_TYPELIB, false, false, "save 1 failed"},
+        {"class load", 2, 0, com::SELFREG_E_CLASS, true, false, "load 2 failed"},
+        {"class save", 0, 2, com::SELFREG_E_CLASS, true, false, "save 2 failed"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         MemoryStore store;
         store.failLoad = c.failLoad;
         store.failSave = c.failSave;
-        EXPECT_EQ(control::RegisterServer("/lib/module.so", store), c.expected);
+        std::string reason;
+        EXPECT_EQ(control::RegisterServer("/lib/module.so", store, &reason), c.expected);
+        EXPECT_EQ(reason, c.reason);
         EXPECT_EQ(HasTypeLibrary(store.file), c.typeLibraryChanged);
         EXPECT_EQ(HasClasses(store.file), c.classesChanged);
 
@@ -303,7 +374,9 @@ TEST(SelfRegistrationStepsTest, EachStepFailsWithItsOwnCode)
         control::AddClassEntries(registered.file, "/lib/module.so");
         registered.failLoad = c.failLoad;
         registered.failSave = c.failSave;
-        EXPECT_EQ(control::UnregisterServer(registered), c.expected);
+        std::string unregisterReason;
+        EXPECT_EQ(control::UnregisterServer(registered, &unregisterReason), c.expected);
+        EXPECT_EQ(unregisterReason, c.reason);
         EXPECT_EQ(HasTypeLibrary(registered.file), !c.typeLibraryChanged);
         EXPECT_EQ(HasClasses(registered.file), !c.classesChanged);
     }
@@ -314,7 +387,9 @@ TEST(SelfRegistrationStepsTest, AModulePathWithALineBreakIsRefusedBeforeAnything
     for (const char* path : {"/lib/a\nb/module.so", "/lib/module.so\r"}) {
         SCOPED_TRACE(path);
         MemoryStore store;
-        EXPECT_EQ(control::RegisterServer(path, store), com::SELFREG_E_TYPELIB);
+        std::string reason;
+        EXPECT_EQ(control::RegisterServer(path, store, &reason), com::SELFREG_E_TYPELIB);
+        EXPECT_EQ(reason, "the module's path holds a line break, which the registry file cannot record");
         EXPECT_EQ(store.saves, 0);
         EXPECT_TRUE(store.file.Keys().empty());
     }

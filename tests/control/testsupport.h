@@ -17,6 +17,7 @@
 #include <fstream>
 #include <functional>
 #include <optional>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -72,6 +73,16 @@ inline void WriteFile(const std::filesystem::path& path, const std::string& text
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << text;
     ASSERT_TRUE(out.good());
+}
+
+// The names of the entries in a folder.
+inline std::set<std::string> FileNames(const std::filesystem::path& folder)
+{
+    std::set<std::string> names;
+    for (const std::filesystem::directory_entry& entry : std::filesystem::directory_iterator(folder)) {
+        names.insert(entry.path().filename().string());
+    }
+    return names;
 }
 
 // A param value for a user, as the service's pages carry it.

@@ -237,8 +237,9 @@ TEST(RegistryFileTest, SaveReplacesTheFileWhole)
     std::filesystem::create_directory(blocked);
     std::string error;
     EXPECT_FALSE(file.Save(blocked, &error));
-    EXPECT_FALSE(error.empty());
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(registry.Directory()), {}), 2);
+    EXPECT_EQ(error, "cannot write " + blocked.string() + ": Is a directory");
+    EXPECT_EQ(test::FileNames(registry.Directory()),
+              (std::set<std::string>{"registry.reg", "registry.reg.lock", "dir.reg", "dir.reg.lock"}));
     EXPECT_FALSE(RegistryFile::Load(blocked));
 
     // A missing file is an empty registry.

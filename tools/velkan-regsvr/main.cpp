@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cinttypes>
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -96,6 +97,9 @@ int main(int argc, char** argv)
         return 2;
     }
     const std::string& module = operands.front();
+    // Past a file-size limit a write then fails and is reported, instead of the signal ending
+    // the tool with half a temporary file written.
+    std::signal(SIGXFSZ, SIG_IGN);
 
     std::error_code code;
     const std::filesystem::path absolute = std::filesystem::absolute(module, code);
@@ -113,10 +117,12 @@ int main(int argc, char** argv)
         break;
     }
     if (velkan::com::Failed(call.result)) {
-        std::fprintf(stderr, "%s in %s failed: %s\n", entryPoint, shown.c_str(), ResultText(call.result).c_str());
-        if (const auto reason = velkan::comhost::RegistrationFailureReason(call.result)) {
-            std::fprintf(stderr, "velkan-regsvr: %s\n", reason->c_str());
-        }
+        // One line, with the reason when the module gave one or the registry file shows one: the
+        // code alone names the step that failed, which misleads when the disk is full.
+        const std::string reason = !call.reason.empty() ? call.reason
+                                   : velkan::comhost::RegistrationFailureReason(call.result)
+                                         .value_or(ResultText(call.result));
+        std::fprintf(stderr, "velkan-regsvr: %s in %s failed: %s\n", entryPoint, shown.c_str(), reason.c_str());
         return 1;
     }
     std::printf("%s in %s succeeded.\n", entryPoint, shown.c_str());
