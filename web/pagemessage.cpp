@@ -126,7 +126,7 @@ std::variant<PageMessage, MessageError> ParsePageMessage(QByteArrayView text)
         return ParseRow(object, RowMessage::Action::Click, 0);
     }
     if (type == QLatin1StringView("connect")) {
-        return ParseRow(object, RowMessage::Action::Connect, 0);
+        return ParseRow(object, RowMessage::Action::Connect, -1);
     }
     return MessageError{QStringLiteral("unknown-message"),
                         QStringLiteral("no message of the type \"%1\"").arg(type.left(64))};

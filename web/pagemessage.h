@@ -29,7 +29,7 @@ struct SortMessage {
 };
 // A row the page names, with the order generation it saw. Select sets the selection (row -1:
 // none); Click is a mouse click on the row; Connect is the download button, Enter or a double
-// click on it.
+// click on it (row -1: the download button with nothing selected).
 struct RowMessage {
     enum class Action { Select, Click, Connect };
     Action action = Action::Select;
