@@ -53,6 +53,9 @@ std::optional<Asset> Assets::Find(const QByteArray& path)
     if (path == "/velkanfilesearch.js") {
         return ResourceFile(QStringLiteral(":/web/velkanfilesearch.js"), "text/javascript; charset=utf-8");
     }
+    if (path == "/") {
+        return ResourceFile(QStringLiteral(":/web/demo.html"), "text/html; charset=utf-8");
+    }
     if (path == "/velkanfilesearch.d.ts") {
         return ResourceFile(QStringLiteral(":/web/velkanfilesearch.d.ts"), "application/typescript; charset=utf-8");
     }

@@ -15,7 +15,7 @@ struct Asset {
     QByteArray body;
 };
 
-// What the bridge serves to any page: the element's script and declarations, the panel's
+// What the bridge serves to any page: its demo page, the element's script and declarations, the panel's
 // pictures as PNG (NAME.png and NAME@2x.png), its font (the installed package's file, read
 // when asked) and file-type pictures by extension (/icons/16/EXT.png, /icons/32/EXT.png).
 // None of it is private. Needs a QGuiApplication for the file-type pictures.

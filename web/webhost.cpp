@@ -172,7 +172,7 @@ void WebHost::Route(QTcpSocket* socket, const HttpHead& head)
         Answer(socket, HttpResponse(200, "application/json", QJsonDocument(answer).toJson(QJsonDocument::Compact), !headOnly));
         return;
     }
-    if (const auto asset = m_assets.Find(path == "/" ? QByteArray("/demo.html") : path)) {
+    if (const auto asset = m_assets.Find(path)) {
         Answer(socket, HttpResponse(200, asset->contentType, asset->body, !headOnly));
         return;
     }
