@@ -1,0 +1,300 @@
+// The web element in a real Chromium against the bridge and a local network.
+// usage: node browser-tests.mjs WEBHOST LOCALNET VELKAN_SEARCH VELKAN_PARAM VELKAN_REGSVR CONTROL_MODULE CHROMIUM
+import assert from 'node:assert/strict';
+import { execFileSync, spawn } from 'node:child_process';
+import fs from 'node:fs';
+import http from 'node:http';
+import net from 'node:net';
+import os from 'node:os';
+import path from 'node:path';
+import { fileURLToPath } from 'node:url';
+
+const [webhost, localnet, velkanSearch, velkanParam, velkanRegsvr, controlModule, chromiumPath] = process.argv.slice(2);
+const here = path.dirname(fileURLToPath(import.meta.url));
+if (!fs.existsSync(path.join(here, 'node_modules/playwright-core'))) {
+  console.log('playwright-core is not installed here: run npm ci in tests/browser (./run test does)');
+  process.exit(77);
+}
+const { chromium } = await import('playwright-core');
+// Generous: the sanitizer build of the bridge on a busy machine is slow to answer.
+const WAIT_MS = 45000;
+const children = [];
+const servers = [];
+
+function versions() {
+  const core = JSON.parse(fs.readFileSync(path.join(here, 'node_modules/playwright-core/package.json'), 'utf8'));
+  const browser = execFileSync(chromiumPath, ['--version'], { encoding: 'utf8' }).trim();
+  console.log(`playwright-core ${core.version}; ${browser}; node ${process.version}`);
+}
+
+// Starts a program and waits for a line of its output that matches; the match.
+function start(program, args, pattern) {
+  return new Promise((resolve, reject) => {
+    const child = spawn(program, args, { stdio: ['ignore', 'pipe', 'pipe'] });
+    children.push(child);
+    let output = '';
+    const timer = setTimeout(() => reject(new Error(`${program} did not start:\n${output}`)), WAIT_MS);
+    const look = (chunk) => {
+      output += chunk;
+      const match = output.match(pattern);
+      if (match) {
+        clearTimeout(timer);
+        resolve({ child, match, output: () => output });
+      }
+    };
+    child.stdout.on('data', look);
+    child.stderr.on('data', look);
+    child.on('exit', (code) => reject(new Error(`${program} exited with ${code}:\n${output}`)));
+  });
+}
+
+async function startNetwork(args) {
+  const started = await start(localnet, ['--port', '0', ...args], /^appserver 127\.0\.0\.1:(\d+)$/m);
+  // All listeners are printed together, the application server first.
+  await new Promise((resolve) => setTimeout(resolve, 0));
+  return { appServer: `127.0.0.1:${started.match[1]}`, output: started.output };
+}
+
+async function startBridge(appServer, origins) {
+  const args = ['--port', '0', '--app-server', appServer];
+  for (const origin of origins) args.push('--allow-origin', origin);
+  const started = await start(webhost, args, /serving http:\/\/127\.0\.0\.1:(\d+)\//);
+  return `http://127.0.0.1:${started.match[1]}`;
+}
+
+// A site of its own on a port of its own: its origin is what the bridge allows or not. It
+// serves the page that openPage describes in the address.
+async function startSite() {
+  const server = http.createServer((request, response) => {
+    const query = new URL(request.url, 'http://x').searchParams;
+    response.writeHead(200, { 'Content-Type': 'text/html; charset=utf-8' });
+    response.end(embeddingPage(query.get('bridge'), JSON.parse(query.get('attributes') ?? '{}')));
+  });
+  servers.push(server);
+  await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
+  return `http://127.0.0.1:${server.address().port}`;
+}
+
+function embeddingPage(bridge, attributes) {
+  const list = Object.entries(attributes).map(([name, value]) => ` ${name}="${value}"`).join('');
+  return `<!DOCTYPE html><meta charset="utf-8"><title>embedding</title>
+<script type="module" src="${bridge}/velkanfilesearch.js"></script>
+<script>
+  window.events = [];
+  document.addEventListener('DOMContentLoaded', () => {
+    const panel = document.querySelector('velkan-file-search');
+    for (const type of ['Connect', 'searchidle', 'error', 'activate']) {
+      panel?.addEventListener(type, (event) => window.events.push({ type, detail: event.detail ?? null }));
+    }
+  });
+</script>
+<velkan-file-search bridge="${bridge}"${list}></velkan-file-search>`;
+}
+
+async function openPage(site, bridge, attributes) {
+  const page = await browser.newPage();
+  const query = new URLSearchParams({ bridge, attributes: JSON.stringify(attributes) });
+  await page.goto(`${site}/?${query}`);
+  return page;
+}
+
+function silentPeers(network) {
+  const ports = [...network.output().matchAll(/^peer \S+ 127\.0\.0\.1:(\d+) silent$/gm)].map((m) => Number(m[1]));
+  assert.equal(ports.length, 3);
+  return ports;
+}
+
+// Established connections to any of the ports, from /proc.
+function connectionsTo(ports) {
+  let count = 0;
+  for (const file of ['/proc/net/tcp', '/proc/net/tcp6']) {
+    if (!fs.existsSync(file)) continue;
+    for (const line of fs.readFileSync(file, 'utf8').split('\n').slice(1)) {
+      const fields = line.trim().split(/\s+/);
+      if (fields.length < 4 || fields[3] !== '01') continue;
+      const remotePort = parseInt(fields[2].split(':')[1], 16);
+      if (ports.includes(remotePort)) count += 1;
+    }
+  }
+  return count;
+}
+
+async function until(condition, what) {
+  const deadline = Date.now() + WAIT_MS;
+  while (!(await condition())) {
+    if (Date.now() > deadline) throw new Error(`gave up waiting: ${what}`);
+    await new Promise((resolve) => setTimeout(resolve, 50));
+  }
+}
+
+const events = (page, type) => page.evaluate((t) => window.events.filter((e) => e.type === t), type);
+
+const tests = [];
+const test = (name, body) => tests.push({ name, body });
+
+let browser;
+let param;
+let shareDir;
+
+test('an allowed page embeds the element with page data; rows arrive; a column sort', async () => {
+  const network = await startNetwork(['--peers', '60', '--seed', '7']);
+  const site = await startSite();
+  const bridge = await startBridge(network.appServer, [site]);
+  const page = await openPage(site, bridge, { param, search: 'mp3' });
+  await page.waitForFunction(() => document.querySelector('velkan-file-search').rowCount > 0, null, { timeout: WAIT_MS });
+  await until(async () => (await events(page, 'searchidle')).length > 0, 'the search to end');
+  const panel = page.locator('velkan-file-search');
+  const rowCount = await panel.evaluate((e) => e.rowCount);
+  assert.equal(await panel.locator('[role=grid]').getAttribute('aria-rowcount'), String(rowCount + 1));
+  assert.ok(await panel.locator('[role=row][aria-rowindex="2"]').count() === 1, 'the first row is drawn');
+
+  await panel.locator('[role=columnheader][data-column="0"]').click();
+  await until(async () => (await panel.locator('[data-column="0"]').getAttribute('aria-sort')) === 'ascending', 'the sort');
+  const nicksUp = await panel.locator('.row').evaluateAll((rows) => rows.map((r) => r.firstElementChild.textContent));
+  await panel.locator('[role=columnheader][data-column="0"]').click();
+  await until(async () => (await panel.locator('[data-column="0"]').getAttribute('aria-sort')) === 'descending', 'the reverse sort');
+  await until(async () => {
+    const nicksDown = await panel.locator('.row').evaluateAll((rows) => rows.map((r) => r.firstElementChild.textContent));
+    return nicksDown.length > 0 && nicksDown[0] !== nicksUp[0];
+  }, 'the rows in the other order');
+  await page.close();
+});
+
+test('Enter and a double click raise Connect with the native control\'s nick and folder', async () => {
+  const network = await startNetwork(['--peers', '0', '--share', `kim=${path.join(shareDir, 'share')}`]);
+  // The native control, registered in a registry file of the test's own.
+  const env = { ...process.env, QT_QPA_PLATFORM: 'offscreen', VELKAN_REGISTRY: path.join(shareDir, 'registry.reg') };
+  execFileSync(velkanRegsvr, [controlModule], { env, stdio: 'ignore' });
+  const native = execFileSync(velkanSearch, ['--param', param, '--search', 'song', '--app-server', network.appServer,
+    '--json', '--timeout', '30', '--connect', '0'], { encoding: 'utf8', env });
+  const nativeEvent = native.split('\n').filter(Boolean).map((l) => JSON.parse(l)).find((r) => r.event === 'Connect');
+  assert.ok(nativeEvent, `the native control raised Connect:\n${native}`);
+
+  const site = await startSite();
+  const bridge = await startBridge(network.appServer, [site]);
+  const page = await openPage(site, bridge, { param, search: 'song' });
+  const panel = page.locator('velkan-file-search');
+  await until(async () => (await events(page, 'searchidle')).length > 0, 'the search to end');
+  // Enter with nothing selected: the native panel's message box, in the page.
+  await panel.locator('[role=grid]').focus();
+  await page.keyboard.press('Enter');
+  await panel.locator('[role=dialog]').waitFor({ timeout: WAIT_MS });
+  assert.equal(await panel.locator('[role=dialog] p').textContent(), '파일을 선택하세요');
+  await panel.locator('[role=dialog] button').click();
+
+  await panel.locator('.row[data-row="0"]').dblclick();
+  await until(async () => (await events(page, 'Connect')).length === 1, 'Connect after a double click');
+  await panel.locator('[role=grid]').focus();
+  await page.keyboard.press('Enter');
+  await until(async () => (await events(page, 'Connect')).length === 2, 'Connect after Enter');
+  for (const { detail } of await events(page, 'Connect')) {
+    assert.equal(detail.nick, nativeEvent.nick);
+    assert.equal(detail.folder, nativeEvent.eventFolder);
+    assert.equal(detail.folderText, nativeEvent.folder);
+  }
+  await page.close();
+});
+
+test('StopSearch ends a search; AboutBox settles when closed', async () => {
+  const network = await startNetwork(['--peers', '0', '--hostile', 'silent=3']);
+  const site = await startSite();
+  const bridge = await startBridge(network.appServer, [site]);
+  const page = await openPage(site, bridge, { param });
+  await page.evaluate(async () => {
+    const panel = document.querySelector('velkan-file-search');
+    panel.VelkanSearch('ignored before activation');
+    await panel.activated;
+    panel.VelkanSearch('x');
+  });
+  const panel = page.locator('velkan-file-search');
+  const peerPorts = silentPeers(network);
+  await until(() => connectionsTo(peerPorts) === 3, 'the search to reach the three silent peers');
+  assert.equal((await events(page, 'searchidle')).length, 0);
+  await page.evaluate(() => document.querySelector('velkan-file-search').StopSearch());
+  await until(async () => (await events(page, 'searchidle')).length === 1, 'searchidle after StopSearch');
+  await until(() => connectionsTo(peerPorts) === 0, 'the stopped search to close its connections');
+
+  const about = page.evaluate(() => document.querySelector('velkan-file-search').AboutBox().then(() => 'closed'));
+  await panel.locator('[role=dialog] button').click();
+  assert.equal(await about, 'closed');
+  await page.close();
+});
+
+test('a refused origin gets the error state and its application server sees no request', async () => {
+  let requests = 0;
+  const appServer = net.createServer((socket) => { requests += 1; socket.destroy(); });
+  servers.push(appServer);
+  await new Promise((resolve) => appServer.listen(0, '127.0.0.1', resolve));
+  const bridge = await startBridge(`127.0.0.1:${appServer.address().port}`, ['https://only.example']);
+  const site = await startSite();
+  const page = await openPage(site, bridge, { param, search: 'mp3' });
+  const panel = page.locator('velkan-file-search');
+  await panel.locator('.error').waitFor({ state: 'visible', timeout: WAIT_MS });
+  const [error] = await events(page, 'error');
+  assert.equal(error.detail.reason, 'origin-not-allowed');
+  assert.equal(await panel.locator('.error').textContent(), error.detail.message);
+  // A page script cannot open a control itself either.
+  const refused = await page.evaluate((b) => new Promise((resolve) => {
+    const socket = new WebSocket(`${b.replace('http', 'ws')}/control`);
+    socket.onopen = () => resolve('open');
+    socket.onclose = () => resolve('closed');
+  }), bridge);
+  assert.equal(refused, 'closed');
+  assert.equal(requests, 0);
+  await page.close();
+});
+
+test('a forged Host field is refused', async () => {
+  const bridge = new URL(await startBridge('127.0.0.1:9', []));
+  const status = await new Promise((resolve, reject) => {
+    http.get({ host: '127.0.0.1', port: bridge.port, path: '/velkanfilesearch.js', headers: { Host: `rebound.example:${bridge.port}` } },
+      (response) => { response.resume(); resolve(response.statusCode); }).on('error', reject);
+  });
+  assert.equal(status, 403);
+});
+
+test('closing the page closes the session\'s peer connections', async () => {
+  const network = await startNetwork(['--peers', '0', '--hostile', 'silent=3']);
+  const peerPorts = silentPeers(network);
+  const site = await startSite();
+  const bridge = await startBridge(network.appServer, [site]);
+  const page = await openPage(site, bridge, { param, search: 'x' });
+  // Both ends of each connection are on this machine: the bridge's three and the peers' three.
+  await until(() => connectionsTo(peerPorts) === 3, 'the bridge to connect to the three peers');
+  await page.close();
+  await until(() => connectionsTo(peerPorts) === 0, 'the peer connections to close');
+});
+
+async function main() {
+  versions();
+  param = execFileSync(velkanParam, ['encode', '-n', 'web|tester|x|x|x|A|0|0'], { encoding: 'utf8' }).trim();
+  shareDir = fs.mkdtempSync(path.join(os.tmpdir(), 'velkan-web-'));
+  const folder = path.join(shareDir, 'share', '노래 모음');
+  fs.mkdirSync(folder, { recursive: true });
+  fs.writeFileSync(path.join(folder, 'song one.mp3'), 'x'.repeat(1000));
+  browser = await chromium.launch({ executablePath: chromiumPath, args: ['--no-sandbox', '--disable-gpu'] });
+  let failed = 0;
+  const only = process.env.VELKAN_BROWSER_TEST;
+  for (const { name, body } of tests) {
+    if (only && !name.includes(only)) continue;
+    try {
+      await body();
+      console.log(`ok - ${name}`);
+    } catch (error) {
+      failed += 1;
+      console.log(`not ok - ${name}\n${error.stack}`);
+    }
+  }
+  await browser.close();
+  fs.rmSync(shareDir, { recursive: true, force: true });
+  return failed;
+}
+
+let status = 1;
+try {
+  status = (await main()) === 0 ? 0 : 1;
+} finally {
+  for (const child of children) child.kill('SIGTERM');
+  for (const server of servers) server.close();
+}
+process.exit(status);

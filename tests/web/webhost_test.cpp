@@ -1,0 +1,355 @@
+#include "base64codec.h"
+#include "httphead.h"
+#include "network.h"
+#include "protectedtext.h"
+#include "websession.h"
+#include "webhost.h"
+
+#include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QWebSocket>
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+namespace velkan::web {
+namespace {
+
+constexpr int kWaitMs = 10000;
+const QByteArray kShop = "https://shop.example";
+
+localnet::SharedFile File(std::string path)
+{
+    return {.path = std::move(path), .date = "2004-01-02 10:11", .size = 100, .flags = 0};
+}
+
+// A page's end of one control.
+class PageSocket {
+public:
+    explicit PageSocket(const QByteArray& origin) : m_socket(QString::fromLatin1(origin))
+    {
+        QObject::connect(&m_socket, &QWebSocket::textMessageReceived, [this](const QString& text) {
+            m_messages.push_back(QJsonDocument::fromJson(text.toUtf8()).object());
+        });
+    }
+
+    bool Open(quint16 port)
+    {
+        m_socket.open(QUrl(QStringLiteral("ws://127.0.0.1:%1/control").arg(port)));
+        return QTest::qWaitFor([&] { return m_socket.state() == QAbstractSocket::ConnectedState ||
+                                            m_closed(); }, kWaitMs) &&
+               m_socket.state() == QAbstractSocket::ConnectedState;
+    }
+
+    void Send(const QByteArray& json) { m_socket.sendTextMessage(QString::fromUtf8(json)); }
+
+    // The first message of the type from index on; an empty object when none came in time.
+    QJsonObject WaitFor(const QString& type, const std::function<bool(const QJsonObject&)>& also = {})
+    {
+        QJsonObject found;
+        QTest::qWaitFor([&] {
+            for (; m_next < m_messages.size(); ++m_next) {
+                const QJsonObject& message = m_messages[m_next];
+                if (message.value(QStringLiteral("type")).toString() == type && (!also || also(message))) {
+                    found = message;
+                    ++m_next;
+                    return true;
+                }
+            }
+            return false;
+        }, kWaitMs);
+        return found;
+    }
+
+    [[nodiscard]] int CountOf(const QString& type) const
+    {
+        return static_cast<int>(std::count_if(m_messages.begin(), m_messages.end(), [&](const QJsonObject& m) {
+            return m.value(QStringLiteral("type")).toString() == type;
+        }));
+    }
+
+    QWebSocket& Socket() { return m_socket; }
+
+private:
+    bool m_closed() const { return m_socket.state() == QAbstractSocket::UnconnectedState && m_tried; }
+
+    QWebSocket m_socket;
+    bool m_tried = true;
+    std::vector<QJsonObject> m_messages;
+    std::size_t m_next = 0;
+};
+
+class WebHostTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_dir.isValid());
+        m_network.Start();
+    }
+
+    void TearDown() override
+    {
+        m_host.reset();
+        m_network.Stop();
+    }
+
+    WebHost& Host(int perOrigin = 8)
+    {
+        WebHostOptions options;
+        options.port = 0;
+        options.allowedOrigins = {kShop};
+        options.originFiles = {m_dir.filePath(QStringLiteral("web-origins"))};
+        options.appServer = {"127.0.0.1", m_network.AppServerPort(), 10000};
+        options.maxControlsPerOrigin = perOrigin;
+        m_host = std::make_unique<WebHost>(options);
+        EXPECT_EQ(m_host->Listen(), QString());
+        return *m_host;
+    }
+
+    // Sends the bytes on a connection of its own and returns all the bridge answered.
+    QByteArray Exchange(const QByteArray& bytes)
+    {
+        QTcpSocket socket;
+        socket.connectToHost(QHostAddress::LocalHost, m_host->Port());
+        QByteArray answer;
+        QObject::connect(&socket, &QTcpSocket::readyRead, [&] { answer += socket.readAll(); });
+        socket.write(bytes);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return socket.state() == QAbstractSocket::UnconnectedState; }, kWaitMs));
+        return answer + socket.readAll();
+    }
+
+    QByteArray Get(const QByteArray& target, const QByteArray& extra = {})
+    {
+        return Exchange("GET " + target + " HTTP/1.1\r\nHost: 127.0.0.1:" + QByteArray::number(m_host->Port()) +
+                        "\r\n" + extra + "\r\n");
+    }
+
+    static int Status(const QByteArray& response) { return response.mid(9, 3).toInt(); }
+
+    QByteArray Handshake(const QByteArray& origin)
+    {
+        return Get("/control", "Upgrade: websocket\r\nConnection: Upgrade\r\nSec-WebSocket-Version: 13\r\n"
+                               "Sec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\nOrigin: " + origin + "\r\n");
+    }
+
+    static std::string UserParam()
+    {
+        channel::BlowFish cipher;
+        EXPECT_TRUE(cipher.Initialize("3vindermok"));
+        return channel::EncryptToBase64(cipher, "x|tester|c|d|e||0|0");
+    }
+
+    QTemporaryDir m_dir;
+    localnet::Network m_network;
+    std::unique_ptr<WebHost> m_host;
+};
+
+TEST_F(WebHostTest, RequestsMustNameTheBridgeInTheirHostField)
+{
+    Host();
+    const QByteArray port = QByteArray::number(m_host->Port());
+    const struct {
+        QByteArray hostLines;
+        int status;
+    } cases[] = {
+        {"Host: 127.0.0.1:" + port + "\r\n", 200},
+        {"Host: localhost:" + port + "\r\n", 200},
+        {"Host: rebound.example:" + port + "\r\n", 403},
+        {"Host: 127.0.0.1:" + QByteArray::number(m_host->Port() + 1) + "\r\n", 403},
+        {"", 403},
+        {"Host: 127.0.0.1:" + port + "\r\nHost: evil.example\r\n", 403},
+    };
+    for (const auto& [hostLines, status] : cases) {
+        EXPECT_EQ(Status(Exchange("GET /velkanfilesearch.js HTTP/1.1\r\n" + hostLines + "\r\n")), status)
+            << hostLines.toStdString();
+    }
+    EXPECT_EQ(Status(Get("/nothing-here")), 404);
+    EXPECT_EQ(Status(Exchange("POST /access HTTP/1.1\r\nHost: 127.0.0.1:" + port + "\r\n\r\n")), 405);
+}
+
+TEST_F(WebHostTest, HeadsAreBoundedAndMustBeHttp)
+{
+    Host();
+    EXPECT_EQ(Status(Get("/access", "X-Fill: " + QByteArray(kMaxHeadBytes - 100, 'a') + "\r\n")), 200);
+    EXPECT_EQ(Status(Get("/access", "X-Fill: " + QByteArray(kMaxHeadBytes, 'a') + "\r\n")), 431);
+    EXPECT_EQ(Status(Exchange(QByteArray(3 * kMaxHeadBytes, 'a'))), 431);
+    EXPECT_EQ(Status(Exchange("HELLO\r\n\r\n")), 400);
+}
+
+TEST_F(WebHostTest, ServesPicturesAndTheirDoubles)
+{
+    Host();
+    for (const QByteArray path : {"/pictures/202.png", "/pictures/202@2x.png", "/icons/16/mp3.png", "/icons/32/txt.png"}) {
+        const QByteArray response = Get(path);
+        ASSERT_EQ(Status(response), 200) << path.toStdString();
+        QImage image;
+        ASSERT_TRUE(image.loadFromData(response.mid(response.indexOf("\r\n\r\n") + 4), "PNG")) << path.toStdString();
+        if (path.startsWith("/icons/")) {
+            EXPECT_EQ(image.width(), path.startsWith("/icons/16/") ? 16 : 32);
+        }
+    }
+    QImage normal;
+    QImage doubled;
+    const QByteArray one = Get("/pictures/202.png");
+    const QByteArray two = Get("/pictures/202@2x.png");
+    ASSERT_TRUE(normal.loadFromData(one.mid(one.indexOf("\r\n\r\n") + 4)));
+    ASSERT_TRUE(doubled.loadFromData(two.mid(two.indexOf("\r\n\r\n") + 4)));
+    EXPECT_EQ(doubled.size(), normal.size() * 2);
+    for (const QByteArray bad : {"/pictures/../CMakeLists.png", "/pictures/999.png", "/icons/16/MP3.png",
+                                 "/icons/16/abcdefghijklmnopq.png", "/icons/24/mp3.png"}) {
+        EXPECT_EQ(Status(Get(bad)), 404) << bad.toStdString();
+    }
+}
+
+TEST_F(WebHostTest, AccessTellsAnyPageWhetherItMayOpenAControl)
+{
+    Host();
+    const auto access = [&](const QByteArray& originLine) {
+        const QByteArray response = Get("/access", originLine);
+        EXPECT_TRUE(response.contains("Access-Control-Allow-Origin: *"));
+        return QJsonDocument::fromJson(response.mid(response.indexOf("\r\n\r\n") + 4)).object();
+    };
+    EXPECT_TRUE(access("Origin: " + kShop + "\r\n").value(QStringLiteral("allowed")).toBool());
+    const QByteArray own = "Origin: http://127.0.0.1:" + QByteArray::number(m_host->Port()) + "\r\n";
+    EXPECT_TRUE(access(own).value(QStringLiteral("allowed")).toBool());
+    for (const QByteArray refused : {QByteArray("Origin: https://evil.example\r\n"), QByteArray("Origin: null\r\n"),
+                                     QByteArray()}) {
+        const QJsonObject answer = access(refused);
+        EXPECT_FALSE(answer.value(QStringLiteral("allowed")).toBool());
+        EXPECT_EQ(answer.value(QStringLiteral("reason")).toString(), QStringLiteral("origin-not-allowed"));
+    }
+}
+
+TEST_F(WebHostTest, ARefusedOriginStartsNothing)
+{
+    Host();
+    EXPECT_EQ(Status(Handshake("https://evil.example")), 403);
+    EXPECT_EQ(Status(Handshake("null")), 403);
+    PageSocket page("https://evil.example");
+    EXPECT_FALSE(page.Open(m_host->Port()));
+    EXPECT_EQ(m_host->SessionCount(), 0);
+    EXPECT_EQ(m_network.AppServerCounters().accepted, 0u);
+}
+
+TEST_F(WebHostTest, ControlsPerOriginAreLimited)
+{
+    Host(1);
+    auto first = std::make_unique<PageSocket>(kShop);
+    ASSERT_TRUE(first->Open(m_host->Port()));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_host->SessionCount() == 1; }, kWaitMs));
+    EXPECT_EQ(Status(Handshake(kShop)), 503);
+    EXPECT_TRUE(Get("/access", "Origin: " + kShop + "\r\n").contains("too-many-controls"));
+    // Another origin has its own count.
+    PageSocket own("http://127.0.0.1:" + QByteArray::number(m_host->Port()));
+    EXPECT_TRUE(own.Open(m_host->Port()));
+    first->Socket().close();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_host->SessionCount() == 1; }, kWaitMs));
+    PageSocket again(kShop);
+    EXPECT_TRUE(again.Open(m_host->Port()));
+}
+
+TEST_F(WebHostTest, OversizedMessagesCloseTheControlWith1009)
+{
+    Host();
+    PageSocket page(kShop);
+    ASSERT_TRUE(page.Open(m_host->Port()));
+    page.Send(R"({"type":"search","text":")" + QByteArray(WebHost::kMaxMessageBytes, 'a') + "\"}");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return page.Socket().state() == QAbstractSocket::UnconnectedState; }, kWaitMs));
+    EXPECT_EQ(page.Socket().closeCode(), QWebSocketProtocol::CloseCodeTooMuchData);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return m_host->SessionCount() == 0; }, kWaitMs));
+}
+
+TEST_F(WebHostTest, BadMessagesGetAnErrorAndTheControlKeepsWorking)
+{
+    Host();
+    PageSocket page(kShop);
+    ASSERT_TRUE(page.Open(m_host->Port()));
+    for (const QByteArray bad : {QByteArray("not json"), QByteArray(R"({"type":"unheard-of"})"),
+                                 QByteArray(R"({"type":"window","first":0,"count":5000})")}) {
+        page.Send(bad);
+        EXPECT_FALSE(page.WaitFor(QStringLiteral("error")).isEmpty()) << bad.toStdString();
+    }
+    page.Socket().sendBinaryMessage("\x01\x02");
+    EXPECT_EQ(page.WaitFor(QStringLiteral("error")).value(QStringLiteral("reason")).toString(),
+              QStringLiteral("malformed-message"));
+    page.Send(R"({"type":"activate","props":{}})");
+    EXPECT_FALSE(page.WaitFor(QStringLiteral("activated")).isEmpty());
+}
+
+TEST_F(WebHostTest, RowsArriveSortAndConnectNamesTheRowOfItsGeneration)
+{
+    m_network.AddPeer({.nick = "kim", .speed = 100, .files = {File("C:\\a b\\x.txt")}});
+    m_network.AddPeer({.nick = "*star", .speed = 100, .files = {File("top.txt")}});
+    Host();
+    PageSocket page(kShop);
+    ASSERT_TRUE(page.Open(m_host->Port()));
+    page.Send(QJsonDocument(QJsonObject{{QStringLiteral("type"), QStringLiteral("activate")},
+                                        {QStringLiteral("props"), QJsonObject{{QStringLiteral("param"),
+                                                                               QString::fromStdString(UserParam())}}}})
+                  .toJson(QJsonDocument::Compact));
+    ASSERT_FALSE(page.WaitFor(QStringLiteral("activated")).isEmpty());
+    page.Send(R"({"type":"window","first":0,"count":10})");
+    page.Send(R"({"type":"search","text":"t"})");
+    // The last state comes before the search is reported idle.
+    const QJsonObject rows = page.WaitFor(QStringLiteral("state"), [](const QJsonObject& state) {
+        return state.value(QStringLiteral("rowCount")).toInt() == 3 && state.contains(QStringLiteral("rows"));
+    });
+    ASSERT_FALSE(rows.isEmpty());
+    ASSERT_FALSE(page.WaitFor(QStringLiteral("searchidle")).isEmpty());
+
+    page.Send(R"({"type":"sort","column":0,"ascending":false})");
+    const QJsonObject sorted = page.WaitFor(QStringLiteral("state"), [&](const QJsonObject& state) {
+        return state.value(QStringLiteral("gen")).toInt() > rows.value(QStringLiteral("gen")).toInt() &&
+               state.contains(QStringLiteral("rows"));
+    });
+    ASSERT_FALSE(sorted.isEmpty());
+    const QJsonArray list = sorted.value(QStringLiteral("rows")).toArray();
+    ASSERT_EQ(list.size(), 3);
+    // Descending by nick: kim's folder row, kim's file row, then *star's file.
+    EXPECT_EQ(list[0].toObject().value(QStringLiteral("cells")).toArray()[0].toString(), QStringLiteral("kim"));
+    EXPECT_EQ(list[1].toObject().value(QStringLiteral("ext")).toString(), QStringLiteral("txt"));
+    EXPECT_EQ(list[2].toObject().value(QStringLiteral("cells")).toArray()[1].toString(), QStringLiteral("top.txt"));
+
+    const QByteArray oldGen = QByteArray::number(rows.value(QStringLiteral("gen")).toInt());
+    const QByteArray gen = QByteArray::number(sorted.value(QStringLiteral("gen")).toInt());
+    page.Send(R"({"type":"connect","row":1,"gen":)" + oldGen + "}");
+    EXPECT_EQ(page.WaitFor(QStringLiteral("error")).value(QStringLiteral("reason")).toString(),
+              QStringLiteral("stale-generation"));
+    page.Send(R"({"type":"connect","row":1,"gen":)" + gen + "}");
+    const QJsonObject fired = page.WaitFor(QStringLiteral("Connect"));
+    EXPECT_EQ(page.CountOf(QStringLiteral("Connect")), 1);
+    EXPECT_EQ(fired.value(QStringLiteral("nick")).toString(), QStringLiteral("kim"));
+    EXPECT_EQ(fired.value(QStringLiteral("folder")).toString().toStdString(),
+              channel::Base64Codec::Encode("C:\\a b"));
+    EXPECT_EQ(fired.value(QStringLiteral("folderText")).toString(), QStringLiteral("C:\\a b"));
+
+    // The download button with nothing selected: the native panel's message box.
+    page.Send(R"({"type":"connect","row":-1,"gen":)" + gen + "}");
+    EXPECT_EQ(page.WaitFor(QStringLiteral("message")).value(QStringLiteral("text")).toString(),
+              QStringLiteral("파일을 선택하세요"));
+    EXPECT_EQ(page.CountOf(QStringLiteral("Connect")), 1);
+}
+
+TEST_F(WebHostTest, ClosingThePageClosesItsPeerConnections)
+{
+    for (const char* nick : {"a", "b", "c"}) {
+        m_network.AddPeer({.nick = nick, .speed = 100, .behaviour = localnet::PeerBehaviour::Silent});
+    }
+    Host();
+    PageSocket page(kShop);
+    ASSERT_TRUE(page.Open(m_host->Port()));
+    page.Send(R"({"type":"activate","props":{"param":")" + QByteArray::fromStdString(UserParam()) + R"(","search":"x"}})");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_network.OpenPeerConnections() == 3; }, kWaitMs));
+    page.Socket().close();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return m_network.OpenPeerConnections() == 0; }, kWaitMs));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return m_host->SessionCount() == 0; }, kWaitMs));
+}
+
+} // namespace
+} // namespace velkan::web

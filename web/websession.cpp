@@ -1,0 +1,315 @@
+#include "websession.h"
+
+#include "compareresults.h"
+#include "connectfolder.h"
+#include "cp949convert.h"
+#include "extensionkey.h"
+#include "resulttexts.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QWebSocket>
+
+#include <algorithm>
+
+namespace velkan::web {
+namespace {
+
+QString Utf8Text(std::string_view cp949)
+{
+    return QString::fromStdString(cp949::ToUtf8(cp949));
+}
+
+// The name the bridge serves a file's picture under: the extension without its dot, lower
+// case, at most 16 bytes of [a-z0-9]; empty (the plain page) for anything else.
+QString PictureExtension(std::string_view name)
+{
+    std::string_view key = search::ExtensionKey(name);
+    if (!key.empty()) {
+        key.remove_prefix(1);
+    }
+    if (key.empty() || key.size() > 16) {
+        return {};
+    }
+    QString text;
+    for (const char c : key) {
+        const char lower = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+        if (!((lower >= 'a' && lower <= 'z') || (lower >= '0' && lower <= '9'))) {
+            return {};
+        }
+        text += QLatin1Char(lower);
+    }
+    return text;
+}
+
+} // namespace
+
+WebSession::WebSession(QWebSocket* socket, search::SearchSeams seams, QObject* parent)
+    : QObject(parent), m_socket(socket), m_seams(std::move(seams))
+{
+    m_socket->setParent(this);
+    // The panel's starting buttons: download and stop shown but off, connect hidden.
+    m_buttons[0] = {.enabled = false, .visible = true};  // download
+    m_buttons[1] = {.enabled = false, .visible = true};  // stop
+    m_buttons[2] = {.enabled = true, .visible = false};  // connect
+    m_buttons[3] = {.enabled = false, .visible = false}; // server information
+    m_pushTimer.setSingleShot(true);
+    m_pushTimer.setInterval(kPushIntervalMs);
+    connect(&m_pushTimer, &QTimer::timeout, this, &WebSession::Push);
+    connect(m_socket, &QWebSocket::textMessageReceived, this, &WebSession::OnText);
+    connect(m_socket, &QWebSocket::binaryMessageReceived, this, [this] {
+        SendError(QStringLiteral("malformed-message"), QStringLiteral("messages are JSON text"));
+    });
+    // A page that reads again gets what it missed.
+    connect(m_socket, &QWebSocket::bytesWritten, this, [this] {
+        if (m_dirty && !m_pushTimer.isActive()) {
+            m_pushTimer.start();
+        }
+    });
+    connect(m_socket, &QWebSocket::disconnected, this, [this] {
+        // Stops the search and closes every peer connection at once, not when deleted later.
+        m_engine.reset();
+        emit finished();
+    });
+    connect(&m_model, &QAbstractItemModel::modelReset, this, &WebSession::OnOrderChanged);
+    connect(&m_model, &QAbstractItemModel::layoutChanged, this, &WebSession::OnOrderChanged);
+    connect(&m_model, &QAbstractItemModel::rowsInserted, this, [this](const QModelIndex&, int first, int) {
+        MarkDirty(first < m_windowFirst + m_windowCount);
+    });
+    Send({{QStringLiteral("type"), QStringLiteral("hello")}, {QStringLiteral("version"), 1}});
+    MarkDirty();
+}
+
+WebSession::~WebSession()
+{
+    m_engine.reset();
+}
+
+void WebSession::OnText(const QString& text)
+{
+    auto parsed = ParsePageMessage(text.toUtf8());
+    if (const auto* error = std::get_if<MessageError>(&parsed)) {
+        SendError(error->reason, error->message);
+        return;
+    }
+    std::visit([this](const auto& message) { Handle(message); }, std::get<PageMessage>(parsed));
+}
+
+void WebSession::Handle(const ActivateMessage& message)
+{
+    if (m_engine) {
+        SendError(QStringLiteral("already-active"), QStringLiteral("the control reads its values once"));
+        return;
+    }
+    m_engine = std::make_unique<search::SearchEngine>(static_cast<search::SearchView&>(*this), m_model, m_images, m_seams);
+    connect(m_engine.get(), &search::SearchEngine::searchIdle, this, [this] {
+        Push();
+        Send({{QStringLiteral("type"), QStringLiteral("searchidle")}});
+    });
+    Send({{QStringLiteral("type"), QStringLiteral("activated")}});
+    // The page's parameters are Unicode; the engine keeps them as the native control's
+    // properties convert them.
+    m_engine->Configure({
+        .param = cp949::FromUtf8(message.param),
+        .search = cp949::FromUtf8(message.search),
+        .searchBanWord = cp949::FromUtf8(message.searchBanWord),
+        .replaceParam = cp949::FromUtf8(message.replaceParam),
+    });
+}
+
+void WebSession::Handle(const SearchMessage& message)
+{
+    // As the native control before activation: not heard.
+    if (m_engine) {
+        m_engine->StartSearch(cp949::FromUtf8(message.text));
+    }
+}
+
+void WebSession::Handle(const StopMessage&)
+{
+    if (m_engine) {
+        m_engine->OnCancel();
+    }
+}
+
+void WebSession::Handle(const WindowMessage& message)
+{
+    m_windowFirst = message.first;
+    m_windowCount = message.count;
+    MarkDirty(true);
+}
+
+void WebSession::Handle(const SortMessage& message)
+{
+    m_sortColumn = message.column;
+    m_sortAscending = message.ascending;
+    m_model.sort(message.column, message.ascending ? Qt::AscendingOrder : Qt::DescendingOrder);
+    // A model that had nothing to reorder says nothing; the page still learns the new order.
+    OnOrderChanged();
+}
+
+void WebSession::Handle(const RowMessage& message)
+{
+    if (message.generation != m_generation) {
+        SendError(QStringLiteral("stale-generation"),
+                  QStringLiteral("the rows were reordered since generation %1; now %2")
+                      .arg(message.generation).arg(m_generation));
+        return;
+    }
+    if (message.row >= m_model.RowCount()) {
+        SendError(QStringLiteral("no-such-row"), QStringLiteral("row %1 of %2").arg(message.row).arg(m_model.RowCount()));
+        return;
+    }
+    m_selected = message.row < 0 ? QPersistentModelIndex() : QPersistentModelIndex(m_model.index(message.row, 0));
+    MarkDirty();
+    if (!m_engine) {
+        return;
+    }
+    if (message.action == RowMessage::Action::Click) {
+        m_engine->OnResultClick();
+    } else if (message.action == RowMessage::Action::Connect) {
+        m_engine->ConnectToSelected();
+    }
+}
+
+void WebSession::OnOrderChanged()
+{
+    ++m_generation;
+    MarkDirty(true);
+}
+
+void WebSession::SendError(const QString& reason, const QString& message)
+{
+    if (m_socket->bytesToWrite() > kMaxUnsentBytes) {
+        return;
+    }
+    Send({{QStringLiteral("type"), QStringLiteral("error")},
+          {QStringLiteral("reason"), reason},
+          {QStringLiteral("message"), message}});
+}
+
+void WebSession::Send(const QJsonObject& message)
+{
+    m_socket->sendTextMessage(QString::fromUtf8(QJsonDocument(message).toJson(QJsonDocument::Compact)));
+}
+
+void WebSession::MarkDirty(bool rows)
+{
+    m_dirty = true;
+    m_rowsDirty = m_rowsDirty || rows;
+    if (!m_pushTimer.isActive()) {
+        m_pushTimer.start();
+    }
+}
+
+void WebSession::Push()
+{
+    if (!m_dirty || m_socket->bytesToWrite() > kMaxUnsentBytes) {
+        return;
+    }
+    QJsonArray buttons;
+    for (const ButtonState& button : m_buttons) {
+        buttons.append(QJsonObject{{QStringLiteral("enabled"), button.enabled},
+                                   {QStringLiteral("visible"), button.visible}});
+    }
+    QJsonObject state{
+        {QStringLiteral("type"), QStringLiteral("state")},
+        {QStringLiteral("gen"), static_cast<qint64>(m_generation)},
+        {QStringLiteral("rowCount"), m_model.RowCount()},
+        {QStringLiteral("progress"), m_progress},
+        {QStringLiteral("progressText"), m_progressText},
+        {QStringLiteral("foundText"), m_foundText},
+        {QStringLiteral("identity"), m_identity},
+        {QStringLiteral("buttons"), buttons},
+        {QStringLiteral("selected"), SelectedRow()},
+        {QStringLiteral("sortColumn"), m_sortColumn},
+        {QStringLiteral("sortAscending"), m_sortAscending},
+    };
+    if (m_rowsDirty) {
+        QJsonArray rows;
+        const int end = std::min(m_model.RowCount(), m_windowFirst + m_windowCount);
+        for (int row = m_windowFirst; row < end; ++row) {
+            rows.append(RowJson(row));
+        }
+        state.insert(QStringLiteral("first"), m_windowFirst);
+        state.insert(QStringLiteral("rows"), rows);
+    }
+    m_dirty = false;
+    m_rowsDirty = false;
+    Send(state);
+}
+
+QJsonObject WebSession::RowJson(int row) const
+{
+    const search::ResultRow& line = m_model.Row(row);
+    QJsonArray cells;
+    for (int column = 0; column < search::SpeedColumn; ++column) {
+        cells.append(Utf8Text(m_model.CellText(row, column)));
+    }
+    QJsonObject json{{QStringLiteral("cells"), cells},
+                     {QStringLiteral("speed"), search::SpeedLevel(line.record->speed)}};
+    if (line.kind == search::ResultRow::Kind::Folder) {
+        json.insert(QStringLiteral("folderPicture"), line.image);
+    } else {
+        json.insert(QStringLiteral("ext"), PictureExtension(search::FileNameOf(line.record->path())));
+    }
+    return json;
+}
+
+void WebSession::SetButtonEnabled(search::PanelButton button, bool enabled)
+{
+    m_buttons.at(static_cast<std::size_t>(button) - 1).enabled = enabled;
+    MarkDirty();
+}
+
+void WebSession::SetButtonVisible(search::PanelButton button, bool visible)
+{
+    m_buttons.at(static_cast<std::size_t>(button) - 1).visible = visible;
+    MarkDirty();
+}
+
+void WebSession::SetProgressPosition(int percent)
+{
+    m_progress = percent;
+    MarkDirty();
+}
+
+void WebSession::ShowProgressTexts(const QString& progress, const QString& found)
+{
+    m_progressText = progress;
+    m_foundText = found;
+    MarkDirty();
+}
+
+void WebSession::SetIdentityLabel(const QString& text)
+{
+    m_identity = text;
+    MarkDirty();
+}
+
+int WebSession::SelectedRow() const
+{
+    return m_selected.isValid() ? m_selected.row() : -1;
+}
+
+void WebSession::ShowMessage(const QString& text)
+{
+    Push();
+    Send({{QStringLiteral("type"), QStringLiteral("message")}, {QStringLiteral("text"), text}});
+}
+
+void WebSession::FireConnect(const std::string& nick, const std::string& folder)
+{
+    QString folderText;
+    const int row = SelectedRow();
+    if (row >= 0) {
+        const std::string_view path = m_model.Row(row).record->path();
+        folderText = Utf8Text(search::ConnectFolder(path).value_or(path));
+    }
+    Send({{QStringLiteral("type"), QStringLiteral("Connect")},
+          {QStringLiteral("nick"), Utf8Text(nick)},
+          {QStringLiteral("folder"), Utf8Text(folder)},
+          {QStringLiteral("folderText"), folderText}});
+}
+
+} // namespace velkan::web
