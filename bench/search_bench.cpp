@@ -3,6 +3,7 @@
 // figure as a ratio against the baseline measured in the same run.
 
 #include "firstreply.h"
+#include "headerclick.h"
 #include "handlertimer.h"
 
 #include <benchmark/benchmark.h>
@@ -26,5 +27,6 @@ int main(int argc, char** argv)
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+    velkan::bench::ReleaseHeaderClickPanel();
     return 0;
 }

@@ -6,6 +6,7 @@
 #include "resulttexts.h"
 
 #include <algorithm>
+#include <unordered_map>
 
 namespace velkan::search {
 
@@ -141,17 +142,25 @@ void ResultModel::ApplyOrder(const std::vector<std::uint32_t>& order)
         sorted.push_back(m_rows[row]);
     }
     m_rows = std::move(sorted);
-    // A view keeps a few persistent indexes (the current and selected rows) across the sort.
+    // A view keeps a few persistent indexes (the current and selected rows) across the sort:
+    // one pass over the order, a bit per row telling which to look for, finds where they went.
     const QModelIndexList before = persistentIndexList();
     if (!before.isEmpty()) {
-        std::vector<int> newPosition(order.size());
+        std::vector<bool> kept(order.size());
+        std::unordered_map<int, int> newPosition;
+        for (const QModelIndex& index : before) {
+            kept[static_cast<std::size_t>(index.row())] = true;
+            newPosition.emplace(index.row(), index.row());
+        }
         for (std::size_t i = 0; i < order.size(); ++i) {
-            newPosition[order[i]] = static_cast<int>(i);
+            if (kept[order[i]]) {
+                newPosition[static_cast<int>(order[i])] = static_cast<int>(i);
+            }
         }
         QModelIndexList after;
         after.reserve(before.size());
         for (const QModelIndex& index : before) {
-            after.append(this->index(newPosition[static_cast<std::size_t>(index.row())], index.column()));
+            after.append(this->index(newPosition.at(index.row()), index.column()));
         }
         changePersistentIndexList(before, after);
     }

@@ -2,10 +2,10 @@
 
 #include "compareresults.h"
 #include "searchresult.h"
+#include "textsort.h"
 
 #include <algorithm>
 #include <array>
-#include <cstring>
 #include <memory>
 #include <numeric>
 #include <string_view>
@@ -88,53 +88,9 @@ std::vector<std::uint32_t> NumberOrder(const std::vector<ResultRow>& rows, Numbe
     return RadixOrder(std::move(items));
 }
 
-// A row's text key: its first sixteen bytes as two big-endian numbers (zero beyond the end),
-// which decide most comparisons without reading the text itself, and the whole text for the
-// rest.
-struct TextRow {
-    std::uint64_t head;
-    std::uint64_t next;
-    const char* data;
-    std::uint32_t size;
-    std::uint32_t row;
-
-    [[nodiscard]] std::string_view Text() const { return {data, size}; }
-
-    // Unsigned bytes, a prefix first (char_traits<char> compares as unsigned).
-    friend bool operator<(const TextRow& a, const TextRow& b)
-    {
-        if (a.head != b.head) {
-            return a.head < b.head;
-        }
-        if (a.next != b.next) {
-            return a.next < b.next;
-        }
-        // Texts that fit in the sixteen bytes differ only in trailing zero bytes, if at all.
-        if (a.size <= 16 && b.size <= 16) {
-            return a.size < b.size;
-        }
-        return a.Text() < b.Text();
-    }
-};
-
-TextRow MakeTextRow(std::string_view text, std::uint32_t row)
-{
-    unsigned char bytes[16] = {};
-    std::memcpy(bytes, text.data(), std::min(text.size(), sizeof bytes));
-    const auto bigEndian = [](const unsigned char* from) {
-        std::uint64_t value = 0;
-        for (int i = 0; i < 8; ++i) {
-            value = value << 8 | from[i];
-        }
-        return value;
-    };
-    return {bigEndian(bytes), bigEndian(bytes + 8), text.data(), static_cast<std::uint32_t>(text.size()),
-            row};
-}
-
-// How many bytes every row's text starts with alike (paths that all begin "C:\share\"). Keys
-// taken after them order the texts as the whole texts do, and their sixteen bytes then tell
-// more of them apart. Reading stops at the first row that shares nothing.
+// How many bytes every row's text starts with alike (paths that all begin "C:\share\"): the
+// texts order as what follows them does, and the sort need not read them. Reading stops at the
+// first row that shares nothing.
 template <typename TextOf> std::size_t SharedStart(const std::vector<ResultRow>& rows, TextOf textOf)
 {
     if (rows.empty()) {
@@ -160,19 +116,16 @@ std::vector<std::uint32_t> TextOrder(const std::vector<ResultRow>& rows, TextOf 
                                      bool ascending)
 {
     const std::size_t shared = SharedStart(rows, textOf);
-    std::vector<TextRow> items(rows.size());
+    std::vector<SortText> texts(rows.size());
     for (std::size_t row = 0; row < rows.size(); ++row) {
         PrefetchRecord(rows, row);
-        items[row] = MakeTextRow(textOf(*rows[row].record).substr(shared), static_cast<std::uint32_t>(row));
+        const std::string_view text = textOf(*rows[row].record).substr(shared);
+        texts[row] = {text.data(), static_cast<std::uint32_t>(text.size()), static_cast<std::uint32_t>(row)};
     }
-    if (ascending) {
-        std::stable_sort(items.begin(), items.end());
-    } else {
-        std::stable_sort(items.begin(), items.end(), [](const TextRow& a, const TextRow& b) { return b < a; });
-    }
-    std::vector<std::uint32_t> order(items.size());
-    for (std::size_t i = 0; i < items.size(); ++i) {
-        order[i] = items[i].row;
+    SortTexts(texts, ascending);
+    std::vector<std::uint32_t> order(texts.size());
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        order[i] = texts[i].row;
     }
     return order;
 }
