@@ -110,11 +110,12 @@ public:
     // the action with no selection) for a row that does not exist.
     virtual HRESULT ConnectToRow(int row) = 0;
     // Opens the server-information window for the row's server without blocking; answered
-    // runs with the values once they arrive, ended once the conversation is over, answered or
-    // not (the server closed, refused or did not answer the connect in time). E_INVALIDARG when
-    // the row or its server is not there.
+    // runs with the values once they arrive, ended once the conversation is over, with an empty
+    // text when an answer came and otherwise why none did: "refused", "closed" (before the
+    // server said anything), "malformed" (no valid answer) or "timeout" (the connect).
+    // E_INVALIDARG when the row or its server is not there.
     virtual HRESULT QueryServerInfo(int row, std::function<void(const ServerInfoView&)> answered,
-                                    std::function<void()> ended = {}) = 0;
+                                    std::function<void(const std::string& unanswered)> ended = {}) = 0;
 
     // server runs each time a server's outcome is settled, fetch each time a fetch of the
     // server list ends; either may be empty. Takes effect for windows created afterwards.

@@ -355,14 +355,18 @@ void SearchEngine::OnResultClick()
     }
 }
 
-std::optional<channel::ServerEntry> SearchEngine::ServerInfoTarget() const
+std::unique_ptr<ServerInfoQuery> SearchEngine::QueryServerInfo(int row)
 {
-    const int row = m_view.SelectedRow();
     if (row < 0 || row >= m_model.RowCount()) {
-        return std::nullopt;
+        return nullptr;
     }
     const channel::ServerEntry* entry = FindServerEntry(m_model.Row(row).record->nick());
-    return entry ? std::optional(*entry) : std::nullopt;
+    if (entry == nullptr) {
+        return nullptr;
+    }
+    auto query = std::make_unique<ServerInfoQuery>(m_cipher, *entry, ServerInfoSettings());
+    query->Start();
+    return query;
 }
 
 } // namespace velkan::search
