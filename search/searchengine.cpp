@@ -12,14 +12,13 @@
 #include "resulttexts.h"
 #include "searchview.h"
 #include "ticksource.h"
+#include "wirekey.h"
 
 #include <QMetaObject>
 
 namespace velkan::search {
 
 namespace {
-
-constexpr std::string_view kCipherKey = "3vindermok";
 
 QString FoundText(int count)
 {
@@ -41,7 +40,7 @@ SearchEngine::SearchEngine(SearchView& view, ResultModel& model, ImageIndexProvi
       m_foundText(FoundText(0)), m_replies(m_config, m_model, m_images),
       m_random(std::random_device{}())
 {
-    [[maybe_unused]] const bool keyed = m_cipher.Initialize(kCipherKey);
+    [[maybe_unused]] const bool keyed = m_cipher.Initialize(channel::kWireKey);
     m_timer->SetCallback([this] { OnTimer(); });
     const PeerTimeouts timeouts{.connect = m_limits.connectTimeout,
                                             .idle = m_limits.peerIdle,

@@ -5,6 +5,7 @@
 #include "protectedtext.h"
 #include "velkanfilesearch.h"
 #include "velkanpanelaccess.h"
+#include "wirekey.h"
 
 #include <QApplication>
 #include <QByteArray>
@@ -78,7 +79,7 @@ inline void WriteFile(const std::filesystem::path& path, const std::string& text
 inline std::string Param(std::string_view userId)
 {
     channel::BlowFish cipher;
-    EXPECT_TRUE(cipher.Initialize("3vindermok"));
+    EXPECT_TRUE(cipher.Initialize(channel::kWireKey));
     return channel::EncryptToBase64(cipher, "x|" + std::string(userId) + "|c|d|e|A|0|0");
 }
 

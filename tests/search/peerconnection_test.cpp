@@ -3,6 +3,7 @@
 #include "network.h"
 #include "peerconnection.h"
 #include "peerprotocol.h"
+#include "wirekey.h"
 
 #include <gtest/gtest.h>
 
@@ -45,7 +46,7 @@ struct Conversation {
 
 class PeerConnectionTest : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_TRUE(m_cipher.Initialize("3vindermok")); }
+    void SetUp() override { ASSERT_TRUE(m_cipher.Initialize(channel::kWireKey)); }
     void TearDown() override { m_network.Stop(); }
 
     std::uint16_t Add(PeerBehaviour behaviour, localnet::HostileTuning tuning = {})

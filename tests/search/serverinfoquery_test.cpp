@@ -1,6 +1,7 @@
 #include "blowfish.h"
 #include "network.h"
 #include "serverinfoquery.h"
+#include "wirekey.h"
 
 #include <QSignalSpy>
 #include <gtest/gtest.h>
@@ -11,7 +12,7 @@ namespace {
 
 class ServerInfoQueryTest : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_TRUE(m_cipher.Initialize("3vindermok")); }
+    void SetUp() override { ASSERT_TRUE(m_cipher.Initialize(channel::kWireKey)); }
     void TearDown() override { m_network.Stop(); }
 
     channel::BlowFish m_cipher;

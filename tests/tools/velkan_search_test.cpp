@@ -6,6 +6,7 @@
 #include "protectedtext.h"
 #include "socketutil.h"
 #include "resulttexts.h"
+#include "wirekey.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -80,7 +81,7 @@ bool Mentions(const std::vector<std::string>& lines, const std::string& text)
 std::string Param(std::string_view userId)
 {
     channel::BlowFish cipher;
-    EXPECT_TRUE(cipher.Initialize("3vindermok"));
+    EXPECT_TRUE(cipher.Initialize(channel::kWireKey));
     return channel::EncryptToBase64(cipher, "x|" + std::string(userId) + "|c|d|e|A|0|0");
 }
 

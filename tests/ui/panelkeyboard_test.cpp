@@ -2,6 +2,7 @@
 #include "fakes.h"
 #include "panelfixture.h"
 #include "serverinfodialog.h"
+#include "wirekey.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -292,7 +293,7 @@ TEST_F(PanelKeyboardTest, TheMessageBoxHasTextAndOkOnly)
 TEST_F(PanelKeyboardTest, ServerInformationWindowClosesOnEnterAndEscape)
 {
     channel::BlowFish cipher;
-    ASSERT_TRUE(cipher.Initialize("3vindermok"));
+    ASSERT_TRUE(cipher.Initialize(channel::kWireKey));
     struct Case {
         Qt::Key key;
         bool onButton;
