@@ -7,6 +7,7 @@
 #include "base64codec.h"
 #include "blowfish.h"
 #include "linereceiver.h"
+#include "wirekey.h"
 
 #include <benchmark/benchmark.h>
 #include <openssl/blowfish.h>
@@ -27,7 +28,6 @@ using velkan::channel::Base64Codec;
 using velkan::channel::BlowFish;
 using velkan::channel::LineReceiver;
 
-constexpr std::string_view kKey = "3vindermok";
 constexpr std::size_t kLineBytes = std::size_t{64} << 20; // the '\n' is its last byte
 constexpr std::size_t kChunkBytes = 4096;
 
@@ -52,7 +52,7 @@ const BlowFish& OurCipher()
 {
     static BlowFish* const cipher = [] {
         auto* created = new BlowFish;
-        if (!created->Initialize(kKey)) {
+        if (!created->Initialize(velkan::channel::kWireKey)) {
             Fail("BlowFish::Initialize refused the key");
         }
         return created;
@@ -64,8 +64,8 @@ const BF_KEY& OpenSslKey()
 {
     static const BF_KEY key = [] {
         BF_KEY made;
-        BF_set_key(&made, static_cast<int>(kKey.size()),
-                   reinterpret_cast<const unsigned char*>(kKey.data()));
+        BF_set_key(&made, static_cast<int>(velkan::channel::kWireKey.size()),
+                   reinterpret_cast<const unsigned char*>(velkan::channel::kWireKey.data()));
         return made;
     }();
     return key;

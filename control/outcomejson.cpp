@@ -16,58 +16,54 @@ QJsonValue TextOrNull(const std::string& utf8)
     return utf8.empty() ? QJsonValue() : Text(utf8);
 }
 
-QJsonValue TimeOrNull(int ms)
+// A figure as its kind is written: a time that never came as null, a flag as true or false.
+QJsonValue FigureValue(search::FigureKind kind, std::int64_t value)
 {
-    return ms < 0 ? QJsonValue() : QJsonValue(ms);
+    switch (kind) {
+    case search::FigureKind::Flag:
+        return value != 0;
+    case search::FigureKind::Time:
+        return value < 0 ? QJsonValue() : QJsonValue(static_cast<qint64>(value));
+    case search::FigureKind::Count:
+    case search::FigureKind::Dropped:
+    case search::FigureKind::Bytes:
+        break;
+    }
+    return static_cast<qint64>(value);
 }
 
 } // namespace
 
 QJsonObject OutcomeJson(const ServerOutcomeView& outcome)
 {
-    return {
+    QJsonObject record{
         {QStringLiteral("nick"), Text(outcome.nick)},
         {QStringLiteral("host"), Text(outcome.host)},
         {QStringLiteral("port"), outcome.port},
         {QStringLiteral("address"), TextOrNull(outcome.address)},
         {QStringLiteral("outcome"), Text(outcome.outcome)},
         {QStringLiteral("end"), Text(outcome.end)},
-        {QStringLiteral("findLines"), outcome.findLines},
-        {QStringLiteral("otherLines"), outcome.otherLines},
-        {QStringLiteral("items"), outcome.items},
-        {QStringLiteral("rows"), outcome.rows},
-        {QStringLiteral("adult"), outcome.adult},
-        {QStringLiteral("strictBanWords"), outcome.strictBanWords},
-        {QStringLiteral("personFolder"), outcome.personFolder},
-        {QStringLiteral("banWords"), outcome.banWords},
-        {QStringLiteral("rowLimit"), outcome.rowLimit},
-        {QStringLiteral("bytesSent"), static_cast<qint64>(outcome.bytesSent)},
-        {QStringLiteral("bytesReceived"), static_cast<qint64>(outcome.bytesReceived)},
-        {QStringLiteral("firstByteMs"), TimeOrNull(outcome.firstByteMs)},
-        {QStringLiteral("closeMs"), TimeOrNull(outcome.closeMs)},
         {QStringLiteral("error"), TextOrNull(outcome.error)},
     };
+#define VELKAN_RECORD_FIGURE(name, path, kind, title)                                              \
+    record.insert(QLatin1StringView(#name), FigureValue(search::FigureKind::kind, outcome.name));
+    VELKAN_SERVER_OUTCOME_FIGURES(VELKAN_RECORD_FIGURE)
+#undef VELKAN_RECORD_FIGURE
+    return record;
 }
 
 QJsonObject FetchJson(const FetchOutcomeView& fetch)
 {
-    return {
+    QJsonObject record{
         {QStringLiteral("outcome"), Text(fetch.outcome)},
-        {QStringLiteral("reused"), fetch.reused},
-        {QStringLiteral("connected"), fetch.connected},
-        {QStringLiteral("lines"), fetch.lines},
-        {QStringLiteral("bytesReceived"), static_cast<qint64>(fetch.bytesReceived)},
-        {QStringLiteral("entries"), fetch.entries},
-        {QStringLiteral("kept"), fetch.kept},
         {QStringLiteral("dropped"), fetch.entries - fetch.kept},
-        {QStringLiteral("malformed"), fetch.malformed},
-        {QStringLiteral("badPort"), fetch.badPort},
-        {QStringLiteral("hostTooLong"), fetch.hostTooLong},
-        {QStringLiteral("hidden"), fetch.hidden},
-        {QStringLiteral("hiddenByOption"), fetch.hiddenByOption},
-        {QStringLiteral("elapsedMs"), fetch.elapsedMs},
         {QStringLiteral("error"), TextOrNull(fetch.error)},
     };
+#define VELKAN_RECORD_FIGURE(name, path, kind, title)                                              \
+    record.insert(QLatin1StringView(#name), FigureValue(search::FigureKind::kind, fetch.name));
+    VELKAN_FETCH_FIGURES(VELKAN_RECORD_FIGURE)
+#undef VELKAN_RECORD_FIGURE
+    return record;
 }
 
 } // namespace velkan::control

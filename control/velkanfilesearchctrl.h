@@ -89,7 +89,7 @@ public:
     HRESULT ConnectFolder(std::string* text) override;
     HRESULT ConnectToRow(int row) override;
     HRESULT QueryServerInfo(int row, std::function<void(const ServerInfoView&)> answered,
-                            std::function<void()> ended = {}) override;
+                            std::function<void(const std::string& unanswered)> ended = {}) override;
     HRESULT SetOutcomeHandlers(std::function<void(const ServerOutcomeView&)> server,
                                std::function<void(const FetchOutcomeView&)> fetch) override;
     HRESULT Outcomes(std::vector<ServerOutcomeView>* servers, FetchOutcomeView* fetch) override;

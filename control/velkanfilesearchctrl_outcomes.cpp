@@ -14,51 +14,31 @@ namespace {
 
 ServerOutcomeView ViewOf(const search::ServerOutcome& outcome)
 {
-    const search::ReplyTally& items = outcome.items;
-    return {
+    ServerOutcomeView view{
         .nick = cp949::ToUtf8(outcome.nick),
         .host = cp949::ToUtf8(outcome.host),
         .port = outcome.port,
         .address = outcome.address,
         .outcome = std::string(search::OutcomeName(outcome.outcome)),
         .end = std::string(search::ConnectionEndName(outcome.end)),
-        .findLines = outcome.findLines,
-        .otherLines = outcome.otherLines,
-        .items = items.items,
-        .rows = items.rows,
-        .adult = items.adult,
-        .strictBanWords = items.strictBanWords,
-        .personFolder = items.personFolder,
-        .banWords = items.banWords,
-        .rowLimit = items.rowLimit,
-        .bytesSent = outcome.bytesSent,
-        .bytesReceived = outcome.bytesReceived,
-        .firstByteMs = outcome.firstByteMs,
-        .closeMs = outcome.closeMs,
         .error = search::ErrorText(outcome.error),
     };
+#define VELKAN_COPY_FIGURE(name, path, kind, title) view.name = outcome.path name;
+    VELKAN_SERVER_OUTCOME_FIGURES(VELKAN_COPY_FIGURE)
+#undef VELKAN_COPY_FIGURE
+    return view;
 }
 
 FetchOutcomeView ViewOf(const search::FetchOutcome& fetch)
 {
-    const search::FetchFigures& figures = fetch.figures;
-    const channel::ServerListTally& entries = figures.entries;
-    return {
+    FetchOutcomeView view{
         .outcome = std::string(search::FetchOutcomeName(fetch)),
-        .reused = fetch.reused,
-        .connected = figures.connected,
-        .lines = figures.lines,
-        .bytesReceived = figures.bytesReceived,
-        .entries = entries.entries,
-        .kept = entries.kept,
-        .malformed = entries.malformed,
-        .badPort = entries.badPort,
-        .hostTooLong = entries.hostTooLong,
-        .hidden = entries.hidden,
-        .hiddenByOption = entries.hiddenByOption,
-        .elapsedMs = figures.elapsedMs,
-        .error = search::ErrorText(figures.error),
+        .error = search::ErrorText(fetch.figures.error),
     };
+#define VELKAN_COPY_FIGURE(name, path, kind, title) view.name = fetch.path name;
+    VELKAN_FETCH_FIGURES(VELKAN_COPY_FIGURE)
+#undef VELKAN_COPY_FIGURE
+    return view;
 }
 
 } // namespace

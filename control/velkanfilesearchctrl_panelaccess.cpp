@@ -154,34 +154,32 @@ HRESULT CVelkanFileSearchCtrl::ConnectToRow(int row)
 }
 
 HRESULT CVelkanFileSearchCtrl::QueryServerInfo(int row, std::function<void(const ServerInfoView&)> answered,
-                                               std::function<void()> ended)
+                                               std::function<void(const std::string& unanswered)> ended)
 {
     if (!m_panel) {
         return com::E_UNEXPECTED;
     }
-    if (row < 0 || row >= m_panel->Model().RowCount()) {
+    std::unique_ptr<search::ServerInfoQuery> query = m_panel->Engine().QueryServerInfo(row);
+    if (!query) {
         return com::E_INVALIDARG;
     }
-    m_panel->ResultList().SelectRow(row);
-    search::SearchEngine& engine = m_panel->Engine();
-    const std::optional<channel::ServerEntry> server = engine.ServerInfoTarget();
-    if (!server) {
-        return com::E_INVALIDARG;
-    }
-    auto* dialog = new ui::ServerInfoDialog(engine.Cipher(), server->nick, server->host, server->port,
-                                            engine.ServerInfoSettings());
+    search::ServerInfoQuery* const asked = query.get();
+    auto* dialog = new ui::ServerInfoDialog(std::move(query));
     dialog->setAttribute(Qt::WA_DeleteOnClose);
-    QObject::connect(dialog, &ui::ServerInfoDialog::valuesShown, dialog,
-                     [dialog, answered = std::move(answered)] {
-                         if (answered) {
-                             answered({.download = dialog->DownloadText().toStdString(),
-                                       .upload = dialog->UploadText().toStdString(),
-                                       .count = dialog->SharedCountText().toStdString(),
-                                       .size = dialog->SharedSizeText().toStdString()});
-                         }
-                     });
+    if (answered) {
+        QObject::connect(asked, &search::ServerInfoQuery::answered, dialog,
+                         [answered = std::move(answered)](const search::ServerInfoTexts& texts) {
+                             answered({.download = texts.download.toStdString(),
+                                       .upload = texts.upload.toStdString(),
+                                       .count = texts.count.toStdString(),
+                                       .size = texts.size.toStdString()});
+                         });
+    }
     if (ended) {
-        QObject::connect(dialog, &ui::ServerInfoDialog::queryEnded, dialog, std::move(ended));
+        QObject::connect(asked, &search::ServerInfoQuery::ended, dialog, [asked, ended = std::move(ended)] {
+            const std::optional<search::ServerInfoFailure> failure = asked->Failure();
+            ended(failure ? std::string(search::ServerInfoFailureName(*failure)) : std::string());
+        });
     }
     std::erase_if(m_serverInfoDialogs, [](const QPointer<ui::ServerInfoDialog>& open) { return open.isNull(); });
     m_serverInfoDialogs.emplace_back(dialog);

@@ -4,8 +4,10 @@
 // reachable by QueryInterface only, never through automation, and not part of the installed
 // headers, so it may change with the control.
 
+#include "outcomefigures.h"
 #include "velkanfilesearch.h"
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -13,7 +15,20 @@
 
 namespace velkan::control {
 
+// The seam crosses the module boundary into the installed widget library, so a change of
+// IVelkanPanelAccess or of a struct it passes takes a new identifier, and the one it replaces
+// goes to the front of kOlderPanelAccessIids: a host that meets an older module then learns so
+// instead of calling a method the module does not have.
 extern const Guid IID_IVelkanPanelAccess;
+// What earlier shapes of the seam answered to, newest first.
+extern const std::array<Guid, 1> kOlderPanelAccessIids;
+
+class IVelkanPanelAccess;
+
+// What a host finds on a control object: the seam it needs (*access holds a reference), one
+// that is older than it needs, or none.
+enum class PanelAccessFound { Current, Older, None };
+PanelAccessFound FindPanelAccess(com::IUnknown& object, IVelkanPanelAccess** access);
 
 // What a host sees of one result row, as its columns show it (UTF-8).
 struct RowView {
@@ -49,21 +64,11 @@ struct ServerOutcomeView {
     std::string address; // the address contacted, dotted; empty while none is known
     std::string outcome;
     std::string end; // how its connection ended: "closed-by-peer", "idle", "reset", ...
-    int findLines = 0;
-    int otherLines = 0; // complete lines that were no find reply
-    int items = 0;      // items parsed
-    int rows = 0;       // rows added
-    // Items left out, each by the one rule that dropped it.
-    int adult = 0;
-    int strictBanWords = 0;
-    int personFolder = 0;
-    int banWords = 0;
-    int rowLimit = 0;
-    std::int64_t bytesSent = 0;
-    std::int64_t bytesReceived = 0;
-    int firstByteMs = -1; // from the start of the connect; -1: nothing arrived
-    int closeMs = -1;     // -1: still open
-    std::string error;    // the system's text, or empty
+    // findLines, otherLines (complete lines that were no find reply), items parsed, rows
+    // added, the items each rule dropped, bytes each way, and firstByteMs and closeMs from the
+    // start of the connect (-1: nothing arrived, or still open).
+    VELKAN_SERVER_OUTCOME_FIGURES(VELKAN_FIGURE_MEMBER)
+    std::string error; // the system's text, or empty
 };
 
 // The fetch of the server list behind the current search. outcome is "fetching", "listed",
@@ -71,19 +76,12 @@ struct ServerOutcomeView {
 // "too-much-input", "over-budget", "no-socket", "still-open".
 struct FetchOutcomeView {
     std::string outcome;
-    bool reused = false; // the list of an earlier fetch, less than a minute old
-    bool connected = false;
-    int lines = 0;       // complete lines received, empty ones included
-    std::int64_t bytesReceived = 0;
-    int entries = 0;     // entries of the list line
-    int kept = 0;
-    // Entries left out, each for the first reason that applies.
-    int malformed = 0;      // fewer than four fields
-    int badPort = 0;        // a port outside 1-65535
-    int hostTooLong = 0;
-    int hidden = 0;         // flag 0x02
-    int hiddenByOption = 0; // flag 0x04 under option 0x40
-    int elapsedMs = 0;
+    // reused (the list of an earlier fetch, less than a minute old), connected, lines (complete
+    // lines received, empty ones included), bytesReceived, entries of the list line, kept, the
+    // entries left out for the first reason that applies (malformed: fewer than four fields,
+    // badPort: a port outside 1-65535, hostTooLong, hidden: flag 0x02, hiddenByOption: flag 0x04
+    // under option 0x40), elapsedMs.
+    VELKAN_FETCH_FIGURES(VELKAN_FIGURE_MEMBER)
     std::string error;
 };
 
@@ -116,11 +114,12 @@ public:
     // the action with no selection) for a row that does not exist.
     virtual HRESULT ConnectToRow(int row) = 0;
     // Opens the server-information window for the row's server without blocking; answered
-    // runs with the values once they arrive, ended once the conversation is over, answered or
-    // not (the server closed, refused or did not answer the connect in time). E_INVALIDARG when
-    // the row or its server is not there.
+    // runs with the values once they arrive, ended once the conversation is over, with an empty
+    // text when an answer came and otherwise why none did: "refused", "closed" (before the
+    // server said anything), "malformed" (no valid answer) or "timeout" (the connect).
+    // E_INVALIDARG when the row or its server is not there.
     virtual HRESULT QueryServerInfo(int row, std::function<void(const ServerInfoView&)> answered,
-                                    std::function<void()> ended = {}) = 0;
+                                    std::function<void(const std::string& unanswered)> ended = {}) = 0;
 
     // server runs each time a server's outcome is settled, fetch each time a fetch of the
     // server list ends; either may be empty. Takes effect for windows created afterwards.

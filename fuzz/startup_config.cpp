@@ -6,6 +6,7 @@
 #include "protectedtext.h"
 #include "reference.h"
 #include "startupconfig.h"
+#include "wirekey.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -28,7 +29,7 @@ BlowFish& Cipher()
 {
     static BlowFish* const cipher = [] {
         auto* keyed = new BlowFish;
-        VELKAN_FUZZ_CHECK(keyed->Initialize("3vindermok"));
+        VELKAN_FUZZ_CHECK(keyed->Initialize(velkan::channel::kWireKey));
         return keyed;
     }();
     return *cipher;

@@ -23,27 +23,16 @@ std::string_view FetchOutcomeName(const FetchOutcome& fetch)
 
 std::string DescribeFetch(const FetchOutcome& fetch)
 {
-    const FetchFigures& figures = fetch.figures;
-    const channel::ServerListTally& entries = figures.entries;
     std::string line = "server list ";
     line.append(FetchOutcomeName(fetch));
     const auto add = [&line](std::string_view name, std::int64_t value) {
         line.append(" ").append(name).append("=").append(std::to_string(value));
     };
-    add("reused", fetch.reused ? 1 : 0);
-    add("connected", figures.connected ? 1 : 0);
-    add("lines", figures.lines);
-    add("bytesReceived", figures.bytesReceived);
-    add("entries", entries.entries);
-    add("kept", entries.kept);
-    add("malformed", entries.malformed);
-    add("badPort", entries.badPort);
-    add("hostTooLong", entries.hostTooLong);
-    add("hidden", entries.hidden);
-    add("hiddenByOption", entries.hiddenByOption);
-    add("elapsedMs", figures.elapsedMs);
-    if (figures.error != 0) {
-        line.append(" error=\"").append(ErrorText(figures.error)).append("\"");
+#define VELKAN_ADD_FIGURE(name, path, kind, title) add(#name, fetch.path name);
+    VELKAN_FETCH_FIGURES(VELKAN_ADD_FIGURE)
+#undef VELKAN_ADD_FIGURE
+    if (fetch.figures.error != 0) {
+        line.append(" error=\"").append(ErrorText(fetch.figures.error)).append("\"");
     }
     return line;
 }

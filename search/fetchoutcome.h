@@ -2,6 +2,7 @@
 
 #include "appserverprotocol.h"
 #include "connectionend.h"
+#include "outcomefigures.h"
 
 #include <cstdint>
 #include <string>

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "outcomefigures.h"
+
 namespace velkan::search {
 
 // What the items of find reply lines came to: each item parsed is listed or dropped by exactly
@@ -17,21 +19,30 @@ struct ReplyTally {
 
     [[nodiscard]] int Dropped() const
     {
-        return adult + strictBanWords + personFolder + banWords + rowLimit;
+        int dropped = 0;
+#define VELKAN_ADD_DROPPED(name, path, kind, title)                                                \
+    if constexpr (FigureKind::kind == FigureKind::Dropped) {                                       \
+        dropped += name;                                                                           \
+    }
+        VELKAN_REPLY_TALLY_FIGURES(VELKAN_ADD_DROPPED)
+#undef VELKAN_ADD_DROPPED
+        return dropped;
     }
 
     ReplyTally& operator+=(const ReplyTally& other)
     {
-        items += other.items;
         listed += other.listed;
-        rows += other.rows;
-        adult += other.adult;
-        strictBanWords += other.strictBanWords;
-        personFolder += other.personFolder;
-        banWords += other.banWords;
-        rowLimit += other.rowLimit;
+#define VELKAN_ADD_FIGURE(name, path, kind, title) name += other.name;
+        VELKAN_REPLY_TALLY_FIGURES(VELKAN_ADD_FIGURE)
+#undef VELKAN_ADD_FIGURE
         return *this;
     }
 };
+
+// A member kept here but missing from the figure list would be summed and shown by nobody.
+#define VELKAN_COUNT_FIGURE(name, path, kind, title) +1
+static_assert(sizeof(ReplyTally) == (1 VELKAN_REPLY_TALLY_FIGURES(VELKAN_COUNT_FIGURE)) * sizeof(int),
+              "every member of ReplyTally but listed belongs in VELKAN_REPLY_TALLY_FIGURES");
+#undef VELKAN_COUNT_FIGURE
 
 } // namespace velkan::search

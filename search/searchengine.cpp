@@ -13,14 +13,13 @@
 #include "searchview.h"
 #include "sendline.h"
 #include "ticksource.h"
+#include "wirekey.h"
 
 #include <QMetaObject>
 
 namespace velkan::search {
 
 namespace {
-
-constexpr std::string_view kCipherKey = "3vindermok";
 
 QString FoundText(int count)
 {
@@ -44,7 +43,7 @@ SearchEngine::SearchEngine(SearchView& view, ResultModel& model, ImageIndexProvi
       m_foundText(FoundText(0)), m_replies(m_config, m_model, m_images),
       m_random(std::random_device{}())
 {
-    [[maybe_unused]] const bool keyed = m_cipher.Initialize(kCipherKey);
+    [[maybe_unused]] const bool keyed = m_cipher.Initialize(channel::kWireKey);
     m_timer->SetCallback([this] { OnTimer(); });
     const PeerTimeouts timeouts{.connect = m_limits.connectTimeout,
                                 .idle = m_limits.peerIdle,
@@ -370,14 +369,18 @@ void SearchEngine::OnResultClick()
     }
 }
 
-std::optional<channel::ServerEntry> SearchEngine::ServerInfoTarget() const
+std::unique_ptr<ServerInfoQuery> SearchEngine::QueryServerInfo(int row)
 {
-    const int row = m_view.SelectedRow();
     if (row < 0 || row >= m_model.RowCount()) {
-        return std::nullopt;
+        return nullptr;
     }
     const channel::ServerEntry* entry = FindServerEntry(m_model.Row(row).record->nick());
-    return entry ? std::optional(*entry) : std::nullopt;
+    if (entry == nullptr) {
+        return nullptr;
+    }
+    auto query = std::make_unique<ServerInfoQuery>(m_cipher, *entry, ServerInfoSettings());
+    query->Start();
+    return query;
 }
 
 } // namespace velkan::search

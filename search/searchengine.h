@@ -67,12 +67,14 @@ public:
     void ConnectToSelected();
     // A mouse click in the results list: the buttons follow the clicked row.
     void OnResultClick();
-    // The server whose statistics the server-information command would ask for.
-    [[nodiscard]] std::optional<channel::ServerEntry> ServerInfoTarget() const;
+    // Asks the server of the model's row for its statistics: the query, started, hands back
+    // the figures or why none came. Empty (no-such-row) when the row or its server is not
+    // there. The caller owns the query; letting it go ends the conversation.
+    [[nodiscard]] std::unique_ptr<ServerInfoQuery> QueryServerInfo(int row);
 
     [[nodiscard]] const channel::ServerEntry* FindServerEntry(std::string_view nick) const;
     [[nodiscard]] channel::BlowFish& Cipher() { return m_cipher; }
-    // What a server-information window of this panel connects with: the panel's input budget,
+    // What a server-information query of this panel connects with: the panel's input budget,
     // resolver and time-outs.
     [[nodiscard]] ServerInfoQuerySettings ServerInfoSettings() const;
 

@@ -18,17 +18,62 @@ QString FromCp949(std::string_view text)
 
 } // namespace
 
+std::string_view ServerInfoFailureName(ServerInfoFailure failure)
+{
+    switch (failure) {
+    case ServerInfoFailure::NoSuchRow:
+        return "no-such-row";
+    case ServerInfoFailure::Refused:
+        return "refused";
+    case ServerInfoFailure::Closed:
+        return "closed";
+    case ServerInfoFailure::Malformed:
+        return "malformed";
+    case ServerInfoFailure::Timeout:
+        return "timeout";
+    }
+    return "closed";
+}
+
+ServerInfoFailure ServerInfoFailureOf(ConnectionEnd why, bool heardSomething)
+{
+    switch (why) {
+    case ConnectionEnd::NoSocket:
+    case ConnectionEnd::Refused:
+        return ServerInfoFailure::Refused;
+    case ConnectionEnd::ConnectTimeOut:
+    case ConnectionEnd::Idle:
+    case ConnectionEnd::Lifetime:
+        return ServerInfoFailure::Timeout;
+    case ConnectionEnd::PendingCap:
+        return ServerInfoFailure::Malformed; // one line longer than any answer can be
+    case ConnectionEnd::OverBudget:
+    case ConnectionEnd::Reset:
+    case ConnectionEnd::ClosedByPeer:
+    case ConnectionEnd::ClosedByUs:
+        break;
+    }
+    return heardSomething ? ServerInfoFailure::Malformed : ServerInfoFailure::Closed;
+}
+
 ServerInfoQuery::ServerInfoQuery(channel::BlowFish& cipher, std::string host, int port,
                                  ServerInfoQuerySettings settings, QObject* parent)
-    : QObject(parent), m_cipher(cipher), m_host(std::move(host)), m_port(port),
+    : ServerInfoQuery(cipher, channel::ServerEntry{.host = std::move(host), .port = port}, std::move(settings),
+                      parent)
+{
+}
+
+ServerInfoQuery::ServerInfoQuery(channel::BlowFish& cipher, channel::ServerEntry server,
+                                 ServerInfoQuerySettings settings, QObject* parent)
+    : QObject(parent), m_cipher(cipher), m_server(std::move(server)),
       m_addresses(settings.resolver ? *settings.resolver : m_systemResolver),
       m_connection(
           PeerConnection::Callbacks{
               .connected =
                   [this] { m_connection.SendRequest(m_cipher, channel::kServerInfoRequest); },
-              .connectFailed = [this](ConnectionEnd why) { emit ended(why); },
+              .connectFailed = [this](ConnectionEnd why) { End(why); },
               .lineReceived = [this](const std::string& line) { OnLine(line); },
-              .closed = [this](ConnectionEnd why) { emit ended(why); },
+              .closed = [this](ConnectionEnd why) { End(why); },
           },
           std::move(settings.budget),
           {.connect = settings.connectTimeout, .lookup = settings.lookupTimeout}, &m_addresses)
@@ -46,17 +91,25 @@ void ServerInfoQuery::Start()
 void ServerInfoQuery::Connect()
 {
     m_connection.ResetCounters();
-    switch (m_connection.Open(m_host, m_port, true)) {
+    switch (m_connection.Open(m_server.host, m_server.port, true)) {
     case PeerConnection::OpenResult::Connecting:
         break;
     case PeerConnection::OpenResult::ConnectFailed:
-        emit ended(ConnectionEnd::Refused);
+        End(ConnectionEnd::Refused);
         break;
     case PeerConnection::OpenResult::NoDescriptors:
     case PeerConnection::OpenResult::SocketFailed:
-        emit ended(ConnectionEnd::NoSocket);
+        End(ConnectionEnd::NoSocket);
         break;
     }
+}
+
+void ServerInfoQuery::End(ConnectionEnd why)
+{
+    if (!m_answered) {
+        m_failure = ServerInfoFailureOf(why, m_connection.BytesReceived() > 0);
+    }
+    emit ended(why);
 }
 
 void ServerInfoQuery::OnLine(const std::string& line)
@@ -65,6 +118,7 @@ void ServerInfoQuery::OnLine(const std::string& line)
     if (!info) {
         return;
     }
+    m_answered = true;
     emit answered({
         .download = FromCp949(info->download),
         .upload = FromCp949(info->upload),

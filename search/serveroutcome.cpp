@@ -81,7 +81,6 @@ std::string OutcomeTallyText(const OutcomeCounts& counts)
 
 std::string DescribeOutcome(const ServerOutcome& outcome)
 {
-    const ReplyTally& items = outcome.items;
     std::string line = "server ";
     line.append(cp949::ToUtf8(outcome.nick)).append(" ").append(outcome.host).append(":");
     line.append(std::to_string(outcome.port)).append(" ").append(OutcomeName(outcome.outcome));
@@ -89,19 +88,9 @@ std::string DescribeOutcome(const ServerOutcome& outcome)
         line.append(" ").append(name).append("=").append(std::to_string(value));
     };
     line.append(" end=").append(ConnectionEndName(outcome.end));
-    add("findLines", outcome.findLines);
-    add("otherLines", outcome.otherLines);
-    add("items", items.items);
-    add("rows", items.rows);
-    add("adult", items.adult);
-    add("strictBanWords", items.strictBanWords);
-    add("personFolder", items.personFolder);
-    add("banWords", items.banWords);
-    add("rowLimit", items.rowLimit);
-    add("bytesSent", outcome.bytesSent);
-    add("bytesReceived", outcome.bytesReceived);
-    add("firstByteMs", outcome.firstByteMs);
-    add("closeMs", outcome.closeMs);
+#define VELKAN_ADD_FIGURE(name, path, kind, title) add(#name, outcome.path name);
+    VELKAN_SERVER_OUTCOME_FIGURES(VELKAN_ADD_FIGURE)
+#undef VELKAN_ADD_FIGURE
     if (!outcome.address.empty()) {
         line.append(" address=").append(outcome.address);
     }

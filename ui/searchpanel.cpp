@@ -308,12 +308,11 @@ void SearchPanel::FireConnect(const std::string& nick, const std::string& folder
 
 void SearchPanel::OnServerInfo()
 {
-    const std::optional<channel::ServerEntry> server = m_engine->ServerInfoTarget();
-    if (!server) {
+    std::unique_ptr<search::ServerInfoQuery> query = m_engine->QueryServerInfo(SelectedRow());
+    if (!query) {
         return;
     }
-    ServerInfoDialog dialog(m_engine->Cipher(), server->nick, server->host, server->port,
-                            m_engine->ServerInfoSettings(), this);
+    ServerInfoDialog dialog(std::move(query), this);
     m_seams.runDialog(dialog);
 }
 

@@ -15,12 +15,27 @@ const QColor kValueColour(150, 52, 100);
 const QColor kTransparent(255, 0, 255);
 constexpr int kOkPicture = 219;
 
+std::unique_ptr<search::ServerInfoQuery> StartedQuery(channel::BlowFish& cipher, const std::string& nick,
+                                                      const std::string& host, int port,
+                                                      search::ServerInfoQuerySettings settings)
+{
+    auto query = std::make_unique<search::ServerInfoQuery>(
+        cipher, channel::ServerEntry{.nick = nick, .host = host, .port = port}, std::move(settings));
+    query->Start();
+    return query;
+}
+
 } // namespace
 
 ServerInfoDialog::ServerInfoDialog(channel::BlowFish& cipher, const std::string& nick,
                                    const std::string& host, int port,
                                    search::ServerInfoQuerySettings settings, QWidget* parent)
-    : QDialog(parent), m_query(cipher, host, port, std::move(settings))
+    : ServerInfoDialog(StartedQuery(cipher, nick, host, port, std::move(settings)), parent)
+{
+}
+
+ServerInfoDialog::ServerInfoDialog(std::unique_ptr<search::ServerInfoQuery> query, QWidget* parent)
+    : QDialog(parent), m_query(std::move(query))
 {
     setFont(TemplateFont(9));
     const DialogUnits units(font());
@@ -32,7 +47,7 @@ ServerInfoDialog::ServerInfoDialog(channel::BlowFish& cipher, const std::string&
     auto* other = new QGroupBox(QStringLiteral("기타정보"), this);
     other->setGeometry(units.Rect(7, 87, 133, 61));
 
-    m_title = AddLabel(search::ServerInfoTitle(nick), units.Rect(7, 7, 133, 12), true);
+    m_title = AddLabel(search::ServerInfoTitle(m_query->Server().nick), units.Rect(7, 7, 133, 12), true);
     AddLabel(QStringLiteral("다운로드"), units.Rect(18, 41, 34, 13), false);
     m_download = AddLabel({}, units.Rect(68, 41, 51, 13), true);
     AddLabel(QStringLiteral("업로드"), units.Rect(18, 57, 34, 13), false);
@@ -49,9 +64,8 @@ ServerInfoDialog::ServerInfoDialog(channel::BlowFish& cipher, const std::string&
     m_ok->SetTooltipText(QStringLiteral("확인"), true);
     connect(m_ok, &QAbstractButton::clicked, this, &QDialog::accept);
 
-    connect(&m_query, &search::ServerInfoQuery::answered, this, &ServerInfoDialog::Show);
-    connect(&m_query, &search::ServerInfoQuery::ended, this, &ServerInfoDialog::queryEnded);
-    m_query.Start();
+    connect(m_query.get(), &search::ServerInfoQuery::answered, this, &ServerInfoDialog::Show);
+    connect(m_query.get(), &search::ServerInfoQuery::ended, this, &ServerInfoDialog::queryEnded);
 }
 
 void ServerInfoDialog::keyPressEvent(QKeyEvent* event)

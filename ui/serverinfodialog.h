@@ -4,6 +4,7 @@
 
 #include <QDialog>
 
+#include <memory>
 #include <string>
 
 class QLabel;
@@ -16,12 +17,16 @@ namespace velkan::ui {
 
 class BitmapButton;
 
-// The server-information window: asks one sharing server for its statistics on a connection of
-// its own, 100 ms after it appears, and shows the answer. The search goes on meanwhile.
+// The server-information window: shows what a query of one sharing server hands back, which
+// connects 100 ms after it starts, once the window is up. The search goes on meanwhile; the
+// conversation ends with the window.
 class ServerInfoDialog : public QDialog {
     Q_OBJECT
 
 public:
+    // A query the engine started for a row.
+    explicit ServerInfoDialog(std::unique_ptr<search::ServerInfoQuery> query, QWidget* parent = nullptr);
+    // Starts a query of the server at that address itself.
     ServerInfoDialog(channel::BlowFish& cipher, const std::string& nick, const std::string& host,
                      int port, search::ServerInfoQuerySettings settings = {},
                      QWidget* parent = nullptr);
@@ -46,7 +51,7 @@ private:
     QLabel* AddLabel(const QString& text, QRect geometry, bool value);
     void Show(const search::ServerInfoTexts& texts);
 
-    search::ServerInfoQuery m_query;
+    std::unique_ptr<search::ServerInfoQuery> m_query;
     QLabel* m_title = nullptr;
     QLabel* m_download = nullptr;
     QLabel* m_upload = nullptr;

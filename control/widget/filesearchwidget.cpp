@@ -72,7 +72,18 @@ public:
         m_dispatch = Query<com::IDispatch>(m_created.object, com::IID_IDispatch);
         m_window = Query<control::IControlWindow>(m_created.object, control::IID_IControlWindow);
         m_persist = Query<com::IPersistPropertyBag>(m_created.object, com::IID_IPersistPropertyBag);
-        m_access = Query<control::IVelkanPanelAccess>(m_created.object, control::IID_IVelkanPanelAccess);
+        control::IVelkanPanelAccess* access = nullptr;
+        const control::PanelAccessFound seam =
+            m_created.object ? control::FindPanelAccess(*m_created.object.Get(), &access) : control::PanelAccessFound::None;
+        m_access = com::ComPtr<control::IVelkanPanelAccess>::Adopt(access);
+        if (seam == control::PanelAccessFound::Older) {
+            m_error = QStringLiteral("the module registered as %1 is older than this widget needs: it lacks the "
+                                     "current version of the widget's interface to it; register the module "
+                                     "installed with this widget")
+                          .arg(QString::fromLatin1(control::kControlProgId));
+            Release();
+            return;
+        }
         const auto points =
             Query<com::IConnectionPointContainer>(m_created.object, com::IID_IConnectionPointContainer);
         if (!m_dispatch || !m_window || !m_persist || !m_access || !points) {

@@ -1,5 +1,6 @@
 #include "blowfish.h"
 #include "hex.h"
+#include "wirekey.h"
 
 #include <gtest/gtest.h>
 #include <openssl/blowfish.h>
@@ -148,7 +149,7 @@ TEST(BlowFish, PaddedLength)
 
 class KeyedBlowFish : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_TRUE(m_cipher.Initialize("3vindermok")); }
+    void SetUp() override { ASSERT_TRUE(m_cipher.Initialize(velkan::channel::kWireKey)); }
     BlowFish m_cipher;
 };
 
@@ -211,9 +212,9 @@ TEST(BlowFish, ReKeyingStartsFromTheInitialTables)
 {
     BlowFish once;
     BlowFish twice;
-    ASSERT_TRUE(once.Initialize("3vindermok"));
+    ASSERT_TRUE(once.Initialize(velkan::channel::kWireKey));
     ASSERT_TRUE(twice.Initialize("another key"));
-    ASSERT_TRUE(twice.Initialize("3vindermok"));
+    ASSERT_TRUE(twice.Initialize(velkan::channel::kWireKey));
     const std::vector<std::uint8_t> plain = {'s', 'a', 'm', 'e'};
     EXPECT_EQ(Encrypt(once, plain), Encrypt(twice, plain));
 }

@@ -2,6 +2,7 @@
 #include "blowfish.h"
 #include "protectedtext.h"
 #include "sendline.h"
+#include "wirekey.h"
 
 #include <gtest/gtest.h>
 
@@ -16,7 +17,7 @@ namespace {
 
 class ProtectedText : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_TRUE(m_cipher.Initialize("3vindermok")); }
+    void SetUp() override { ASSERT_TRUE(m_cipher.Initialize(velkan::channel::kWireKey)); }
     BlowFish m_cipher;
 };
 

@@ -1,6 +1,7 @@
 #include "argumenttexts.h"
 #include "bstrconvert.h"
 #include "cp949convert.h"
+#include "singleinterfaceobject.h"
 #include "testsupport.h"
 #include "velkanfilesearchctrl.h"
 
@@ -280,6 +281,50 @@ TEST_F(DispatchTest, PropertyPagesNameTheControlsPage)
     std::vector<com::Guid> pages = {com::IID_IUnknown, com::IID_IDispatch};
     ASSERT_EQ(m_control->GetPages(&pages), com::S_OK);
     EXPECT_EQ(pages, std::vector<com::Guid>{control::CLSID_VelkanFileSearchPropPage});
+}
+
+// An object that answers IUnknown and one identifier besides.
+class AnsweringObject : public com::SingleInterfaceObject<com::IUnknown> {
+public:
+    explicit AnsweringObject(com::Guid iid) : m_iid(iid) {}
+
+private:
+    [[nodiscard]] bool Answers(const com::Guid& iid) const override { return iid == m_iid; }
+    com::Guid m_iid;
+};
+
+// A host finds the seam it was built for on this control; on a module built before the seam last
+// changed it finds out that the module is older, and it holds no reference either way.
+TEST_F(DispatchTest, PanelSeamTellsAnOlderModuleApart)
+{
+    void* identity = nullptr;
+    ASSERT_EQ(m_control->QueryInterface(com::IID_IUnknown, &identity), com::S_OK);
+    control::IVelkanPanelAccess* access = nullptr;
+    EXPECT_EQ(control::FindPanelAccess(*static_cast<com::IUnknown*>(identity), &access),
+              control::PanelAccessFound::Current);
+    ASSERT_NE(access, nullptr);
+    access->Release();
+    static_cast<com::IUnknown*>(identity)->Release();
+    for (const com::Guid& older : control::kOlderPanelAccessIids) {
+        EXPECT_NE(older, control::IID_IVelkanPanelAccess);
+        void* object = &identity;
+        EXPECT_EQ(m_control->QueryInterface(older, &object), com::E_NOINTERFACE) << older.ToString();
+    }
+    EXPECT_EQ(m_control->AddRef(), 2U);
+    EXPECT_EQ(m_control->Release(), 1U);
+
+    struct Case {
+        com::Guid answers;
+        control::PanelAccessFound found;
+    };
+    for (const Case& c : {Case{control::kOlderPanelAccessIids.front(), control::PanelAccessFound::Older},
+                          Case{com::IID_IDispatch, control::PanelAccessFound::None}}) {
+        SCOPED_TRACE(c.answers.ToString());
+        auto* module = new AnsweringObject(c.answers);
+        EXPECT_EQ(control::FindPanelAccess(*module, &access), c.found);
+        EXPECT_EQ(access, nullptr);
+        EXPECT_EQ(module->Release(), 0U); // nothing found was kept
+    }
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include "protectedtext.h"
 #include "velkanfilesearch.h"
 #include "velkanpanelaccess.h"
+#include "wirekey.h"
 
 #include <QApplication>
 #include <QByteArray>
@@ -89,7 +90,7 @@ inline std::set<std::string> FileNames(const std::filesystem::path& folder)
 inline std::string Param(std::string_view userId)
 {
     channel::BlowFish cipher;
-    EXPECT_TRUE(cipher.Initialize("3vindermok"));
+    EXPECT_TRUE(cipher.Initialize(channel::kWireKey));
     return channel::EncryptToBase64(cipher, "x|" + std::string(userId) + "|c|d|e|A|0|0");
 }
 

@@ -2,6 +2,7 @@
 
 #include "blowfish.h"
 #include "protectedtext.h"
+#include "wirekey.h"
 
 #include <arpa/inet.h>
 #include <cerrno>
@@ -15,7 +16,7 @@ namespace velkan::localnet::test {
 std::string ProtectedLine(std::string_view plain)
 {
     channel::BlowFish cipher;
-    if (!cipher.Initialize("3vindermok")) {
+    if (!cipher.Initialize(channel::kWireKey)) {
         throw std::logic_error("key rejected");
     }
     return channel::RequestLineBody(cipher, plain) + "\r\n";

@@ -5,6 +5,7 @@
 #include "protectedtext.h"
 #include "resultmodel.h"
 #include "searchengine.h"
+#include "wirekey.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -63,7 +64,7 @@ protected:
     std::string UserParam(std::string_view userId, std::string_view userClass = "", int options = 0)
     {
         channel::BlowFish cipher;
-        EXPECT_TRUE(cipher.Initialize("3vindermok"));
+        EXPECT_TRUE(cipher.Initialize(channel::kWireKey));
         const std::string plain = "x|" + std::string(userId) + "|c|d|e|" + std::string(userClass) +
                                   "|" + std::to_string(options) + "|0";
         return channel::EncryptToBase64(cipher, plain);

@@ -5,6 +5,7 @@
 #include "peerprotocol.h"
 #include "sendline.h"
 #include "socketutil.h"
+#include "wirekey.h"
 
 #include <gtest/gtest.h>
 
@@ -48,7 +49,7 @@ struct Conversation {
 
 class PeerConnectionTest : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_TRUE(m_cipher.Initialize("3vindermok")); }
+    void SetUp() override { ASSERT_TRUE(m_cipher.Initialize(channel::kWireKey)); }
     void TearDown() override { m_network.Stop(); }
 
     std::uint16_t Add(PeerBehaviour behaviour, localnet::HostileTuning tuning = {})

@@ -322,6 +322,39 @@ TEST_F(SearchEngineTest, ConnectToSelectedAndRowClicks)
                                    {"*star", "top.txt"}, {"kim", folder}, {"kim", folder}}));
 }
 
+// A host without a list widget asks by row number; what the view has selected plays no part.
+TEST_F(SearchEngineTest, ServerInformationOfARowWithoutASelection)
+{
+    const std::uint16_t kim = m_network.AddPeer(
+        {.nick = "kim",
+         .files = {File("C:\\a\\x.txt")},
+         .info = {.download1 = "3", .download2 = "10", .upload1 = "0", .upload2 = "5", .fileCount = 1234,
+                  .totalBytes = 5368709120}});
+    SearchEngine& engine = Engine();
+    engine.StartSearch("x");
+    ASSERT_TRUE(RunFanOut());
+    ASSERT_EQ(m_model.RowCount(), 2);
+    m_view.selectedRow = -1;
+
+    for (const int row : {-1, 2, 100}) {
+        EXPECT_EQ(engine.QueryServerInfo(row), nullptr) << row;
+    }
+    for (int row = 0; row < m_model.RowCount(); ++row) {
+        SCOPED_TRACE(row);
+        const std::unique_ptr<search::ServerInfoQuery> query = engine.QueryServerInfo(row);
+        ASSERT_NE(query, nullptr);
+        EXPECT_EQ(query->Server().nick, "kim");
+        EXPECT_EQ(query->Server().port, kim);
+        QSignalSpy answered(query.get(), &search::ServerInfoQuery::answered);
+        ASSERT_TRUE(answered.wait(kWaitMs));
+        const auto texts = answered[0][0].value<search::ServerInfoTexts>();
+        EXPECT_EQ((std::vector<QString>{texts.download, texts.upload, texts.count, texts.size}),
+                  (std::vector<QString>{QStringLiteral("3/10"), QStringLiteral("0/5"), QStringLiteral("1,234"),
+                                        QStringLiteral("5GB")}));
+        EXPECT_EQ(query->Failure(), std::nullopt);
+    }
+}
+
 class TeardownTest : public SearchEngineTest {};
 
 TEST_F(TeardownTest, WhileTheFetchWaitsForItsReply)

@@ -299,4 +299,48 @@ TEST(OutcomeTally, NamesEachOutcomeThatOccurredInOrder)
     }
 }
 
+// Every figure of the lists reaches the log lines, with its own value; the lines themselves stay
+// as a log reader knows them.
+TEST(OutcomeFigures, EveryFigureIsLoggedWithItsValue)
+{
+    ServerOutcome outcome{.nick = "kim", .host = "127.0.0.1", .port = 7, .outcome = Outcome::Answered,
+                          .end = search::ConnectionEnd::ClosedByPeer};
+    std::int64_t next = 11;
+    std::vector<std::string> expected;
+#define VELKAN_SET_FIGURE(name, path, kind, title)                                                 \
+    outcome.path name = static_cast<decltype(outcome.path name)>(next);                            \
+    expected.push_back(" " #name "=" + std::to_string(next++));
+    VELKAN_SERVER_OUTCOME_FIGURES(VELKAN_SET_FIGURE)
+#undef VELKAN_SET_FIGURE
+    const std::string line = search::DescribeOutcome(outcome);
+    for (const std::string& figure : expected) {
+        EXPECT_NE(line.find(figure), std::string::npos) << figure << " in " << line;
+    }
+    EXPECT_EQ(line, "server kim 127.0.0.1:7 answered end=closed-by-peer findLines=11 otherLines=12 items=13 "
+                    "rows=14 adult=15 strictBanWords=16 personFolder=17 banWords=18 rowLimit=19 bytesSent=20 "
+                    "bytesReceived=21 firstByteMs=22 closeMs=23");
+    EXPECT_EQ(outcome.items.Dropped(), 15 + 16 + 17 + 18 + 19);
+
+    search::FetchOutcome fetch{.state = search::FetchOutcome::State::Listed, .reused = true};
+    fetch.figures.connected = true;
+    fetch.figures.lines = 2;
+    fetch.figures.bytesReceived = 3;
+    fetch.figures.entries = {.entries = 4, .kept = 5, .malformed = 6, .badPort = 12, .hostTooLong = 7,
+                             .hidden = 8, .hiddenByOption = 9};
+    fetch.figures.elapsedMs = 10;
+    EXPECT_EQ(search::DescribeFetch(fetch), "server list listed reused=1 connected=1 lines=2 bytesReceived=3 "
+                                            "entries=4 kept=5 malformed=6 badPort=12 hostTooLong=7 hidden=8 "
+                                            "hiddenByOption=9 elapsedMs=10");
+}
+
+TEST(OutcomeFigures, TalliesAddUpEveryFigure)
+{
+    search::ReplyTally sum{.items = 1, .listed = 1, .rows = 2, .adult = 1};
+    sum += {.items = 5, .listed = 2, .rows = 3, .strictBanWords = 1, .personFolder = 1, .banWords = 1, .rowLimit = 1};
+    EXPECT_EQ((std::vector<int>{sum.items, sum.listed, sum.rows, sum.adult, sum.strictBanWords, sum.personFolder,
+                                sum.banWords, sum.rowLimit}),
+              (std::vector<int>{6, 3, 5, 1, 1, 1, 1, 1}));
+    EXPECT_EQ(sum.Dropped(), 5);
+}
+
 } // namespace

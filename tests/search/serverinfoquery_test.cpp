@@ -1,6 +1,7 @@
 #include "blowfish.h"
 #include "network.h"
 #include "serverinfoquery.h"
+#include "wirekey.h"
 
 #include <QSignalSpy>
 #include <gtest/gtest.h>
@@ -11,7 +12,7 @@ namespace {
 
 class ServerInfoQueryTest : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_TRUE(m_cipher.Initialize("3vindermok")); }
+    void SetUp() override { ASSERT_TRUE(m_cipher.Initialize(channel::kWireKey)); }
     void TearDown() override { m_network.Stop(); }
 
     channel::BlowFish m_cipher;
@@ -85,6 +86,49 @@ TEST_F(ServerInfoQueryTest, TheEndOfTheConversationIsReported)
         EXPECT_EQ(ended[0][0].value<search::ConnectionEnd>(), cases[i].expected);
         EXPECT_EQ(answered.count(), cases[i].answers);
         EXPECT_FALSE(query.IsConnected());
+    }
+}
+
+// A host that shows no window still learns why the figures did not come.
+TEST_F(ServerInfoQueryTest, WhyNoAnswerCame)
+{
+    struct Case {
+        localnet::PeerBehaviour behaviour;
+        std::optional<search::ServerInfoFailure> failure;
+    };
+    const std::vector<Case> cases = {
+        {localnet::PeerBehaviour::Normal, std::nullopt},
+        {localnet::PeerBehaviour::Garbage, search::ServerInfoFailure::Malformed},
+        {localnet::PeerBehaviour::Hangup, search::ServerInfoFailure::Closed},
+        {localnet::PeerBehaviour::Refuse, search::ServerInfoFailure::Refused},
+        {localnet::PeerBehaviour::Blackhole, search::ServerInfoFailure::Timeout},
+    };
+    std::vector<std::uint16_t> ports;
+    for (const Case& test : cases) {
+        ports.push_back(m_network.AddPeer({.nick = "kim", .behaviour = test.behaviour}));
+    }
+    m_network.Start();
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        SCOPED_TRACE(localnet::BehaviourName(cases[i].behaviour));
+        search::ServerInfoQuery query(m_cipher, "127.0.0.1", ports[i],
+                                      {.connectTimeout = std::chrono::milliseconds(200)});
+        QSignalSpy ended(&query, &search::ServerInfoQuery::ended);
+        query.Start();
+        ASSERT_TRUE(ended.wait(10000));
+        EXPECT_EQ(query.Failure(), cases[i].failure);
+    }
+}
+
+TEST(ServerInfoFailureName, NamesOfTheRecords)
+{
+    using search::ServerInfoFailure;
+    const std::vector<std::pair<ServerInfoFailure, std::string_view>> names = {
+        {ServerInfoFailure::NoSuchRow, "no-such-row"}, {ServerInfoFailure::Refused, "refused"},
+        {ServerInfoFailure::Closed, "closed"},         {ServerInfoFailure::Malformed, "malformed"},
+        {ServerInfoFailure::Timeout, "timeout"},
+    };
+    for (const auto& [failure, name] : names) {
+        EXPECT_EQ(search::ServerInfoFailureName(failure), name);
     }
 }
 

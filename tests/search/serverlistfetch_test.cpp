@@ -5,6 +5,7 @@
 #include "peerprotocol.h"
 #include "serverlistfetch.h"
 #include "socketutil.h"
+#include "wirekey.h"
 
 #include <gtest/gtest.h>
 
@@ -22,7 +23,7 @@ constexpr int kWaitMs = 10000;
 
 class ServerListFetchTest : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_TRUE(m_cipher.Initialize("3vindermok")); }
+    void SetUp() override { ASSERT_TRUE(m_cipher.Initialize(channel::kWireKey)); }
     void TearDown() override
     {
         m_fetch.reset();

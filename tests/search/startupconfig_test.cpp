@@ -2,6 +2,7 @@
 #include "cp949convert.h"
 #include "protectedtext.h"
 #include "startupconfig.h"
+#include "wirekey.h"
 
 #include <gtest/gtest.h>
 
@@ -13,7 +14,7 @@ namespace {
 
 class StartupConfigTest : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_TRUE(m_cipher.Initialize("3vindermok")); }
+    void SetUp() override { ASSERT_TRUE(m_cipher.Initialize(channel::kWireKey)); }
 
     std::string Protect(std::string_view plain) { return channel::EncryptToBase64(m_cipher, plain); }
     StartupConfig Parse(const StartupProperties& properties)

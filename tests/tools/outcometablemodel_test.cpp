@@ -68,4 +68,34 @@ TEST(OutcomeTableModel, EveryColumnSortsByItsValue)
     EXPECT_EQ(model.index(1, firstByte).data().toString(), QStringLiteral("5"));
 }
 
+// Each figure with a column title shows its own value there, after where the server is and its
+// outcome, and before the error.
+TEST(OutcomeTableModel, EveryTitledFigureHasItsColumn)
+{
+    ServerOutcomeView view{.nick = "kim", .host = "10.0.0.1", .port = 7, .outcome = "answered", .error = "none"};
+    std::vector<std::pair<QString, qlonglong>> figures;
+    qlonglong next = 11;
+#define VELKAN_SET_FIGURE(name, path, kind, title)                                                 \
+    view.name = static_cast<decltype(view.name)>(next);                                            \
+    if (const char* heading = title; heading != nullptr) {                                         \
+        figures.emplace_back(QString::fromLatin1(heading), next);                                  \
+    }                                                                                              \
+    ++next;
+    VELKAN_SERVER_OUTCOME_FIGURES(VELKAN_SET_FIGURE)
+#undef VELKAN_SET_FIGURE
+    OutcomeTableModel model;
+    model.SetOutcomes({view});
+    // Nick, host, port, address and outcome before the figures, the error after them.
+    ASSERT_EQ(model.columnCount(), static_cast<int>(figures.size()) + 6);
+    EXPECT_EQ(model.headerData(5, Qt::Horizontal, Qt::DisplayRole).toString(), figures.front().first);
+    EXPECT_EQ(model.headerData(model.columnCount() - 1, Qt::Horizontal, Qt::DisplayRole).toString(),
+              QStringLiteral("Error"));
+    for (const auto& [title, value] : figures) {
+        SCOPED_TRACE(title.toStdString());
+        const int column = ColumnNamed(model, title);
+        ASSERT_GE(column, 0);
+        EXPECT_EQ(model.index(0, column).data(OutcomeTableModel::kSortRole).toLongLong(), value);
+    }
+}
+
 } // namespace

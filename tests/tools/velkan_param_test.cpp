@@ -3,6 +3,7 @@
 #include "paramcommand.h"
 #include "protectedtext.h"
 #include "sendline.h"
+#include "wirekey.h"
 
 #include <gtest/gtest.h>
 
@@ -453,7 +454,7 @@ TEST_P(VelkanParam, EncodeGivesTheLineSendLinePutsOnTheWire)
         {RandomBytes(random, 2500, true), true},
     };
     BlowFish cipher;
-    ASSERT_TRUE(cipher.Initialize("3vindermok"));
+    ASSERT_TRUE(cipher.Initialize(velkan::channel::kWireKey));
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text.substr(0, 40));
         const std::string body = Encode(c.text, c.raw);

@@ -6,6 +6,7 @@
 #include "protectedtext.h"
 #include "socketutil.h"
 #include "resulttexts.h"
+#include "wirekey.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -80,7 +81,7 @@ bool Mentions(const std::vector<std::string>& lines, const std::string& text)
 std::string Param(std::string_view userId)
 {
     channel::BlowFish cipher;
-    EXPECT_TRUE(cipher.Initialize("3vindermok"));
+    EXPECT_TRUE(cipher.Initialize(channel::kWireKey));
     return channel::EncryptToBase64(cipher, "x|" + std::string(userId) + "|c|d|e|A|0|0");
 }
 
@@ -160,7 +161,8 @@ TEST_F(VelkanSearchTest, PrintsRowsTotalsAndEvents)
             "date": "2004-01-02", "speed": 3, "image": 8, "folderRow": 0, "folder": "C:\\music"})",
         R"({"type": "summary", "found": 2, "foundText": "2 개", "progress": 100, "progressText": "100%\n"})",
         R"({"type": "event", "event": "Connect", "nick": "kim", "folder": "C:\\music", "eventFolder": "QzpcbXVzaWM"})",
-        R"({"type": "serverinfo", "download": "3/10", "upload": "0/5", "countText": "1,234", "sizeText": "5GB"})",
+        R"({"type": "serverinfo", "answered": true, "download": "3/10", "upload": "0/5", "countText": "1,234",
+            "sizeText": "5GB", "reason": null})",
     };
     EXPECT_EQ(Canonical(run.lines), Canonical(expected));
 }
@@ -231,20 +233,64 @@ TEST_F(VelkanSearchTest, AnEmptySearchTextIsSearchedFor)
     EXPECT_TRUE(requests[0].starts_with("/find ") && requests[0].ends_with("||velkan")) << requests[0];
 }
 
+// The record a server-information query ends with when no figures came.
+std::string Unanswered(const std::string& reason)
+{
+    return R"({"type": "serverinfo", "answered": false, "download": null, "upload": null, "countText": null,
+               "sizeText": null, "reason": ")" +
+           reason + R"("})";
+}
+
 TEST_F(VelkanSearchTest, ServerInformationEndsWhenTheServerClosesWithoutAnAnswer)
 {
-    // The first "kim" of the list, the one the information is asked of, answers nothing useful
-    // and closes; the second holds the rows.
-    const std::uint16_t closing = m_network.AddPeer({.nick = "kim", .behaviour = localnet::PeerBehaviour::Garbage});
-    m_network.ServeScript({.pieces = {"kim,127.0.0.1," + std::to_string(closing) + ",10|kim,127.0.0.1," +
+    // The first "kim" of the list, the one the information is asked of, fails in its own way;
+    // the second holds the rows.
+    struct Case {
+        localnet::PeerBehaviour behaviour;
+        std::string reason;
+    };
+    for (const Case& test : {Case{localnet::PeerBehaviour::Garbage, "malformed"},
+                             Case{localnet::PeerBehaviour::Hangup, "closed"},
+                             Case{localnet::PeerBehaviour::Refuse, "refused"}}) {
+        SCOPED_TRACE(test.reason);
+        const std::uint16_t failing = m_network.AddPeer({.nick = "kim", .behaviour = test.behaviour});
+        m_network.ServeScript({.pieces = {"kim,127.0.0.1," + std::to_string(failing) + ",10|kim,127.0.0.1," +
+                                          std::to_string(m_kimPort) + ",150\r\n"}});
+        const SearchRun run = RunSearch("--json --search song --timeout 30 --server-info 0 --param " +
+                                            Param("velkan") + " --app-server " + m_appServer,
+                                        m_registry);
+        ASSERT_EQ(run.status, 0);
+        ASSERT_FALSE(run.lines.empty());
+        EXPECT_EQ(Canonical(run.lines.back()), Canonical(Unanswered(test.reason)));
+        if (test.behaviour != localnet::PeerBehaviour::Refuse) {
+            EXPECT_EQ(m_network.PeerCounters(failing).requests.back(), "/sinf ");
+        }
+    }
+}
+
+TEST_F(VelkanSearchTest, ServerInformationOfNoSuchRowAndAfterTheTimeOut)
+{
+    const SearchRun missing = RunSearch("--json --search song --server-info 9 --param " + Param("velkan") +
+                                            " --app-server " + m_appServer,
+                                        m_registry);
+    ASSERT_EQ(missing.status, 0);
+    ASSERT_FALSE(missing.lines.empty());
+    EXPECT_EQ(Canonical(missing.lines.back()), Canonical(Unanswered("no-such-row")));
+    const SearchRun table = RunSearch("--search song --server-info 9 --app-server " + m_appServer, m_registry);
+    ASSERT_FALSE(table.lines.empty());
+    EXPECT_EQ(table.lines.back(), "server information: no answer (no-such-row)");
+
+    // The server asked never takes the connect, and holds the search from coming to rest, so
+    // --timeout runs out first; the rows come from the second "kim".
+    const std::uint16_t unanswering = m_network.AddPeer({.nick = "kim", .behaviour = localnet::PeerBehaviour::Blackhole});
+    m_network.ServeScript({.pieces = {"kim,127.0.0.1," + std::to_string(unanswering) + ",10|kim,127.0.0.1," +
                                       std::to_string(m_kimPort) + ",150\r\n"}});
-    const SearchRun run = RunSearch("--json --search song --timeout 30 --server-info 0 --param " + Param("velkan") +
-                                        " --app-server " + m_appServer,
-                                    m_registry);
-    ASSERT_EQ(run.status, 0);
-    ASSERT_FALSE(run.lines.empty());
-    EXPECT_EQ(Canonical(run.lines.back()), Canonical(R"({"type": "message", "text": "no answer from that row's server"})"));
-    EXPECT_EQ(m_network.PeerCounters(closing).requests.back(), "/sinf ");
+    const SearchRun late = RunSearch("--json --search song --timeout 5 --server-info 0 --param " + Param("velkan") +
+                                         " --app-server " + m_appServer,
+                                     m_registry);
+    EXPECT_EQ(late.status, 4);
+    ASSERT_FALSE(late.lines.empty());
+    EXPECT_EQ(Canonical(late.lines.back()), Canonical(Unanswered("timeout")));
 }
 
 TEST_F(VelkanSearchTest, SilentApplicationServerTimesOut)

@@ -5,6 +5,7 @@
 #include "protectedtext.h"
 #include "resultlistctrl.h"
 #include "searchpanel.h"
+#include "wirekey.h"
 
 #include <QTest>
 #include <gtest/gtest.h>
@@ -22,7 +23,7 @@ inline constexpr int kWaitMs = 10000;
 inline std::string Param(std::string_view userId)
 {
     channel::BlowFish cipher;
-    EXPECT_TRUE(cipher.Initialize("3vindermok"));
+    EXPECT_TRUE(cipher.Initialize(channel::kWireKey));
     return channel::EncryptToBase64(cipher, "x|" + std::string(userId) + "|c|d|e|A|0|0");
 }
 

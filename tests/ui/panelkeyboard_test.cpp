@@ -2,6 +2,7 @@
 #include "fakes.h"
 #include "panelfixture.h"
 #include "serverinfodialog.h"
+#include "wirekey.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -351,7 +352,7 @@ TEST_F(PanelKeyboardTest, TheMessageBoxHasTextAndAPlainOkOnly)
 TEST_F(PanelKeyboardTest, ServerInformationWindowClosesOnEnterAndEscape)
 {
     channel::BlowFish cipher;
-    ASSERT_TRUE(cipher.Initialize("3vindermok"));
+    ASSERT_TRUE(cipher.Initialize(channel::kWireKey));
     struct Case {
         Qt::Key key;
         bool onButton;

@@ -8,6 +8,7 @@
 #include "cp949convert.h"
 #include "network.h"
 #include "protectedtext.h"
+#include "wirekey.h"
 
 #include <QByteArray>
 #include <QString>
@@ -49,7 +50,7 @@ protected:
     static QString Param(std::string_view userId)
     {
         channel::BlowFish cipher;
-        EXPECT_TRUE(cipher.Initialize("3vindermok"));
+        EXPECT_TRUE(cipher.Initialize(channel::kWireKey));
         return QString::fromStdString(channel::EncryptToBase64(cipher, "x|" + std::string(userId) + "|c|d|e|A|0|0"));
     }
 

@@ -1,6 +1,6 @@
 #include "outcometablemodel.h"
 
-#include <array>
+#include <vector>
 
 namespace velkan::host {
 
@@ -19,25 +19,42 @@ struct Column {
     bool blankWhenNegative; // a time that never came
 };
 
-const std::array<Column, 17> kColumns = {{
-    {"Nick", [](const View& v) { return Text(v.nick); }, false},
-    {"Host", [](const View& v) { return Text(v.host); }, false},
-    {"Port", [](const View& v) { return QVariant(v.port); }, false},
-    {"Address", [](const View& v) { return Text(v.address); }, false},
-    {"Outcome", [](const View& v) { return Text(v.outcome); }, false},
-    {"Items", [](const View& v) { return QVariant(v.items); }, false},
-    {"Rows", [](const View& v) { return QVariant(v.rows); }, false},
-    {"Adult", [](const View& v) { return QVariant(v.adult); }, false},
-    {"Strict words", [](const View& v) { return QVariant(v.strictBanWords); }, false},
-    {"Person folder", [](const View& v) { return QVariant(v.personFolder); }, false},
-    {"Ban words", [](const View& v) { return QVariant(v.banWords); }, false},
-    {"Row bound", [](const View& v) { return QVariant(v.rowLimit); }, false},
-    {"Sent", [](const View& v) { return QVariant(static_cast<qlonglong>(v.bytesSent)); }, false},
-    {"Received", [](const View& v) { return QVariant(static_cast<qlonglong>(v.bytesReceived)); }, false},
-    {"First byte ms", [](const View& v) { return QVariant(v.firstByteMs); }, true},
-    {"Close ms", [](const View& v) { return QVariant(v.closeMs); }, true},
-    {"Error", [](const View& v) { return Text(v.error); }, false},
-}};
+// Byte counts sort as 64-bit numbers, every other figure as an int.
+template <class T> QVariant Cell(T value)
+{
+    if constexpr (sizeof(T) > sizeof(int)) {
+        return static_cast<qlonglong>(value);
+    } else {
+        return static_cast<int>(value);
+    }
+}
+
+// Where a server is and its outcome, each figure that has a title, and the error.
+std::vector<Column> MakeColumns()
+{
+    std::vector<Column> columns = {
+        {"Nick", [](const View& v) { return Text(v.nick); }, false},
+        {"Host", [](const View& v) { return Text(v.host); }, false},
+        {"Port", [](const View& v) { return QVariant(v.port); }, false},
+        {"Address", [](const View& v) { return Text(v.address); }, false},
+        {"Outcome", [](const View& v) { return Text(v.outcome); }, false},
+    };
+#define VELKAN_FIGURE_COLUMN(name, path, kind, title)                                              \
+    if (const char* heading = title; heading != nullptr) {                                         \
+        columns.push_back({heading, [](const View& v) { return Cell(v.name); },                    \
+                           search::FigureKind::kind == search::FigureKind::Time});                 \
+    }
+    VELKAN_SERVER_OUTCOME_FIGURES(VELKAN_FIGURE_COLUMN)
+#undef VELKAN_FIGURE_COLUMN
+    columns.push_back({"Error", [](const View& v) { return Text(v.error); }, false});
+    return columns;
+}
+
+const std::vector<Column>& Columns()
+{
+    static const std::vector<Column> columns = MakeColumns();
+    return columns;
+}
 
 } // namespace
 
@@ -57,7 +74,7 @@ int OutcomeTableModel::rowCount(const QModelIndex& parent) const
 
 int OutcomeTableModel::columnCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : static_cast<int>(kColumns.size());
+    return parent.isValid() ? 0 : static_cast<int>(Columns().size());
 }
 
 QVariant OutcomeTableModel::data(const QModelIndex& index, int role) const
@@ -65,7 +82,7 @@ QVariant OutcomeTableModel::data(const QModelIndex& index, int role) const
     if (!index.isValid() || index.row() >= rowCount() || index.column() >= columnCount()) {
         return {};
     }
-    const Column& column = kColumns[static_cast<std::size_t>(index.column())];
+    const Column& column = Columns()[static_cast<std::size_t>(index.column())];
     const QVariant value = column.value(m_outcomes[static_cast<std::size_t>(index.row())]);
     switch (role) {
     case kSortRole:
@@ -85,7 +102,7 @@ QVariant OutcomeTableModel::headerData(int section, Qt::Orientation orientation,
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section >= columnCount()) {
         return {};
     }
-    return QString::fromLatin1(kColumns[static_cast<std::size_t>(section)].title);
+    return QString::fromLatin1(Columns()[static_cast<std::size_t>(section)].title);
 }
 
 } // namespace velkan::host

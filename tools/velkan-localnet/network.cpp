@@ -8,6 +8,7 @@
 #include "random.h"
 #include "request.h"
 #include "socketutil.h"
+#include "wirekey.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -24,8 +25,6 @@ namespace velkan::localnet {
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-constexpr std::string_view kKey = "3vindermok";
 
 // A request line is a few hundred bytes at most; a client that sends far more without a line
 // end is broken, and the server must not buffer without bound.
@@ -102,7 +101,7 @@ class Network::Loop {
 public:
     explicit Loop(Network& network) : m_network(network), m_random(network.m_options.seed)
     {
-        if (!m_cipher.Initialize(kKey)) {
+        if (!m_cipher.Initialize(channel::kWireKey)) {
             throw std::logic_error("cipher key rejected");
         }
     }

@@ -5,6 +5,7 @@
 #include "longoptions.h"
 #include "protectedtext.h"
 #include "velkanversion.h"
+#include "wirekey.h"
 
 #include <iostream>
 #include <iterator>
@@ -18,7 +19,6 @@ namespace velkan::param {
 namespace {
 
 // The key every part of the system shares for protected text.
-constexpr std::string_view kSystemKey = "3vindermok";
 
 constexpr std::string_view kUsage =
     R"(usage: velkan-param encode [--raw] [-n] [--] TEXT
@@ -186,7 +186,7 @@ int RunParamCommand(std::span<const std::string> args, std::istream& in, std::os
     }
 
     channel::BlowFish cipher;
-    if (!cipher.Initialize(kSystemKey)) {
+    if (!cipher.Initialize(channel::kWireKey)) {
         return Fail(err, "the cipher could not be keyed");
     }
 

@@ -11,6 +11,7 @@
 #include "resultmodel.h"
 #include "searchpanel.h"
 #include "serverinfodialog.h"
+#include "wirekey.h"
 
 #include <QApplication>
 #include <QDir>
@@ -90,7 +91,7 @@ bool ServerInfoPicture(const QString& path)
                                  .fileCount = 1234, .totalBytes = 5368709120}});
     network.Start();
     channel::BlowFish cipher;
-    if (!cipher.Initialize("3vindermok")) {
+    if (!cipher.Initialize(channel::kWireKey)) {
         return false;
     }
     ui::ServerInfoDialog dialog(cipher, cp949::FromUtf8("김철수"), "127.0.0.1", port);

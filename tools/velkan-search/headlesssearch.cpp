@@ -16,6 +16,9 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <optional>
+#include <string>
+
 namespace velkan::host {
 
 namespace {
@@ -100,22 +103,22 @@ bool RunRowActions(const SearchOptions& options, control::IVelkanPanelAccess& ac
     if (!options.serverInfoRow) {
         return true;
     }
-    bool answered = false;
-    bool over = false;
-    control::ServerInfoView info;
-    const auto onAnswer = [&](const control::ServerInfoView& view) {
-        info = view;
-        answered = true;
-    };
-    if (com::Failed(access.QueryServerInfo(*options.serverInfoRow, onAnswer, [&] { over = true; }))) {
-        output.Message("no server information for that row");
+    std::optional<control::ServerInfoView> info;
+    std::optional<std::string> unanswered;
+    const auto onAnswer = [&](const control::ServerInfoView& view) { info = view; };
+    const auto onEnd = [&](const std::string& why) { unanswered = why; };
+    if (com::Failed(access.QueryServerInfo(*options.serverInfoRow, onAnswer, onEnd))) {
+        output.ServerInfoUnanswered("no-such-row");
         return true;
     }
-    const bool inTime = WaitUntil([&] { return answered || over || interruptedBy != 0; }, deadline);
-    if (answered) {
-        output.ServerInfo(info);
-    } else if (over) {
-        output.Message("no answer from that row's server");
+    const bool inTime =
+        WaitUntil([&] { return info.has_value() || unanswered.has_value() || interruptedBy != 0; }, deadline);
+    if (info) {
+        output.ServerInfo(*info);
+    } else if (unanswered) {
+        output.ServerInfoUnanswered(*unanswered);
+    } else if (!inTime) {
+        output.ServerInfoUnanswered("timeout");
     }
     return inTime;
 }

@@ -114,14 +114,32 @@ void SearchOutput::ServerInfo(const control::ServerInfoView& info)
 {
     if (m_json) {
         m_records.Write("serverinfo", {
+                                          {QStringLiteral("answered"), true},
                                           {QStringLiteral("download"), Text(info.download)},
                                           {QStringLiteral("upload"), Text(info.upload)},
                                           {QStringLiteral("countText"), Text(info.count)},
                                           {QStringLiteral("sizeText"), Text(info.size)},
+                                          {QStringLiteral("reason"), QJsonValue()},
                                       });
     } else {
         Line("server information: download " + info.download + ", upload " + info.upload + ", shared files " +
              info.count + ", shared size " + info.size + "\n");
+    }
+}
+
+void SearchOutput::ServerInfoUnanswered(const std::string& why)
+{
+    if (m_json) {
+        m_records.Write("serverinfo", {
+                                          {QStringLiteral("answered"), false},
+                                          {QStringLiteral("download"), QJsonValue()},
+                                          {QStringLiteral("upload"), QJsonValue()},
+                                          {QStringLiteral("countText"), QJsonValue()},
+                                          {QStringLiteral("sizeText"), QJsonValue()},
+                                          {QStringLiteral("reason"), Text(why)},
+                                      });
+    } else {
+        Line("server information: no answer (" + why + ")\n");
     }
 }
 

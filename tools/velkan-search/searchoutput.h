@@ -33,6 +33,8 @@ public:
     void ConnectEvent(const std::string& nick, const std::string& folder, const std::string& eventFolder);
     void Message(const std::string& text);
     void ServerInfo(const control::ServerInfoView& info);
+    // why: "no-such-row", "refused", "closed", "malformed" or "timeout".
+    void ServerInfoUnanswered(const std::string& why);
     // One record (or line) for each server the search contacted and one for the fetch.
     void Outcomes(const std::vector<control::ServerOutcomeView>& servers, const control::FetchOutcomeView& fetch);
 
