@@ -6,14 +6,16 @@
 
 include(CMakePackageConfigHelpers)
 
-set(VELKAN_INSTALLED_PROGRAMS velkan-search velkan-host velkan-regsvr velkan-param velkan-localnet)
+set(VELKAN_INSTALLED_PROGRAMS velkan-search velkan-host velkan-regsvr velkan-param velkan-localnet velkan-webhost)
 foreach(program IN LISTS VELKAN_INSTALLED_PROGRAMS)
   velkan_install_rpath(${program} ${CMAKE_INSTALL_BINDIR})
 endforeach()
-# The desktop host is a package of its own; the command-line tools share one.
+# The desktop host and the web bridge are packages of their own; the command-line tools share one.
 function(velkan_program_component program out)
   if(program STREQUAL "velkan-host")
     set(${out} host PARENT_SCOPE)
+  elseif(program STREQUAL "velkan-webhost")
+    set(${out} web PARENT_SCOPE)
   else()
     set(${out} tools PARENT_SCOPE)
   endif()
@@ -69,6 +71,16 @@ foreach(program IN LISTS VELKAN_INSTALLED_PROGRAMS)
           DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions COMPONENT ${component})
 endforeach()
 add_custom_target(velkan_man_pages ALL DEPENDS ${VELKAN_MAN_PAGES})
+
+# The web bridge as a user service, started by its socket and left disabled until a user enables
+# it, and the machine's allow-list, empty but for the comment that says its format.
+configure_file(${PROJECT_SOURCE_DIR}/web/systemd/velkanfilesearch-web.service.in
+    ${PROJECT_BINARY_DIR}/systemd/velkanfilesearch-web.service @ONLY)
+install(FILES ${PROJECT_SOURCE_DIR}/web/systemd/velkanfilesearch-web.socket
+              ${PROJECT_BINARY_DIR}/systemd/velkanfilesearch-web.service
+        DESTINATION lib/systemd/user COMPONENT web)
+install(FILES ${PROJECT_SOURCE_DIR}/web/web-origins
+        DESTINATION ${CMAKE_INSTALL_FULL_SYSCONFDIR}/velkanfilesearch COMPONENT web)
 
 install(FILES ${PROJECT_SOURCE_DIR}/docs/embedding.md DESTINATION ${VELKAN_DOC_DIR} COMPONENT dev)
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/examples/embed DESTINATION ${VELKAN_DOC_DIR}/examples COMPONENT dev)

@@ -19,6 +19,7 @@ set(VELKAN_PACKAGES
     dev libvelkanfilesearch-dev
     tools velkanfilesearch-tools
     host velkanfilesearch-host
+    web velkanfilesearch-web
     designer qt6-designer-plugin-velkanfilesearch
     transitional velkanfilesearch
 )
@@ -164,6 +165,20 @@ This package holds velkan-host, a window around the control that keeps its
 properties between runs.")
 set(CPACK_DEBIAN_HOST_PACKAGE_DEPENDS "${VELKAN_PACKAGE_LIBHOST} ${VELKAN_EXACT}")
 
+set(CPACK_DEBIAN_WEB_PACKAGE_SECTION net)
+set(CPACK_COMPONENT_WEB_DESCRIPTION "embeddable file-search control - bridge for web pages
+${VELKAN_ABOUT}
+.
+This package holds velkan-webhost, which serves the control to web pages
+of this machine as the velkan-file-search element, and the systemd user
+units that start it on the first connection.")
+# The bridge serves the panel's font file to the pages; it needs no browser of its own.
+set(CPACK_DEBIAN_WEB_PACKAGE_DEPENDS "fonts-nanum")
+# The machine's allow-list is the administrator's to edit: an upgrade keeps their origins.
+file(WRITE ${PROJECT_BINARY_DIR}/debian/${VELKAN_PACKAGE_WEB}/conffiles
+     "${CMAKE_INSTALL_FULL_SYSCONFDIR}/velkanfilesearch/web-origins\n")
+set(CPACK_DEBIAN_WEB_PACKAGE_CONTROL_EXTRA ${PROJECT_BINARY_DIR}/debian/${VELKAN_PACKAGE_WEB}/conffiles)
+
 set(CPACK_DEBIAN_DESIGNER_PACKAGE_SECTION devel)
 set(CPACK_COMPONENT_DESIGNER_DESCRIPTION "embeddable file-search control - Qt Designer plugin
 ${VELKAN_ABOUT}
@@ -182,7 +197,7 @@ ${VELKAN_ABOUT}
 This is a transitional package: it brings in the packages the single
 velkanfilesearch package was split into, and can be removed.")
 set(CPACK_DEBIAN_TRANSITIONAL_PACKAGE_DEPENDS
-    "${VELKAN_PACKAGE_DEV} ${VELKAN_EXACT}, ${VELKAN_PACKAGE_TOOLS} ${VELKAN_EXACT}, ${VELKAN_PACKAGE_HOST} ${VELKAN_EXACT}, ${VELKAN_PACKAGE_DESIGNER} ${VELKAN_EXACT}")
+    "${VELKAN_PACKAGE_DEV} ${VELKAN_EXACT}, ${VELKAN_PACKAGE_TOOLS} ${VELKAN_EXACT}, ${VELKAN_PACKAGE_HOST} ${VELKAN_EXACT}, ${VELKAN_PACKAGE_WEB} ${VELKAN_EXACT}, ${VELKAN_PACKAGE_DESIGNER} ${VELKAN_EXACT}")
 
 set(CPACK_DEBIAN_DOC_PACKAGE_SECTION doc)
 set(CPACK_DEBIAN_DOC_PACKAGE_ARCHITECTURE all)
