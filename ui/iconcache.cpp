@@ -39,10 +39,13 @@ std::uint32_t KeyHash(std::string_view key)
 
 } // namespace
 
-IconCache::IconCache()
+IconCache::IconCache() : IconCache(ThemeIconLookup::SystemSearchFolders(), kFallbackThemes) {}
+
+IconCache::IconCache(QStringList searchFolders, QStringList themes, std::function<void()> beforeListing)
     : m_ownList(std::make_unique<ImageList>())
     , m_list(m_ownList.get())
-    , m_themeIcons(ThemeIconLookup::SystemSearchFolders(), kFallbackThemes)
+    , m_themeIcons(std::move(searchFolders), std::move(themes))
+    , m_beforeListing(std::move(beforeListing))
 {
 }
 
@@ -55,6 +58,7 @@ IconCache::~IconCache()
 ImageList& IconCache::Attach(ImageList* list)
 {
     m_entries.clear();
+    m_waitingKeys.clear();
     if (list == nullptr) {
         m_ownList = std::make_unique<ImageList>();
         m_list = m_ownList.get();
@@ -78,14 +82,20 @@ void IconCache::PrepareInBackground(std::function<void()> done)
     }
     const auto prepare = [this, listThemes = !ApplicationHasTheme(), done = std::move(done)] {
         static_cast<void>(QMimeDatabase().mimeTypeForFile(QStringLiteral("x.txt"), QMimeDatabase::MatchExtension));
+        if (m_beforeListing)
+            m_beforeListing();
         if (listThemes)
             m_themeIcons.ListPictures();
+        m_prepared = true;
+        QMetaObject::invokeMethod(&m_receiver, [this] { SwapInWaitingPictures(); }, Qt::QueuedConnection);
         done();
     };
+    m_prepared = false;
     try {
         m_preparer = std::thread(prepare);
     } catch (const std::system_error&) {
         // The first look-up loads what it needs itself, as it always could.
+        m_prepared = true;
         done();
     }
 }
@@ -108,12 +118,30 @@ int IconCache::ImageIndexFor(std::string_view path)
         return known;
     const int index = EntryCount();
     m_entries.emplace(std::string(key), index);
+    if (!m_prepared && m_picturesChanged) {
+        // The theme's picture would wait for the worker: it comes in place of this one later.
+        m_list->Add(GenericFilePicture(key), GenericFilePicture(key, 2));
+        m_waitingKeys.emplace_back(key);
+        return index;
+    }
     // Rows already drawn name later pictures by index: position `index` is filled whatever
     // the theme offers.
     const auto [normal, doubled] = ThemePictures(key);
     if (m_list->Add(normal, doubled) < 0)
         m_list->Add(GenericFilePicture(key), GenericFilePicture(key, 2));
     return index;
+}
+
+void IconCache::SwapInWaitingPictures()
+{
+    bool swapped = false;
+    for (const std::string& key : m_waitingKeys) {
+        const auto [normal, doubled] = ThemePictures(key);
+        swapped = m_list->Replace(IndexOfKey(key), normal, doubled) || swapped;
+    }
+    m_waitingKeys.clear();
+    if (swapped && m_picturesChanged)
+        m_picturesChanged();
 }
 
 std::pair<QPixmap, QPixmap> IconCache::ThemePictures(std::string_view key) const

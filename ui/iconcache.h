@@ -7,7 +7,10 @@
 #include <QColor>
 #include <QIcon>
 #include <QPixmap>
+#include <QObject>
 #include <QString>
+#include <QStringList>
+#include <atomic>
 #include <functional>
 #include <map>
 #include <memory>
@@ -15,6 +18,7 @@
 #include <string_view>
 #include <thread>
 #include <utility>
+#include <vector>
 
 namespace velkan::ui {
 
@@ -27,6 +31,9 @@ public:
     // Starts with an empty list of its own. File-type pictures come from the application's icon
     // theme when it has chosen one, else straight from the system's theme folders.
     IconCache();
+    // Looks for file-type pictures in the themes under the search folders; beforeListing, when
+    // given, runs on the worker of PrepareInBackground before it lists the theme folders.
+    IconCache(QStringList searchFolders, QStringList themes, std::function<void()> beforeListing = {});
     ~IconCache() override;
 
     IconCache(const IconCache&) = delete;
@@ -38,8 +45,17 @@ public:
 
     // Loads on a worker thread what the first file-type picture needs (the MIME database, the
     // theme folders' listing), then calls done on that thread; a look-up that comes meanwhile
-    // waits for it. Without a thread to spare, or when called again, calls done at once.
+    // waits for it, unless someone listens for changed pictures (see OnPicturesChanged). Without
+    // a thread to spare, or when called again, calls done at once.
     void PrepareInBackground(std::function<void()> done);
+    // From now on a look-up made while the worker prepares does not wait: it enters the generic
+    // picture at once, and once the worker is done the theme's picture takes its place at the
+    // same index on this object's thread, after which changed is called (the rows that show it
+    // are to be drawn again).
+    void OnPicturesChanged(std::function<void()> changed) { m_picturesChanged = std::move(changed); }
+    // True when every picture entered is the one it stays: no worker is preparing and none is
+    // waiting to be swapped in.
+    [[nodiscard]] bool PicturesFinal() const { return m_prepared.load() && m_waitingKeys.empty(); }
     // Makes the extension's pictures as a look-up would, without entering them, so that the
     // image readers and files they need are loaded before a reply asks for them.
     void LoadPicturesOf(std::string_view key) const;
@@ -65,11 +81,20 @@ private:
     [[nodiscard]] QIcon ThemeIcon(std::string_view key) const;
     // The theme's pictures for the extension at both sizes; null when it has none.
     [[nodiscard]] std::pair<QPixmap, QPixmap> ThemePictures(std::string_view key) const;
+    // Swaps the theme's pictures in for the generic ones entered while the worker prepared.
+    void SwapInWaitingPictures();
 
     std::map<std::string, int, std::less<>> m_entries;
     std::unique_ptr<ImageList> m_ownList;
     ImageList* m_list = nullptr;
     ThemeIconLookup m_themeIcons;
+    std::function<void()> m_beforeListing;
+    std::function<void()> m_picturesChanged;
+    std::vector<std::string> m_waitingKeys;
+    std::atomic<bool> m_prepared = true;
+    // Receives the worker's word that it is done, on this object's thread; it goes (and any
+    // word not yet delivered with it) after the worker has been joined.
+    QObject m_receiver;
     std::thread m_preparer;
 };
 

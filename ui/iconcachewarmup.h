@@ -14,8 +14,9 @@ class IconCache;
 // reply: from the panel's start, the MIME database and the theme folders' listing on a worker
 // thread (the panel's thread goes on to its first paint meanwhile); then, once both the worker
 // and the first paint are done, the pictures of the common kinds of file on the panel's thread,
-// where icons must be made, one per pass of the event loop. A reply that comes sooner waits for
-// the worker or pays for the pictures itself, as it would have anyway.
+// where icons must be made, one per pass of the event loop. A reply that comes before the worker
+// is done gets the generic picture for now (the cache swaps the theme's in afterwards); one that
+// comes before the pictures are loaded pays for them itself, as it would have anyway.
 class IconCacheWarmUp : public QObject {
     Q_OBJECT
 

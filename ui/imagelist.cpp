@@ -34,6 +34,15 @@ int ImageList::Add(const QPixmap& pixmap, const QPixmap& doubled)
     return Count() - 1;
 }
 
+bool ImageList::Replace(int index, const QPixmap& pixmap, const QPixmap& doubled)
+{
+    if (pixmap.isNull() || index < 0 || index >= Count())
+        return false;
+    m_pictures[static_cast<std::size_t>(index)] =
+        PicturePair(Fitted(pixmap, kImageSide), doubled.isNull() ? QPixmap() : Fitted(doubled, 2 * kImageSide));
+    return true;
+}
+
 QImage WithColorTransparent(const QImage& image, QRgb transparent)
 {
     QImage masked = image.convertToFormat(QImage::Format_ARGB32);

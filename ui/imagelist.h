@@ -26,6 +26,10 @@ public:
     // than one device pixel per pixel; without it they show the 16 x 16 one enlarged.
     int Add(const QPixmap& pixmap, const QPixmap& doubled = {});
 
+    // Puts the pictures, fitted as Add fits them, in place of those at the index, which rows may
+    // already name; false (nothing changed) for a null picture or an index outside the list.
+    bool Replace(int index, const QPixmap& pixmap, const QPixmap& doubled = {});
+
     // The picture at the index; a null pixmap outside 0 .. Count() - 1.
     [[nodiscard]] QPixmap Pixmap(int index) const;
     // Both forms of the picture at the index; nullptr outside 0 .. Count() - 1.

@@ -163,6 +163,7 @@ void SearchPanel::SetUpList()
     m_folderPictures = LoadFolderPictures();
     const ImageList& images = m_iconCache.Attach(m_folderPictures.Count() > 0 ? &m_folderPictures : nullptr);
     m_list->SetSmallImages(&images);
+    m_iconCache.OnPicturesChanged([this] { m_list->viewport()->update(); });
     new IconCacheWarmUp(this, m_iconCache);
     connect(m_list, &ResultListCtrl::resultClicked, this, [this] { m_engine->OnResultClick(); });
     connect(m_list, &ResultListCtrl::resultDoubleClicked, this,

@@ -1,6 +1,10 @@
 #include "iconcache.h"
 #include "imagelist.h"
 
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QIcon>
 #include <QImage>
 #include <QPixmap>
 #include <QTemporaryDir>
@@ -8,6 +12,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <future>
 #include <string>
 #include <thread>
 
@@ -209,6 +214,52 @@ TEST(IconCache, PreparingInTheBackgroundChangesNoPicture)
     for (int wait = 0; wait < 500 && doneCalls == 0; ++wait)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     EXPECT_EQ(doneCalls, 1);
+}
+
+// With someone to tell, a look-up made while the theme is still being listed does not wait: it
+// gets the generic picture at once, and the theme's takes its place at the same index when the
+// listing is done.
+TEST(IconCache, ALookUpBeforeTheListingGetsTheGenericPictureThenTheThemes)
+{
+    const QString theme = QIcon::themeName();
+    if (!theme.isEmpty() && theme != QStringLiteral("hicolor"))
+        GTEST_SKIP() << "the application's own icon theme is in use";
+    QTemporaryDir folders;
+    ASSERT_TRUE(folders.isValid());
+    const QDir themeFolder(folders.filePath(QStringLiteral("Fixture")));
+    ASSERT_TRUE(themeFolder.mkpath(QStringLiteral("16x16/mimetypes")));
+    QFile index(themeFolder.filePath(QStringLiteral("index.theme")));
+    ASSERT_TRUE(index.open(QIODevice::WriteOnly));
+    index.write("[Icon Theme]\nName=Fixture\nDirectories=16x16/mimetypes\n\n[16x16/mimetypes]\nSize=16\n");
+    index.close();
+    ASSERT_TRUE(Square(Qt::red).save(themeFolder.filePath(QStringLiteral("16x16/mimetypes/audio-mpeg.png"))));
+
+    std::promise<void> release;
+    const std::shared_future<void> released = release.get_future().share();
+    IconCache cache({folders.path()}, {QStringLiteral("Fixture")}, [released] { released.wait(); });
+    int changes = 0;
+    cache.OnPicturesChanged([&] { ++changes; });
+    cache.PrepareInBackground([] {});
+
+    const int first = cache.ImageIndexFor("a.mp3");
+    ASSERT_EQ(first, 0);
+    EXPECT_EQ(cache.Images().Pixmap(first).toImage(), IconCache::GenericFilePicture(".mp3").toImage());
+    EXPECT_FALSE(cache.PicturesFinal());
+    EXPECT_EQ(cache.ImageIndexFor("b.mp3"), first);
+
+    release.set_value();
+    for (int wait = 0; wait < 500 && !cache.PicturesFinal(); ++wait) {
+        QCoreApplication::processEvents();
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ASSERT_TRUE(cache.PicturesFinal());
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(cache.EntryCount(), 1);
+    EXPECT_EQ(cache.Images().Count(), 1);
+    EXPECT_EQ(cache.Images().Pixmap(first).toImage().convertToFormat(QImage::Format_RGB32),
+              Square(Qt::red).toImage().convertToFormat(QImage::Format_RGB32));
+    // Later look-ups find the theme's picture at once.
+    EXPECT_EQ(cache.ImageIndexFor("c.mp3"), first);
 }
 
 TEST(LoadFolderPictures, CutsTheStripWithTheBottomLeftColorTransparent)

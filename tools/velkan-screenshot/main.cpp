@@ -123,6 +123,17 @@ int main(int argc, char** argv)
 
     ui::SearchPanel panel;
     FillSamples(panel);
+    // The file pictures entered while the theme was still being read are swapped in shortly.
+    QEventLoop icons;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &icons, [&] {
+        if (panel.Icons().PicturesFinal())
+            icons.quit();
+    });
+    poll.start(5);
+    QTimer::singleShot(10000, &icons, &QEventLoop::quit);
+    if (!panel.Icons().PicturesFinal())
+        icons.exec();
     panel.resize(panel.TemplateSize());
     panel.show();
     bool ok = Save(panel, out.filePath(PictureName("panel")));
