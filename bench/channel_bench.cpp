@@ -4,10 +4,10 @@
 //   - LineReceiver::ReceiveLine on one long line against a bare memchr over the same chunks.
 // bench/run-benchmarks turns the JSON output into ratios.
 
-#include "base64codec.h"
-#include "blowfish.h"
-#include "linereceiver.h"
-#include "wirekey.h"
+#include "channel/base64codec.h"
+#include "channel/blowfish.h"
+#include "channel/linereceiver.h"
+#include "channel/wirekey.h"
 
 #include <benchmark/benchmark.h>
 #include <openssl/blowfish.h>

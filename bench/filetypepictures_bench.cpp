@@ -2,10 +2,10 @@
 // lookup (a file-system query per theme folder for each name tried, every size decoded) against
 // today's (the folders listed once, only the sizes drawn), in the same iterations.
 
-#include "cputime.h"
-#include "imagelist.h"
-#include "oldthemeiconlookup.h"
-#include "themeiconlookup.h"
+#include "bench/cputime.h"
+#include "ui/imagelist.h"
+#include "bench/oldthemeiconlookup.h"
+#include "ui/themeiconlookup.h"
 
 #include <QFileInfo>
 #include <QMimeDatabase>

@@ -2,12 +2,12 @@
 // sample in a fresh process: what the first reply pays on its own is what the panel's start-up
 // did not load beforehand.
 
-#include "firstreply.h"
-#include "handlertimer.h"
+#include "bench/firstreply.h"
+#include "bench/handlertimer.h"
 
-#include "findreplyhandler.h"
-#include "resultmodel.h"
-#include "searchpanel.h"
+#include "search/findreplyhandler.h"
+#include "search/resultmodel.h"
+#include "ui/searchpanel.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -1,4 +1,4 @@
-#include "handlertimer.h"
+#include "bench/handlertimer.h"
 
 #include <QEvent>
 

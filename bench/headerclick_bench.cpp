@@ -2,16 +2,16 @@
 // end of the list's next paint, on a shown panel whose list is scrolled to its middle with one
 // row selected, at a million rows beside the same click at a thousand.
 
-#include "cputime.h"
-#include "headerclick.h"
-#include "replydata.h"
+#include "bench/cputime.h"
+#include "bench/headerclick.h"
+#include "bench/replydata.h"
 
-#include "compareresults.h"
-#include "findreplyhandler.h"
-#include "resultlistctrl.h"
-#include "resultmodel.h"
-#include "searchpanel.h"
-#include "sortheader.h"
+#include "search/compareresults.h"
+#include "search/findreplyhandler.h"
+#include "ui/resultlistctrl.h"
+#include "search/resultmodel.h"
+#include "ui/searchpanel.h"
+#include "ui/sortheader.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -68,7 +68,7 @@ ui::SearchPanel& FilledPanel(int rows)
     model.SetRowLimit(rows);
     search::FindReplyHandler handler(panel->Engine().Config(), model, panel->Icons());
     int found = 0;
-    for (std::size_t i = 0; i < ReplyLines().size() && model.RowCount() < rows; ++i) {
+    for (std::size_t i = 0; i < ReplyLines().size() && model.rowCount() < rows; ++i) {
         handler.Handle(ReplyLines()[i], Servers()[i].nick, &Servers()[i], found);
     }
     QApplication::processEvents();
@@ -134,7 +134,7 @@ void BM_HeaderClick(benchmark::State& state)
     double cpu = 0;
     for (auto _ : state) {
         list.SortByColumn(other, true);
-        const int middle = panel.Model().RowCount() / 2;
+        const int middle = panel.Model().rowCount() / 2;
         list.SelectRow(middle);
         list.scrollTo(panel.Model().index(middle, 0), QAbstractItemView::PositionAtCenter);
         list.setFocus();

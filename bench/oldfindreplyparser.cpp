@@ -1,8 +1,8 @@
-#include "oldfindreplyparser.h"
+#include "bench/oldfindreplyparser.h"
 
-#include "cp949.h"
-#include "decimal.h"
-#include "fieldsplitter.h"
+#include "channel/cp949.h"
+#include "channel/decimal.h"
+#include "channel/fieldsplitter.h"
 
 namespace velkan::bench::oldparser {
 

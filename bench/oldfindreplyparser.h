@@ -3,7 +3,7 @@
 // The find-reply parser as it was before items were read without a copy, frozen here as the
 // baseline that search_bench measures today's parser against. Not used by the product.
 
-#include "peerprotocol.h"
+#include "channel/peerprotocol.h"
 
 #include <optional>
 #include <string_view>

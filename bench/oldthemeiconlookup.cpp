@@ -1,4 +1,4 @@
-#include "oldthemeiconlookup.h"
+#include "bench/oldthemeiconlookup.h"
 
 #include <QDir>
 #include <QFileInfo>

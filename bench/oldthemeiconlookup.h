@@ -3,7 +3,7 @@
 // The theme-icon lookup as it was before the themes' folders were listed once, frozen here as
 // the baseline that search_bench measures today's lookup against. Not used by the product.
 
-#include "themeiconlookup.h"
+#include "ui/themeiconlookup.h"
 
 #include <QIcon>
 #include <QString>

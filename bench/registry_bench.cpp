@@ -3,7 +3,7 @@
 // values, a few of other types). bench/run-benchmarks prints the time per key of the largest
 // file over that of the smallest: a load that is linear in the file keeps it near 1.
 
-#include "registryfile.h"
+#include "control/registry/registryfile.h"
 
 #include <benchmark/benchmark.h>
 

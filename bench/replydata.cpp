@@ -1,7 +1,7 @@
-#include "replydata.h"
+#include "bench/replydata.h"
 
-#include "replies.h"
-#include "sharegenerator.h"
+#include "tools/velkan-localnet/replies.h"
+#include "tools/velkan-localnet/sharegenerator.h"
 
 #include <algorithm>
 #include <string_view>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "appserverprotocol.h"
+#include "channel/appserverprotocol.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -2,20 +2,20 @@
 // against parsing alone (the floor, today's parser beside the old one) and against a
 // QStandardItemModel filled row by row after the same filtering.
 
-#include "cputime.h"
-#include "oldfindreplyparser.h"
-#include "replydata.h"
+#include "bench/cputime.h"
+#include "bench/oldfindreplyparser.h"
+#include "bench/replydata.h"
 
-#include "blowfish.h"
-#include "cp949convert.h"
-#include "findreplyhandler.h"
-#include "iconcache.h"
-#include "itemfilter.h"
-#include "outcomerecorder.h"
-#include "peerprotocol.h"
-#include "resultmodel.h"
-#include "resulttexts.h"
-#include "startupconfig.h"
+#include "channel/blowfish.h"
+#include "channel/cp949convert.h"
+#include "search/findreplyhandler.h"
+#include "ui/iconcache.h"
+#include "search/itemfilter.h"
+#include "search/outcomerecorder.h"
+#include "channel/peerprotocol.h"
+#include "search/resultmodel.h"
+#include "search/resulttexts.h"
+#include "search/startupconfig.h"
 
 #include <QStandardItemModel>
 #include <benchmark/benchmark.h>

@@ -1,16 +1,16 @@
 // The results list at a million rows: bytes per row, each column's sort against
 // std::stable_sort of the same keys, and how long clearing the list holds the event loop.
 
-#include "cputime.h"
-#include "replydata.h"
+#include "bench/cputime.h"
+#include "bench/replydata.h"
 
-#include "blowfish.h"
-#include "compareresults.h"
-#include "findreplyhandler.h"
-#include "iconcache.h"
-#include "resultlistctrl.h"
-#include "resultmodel.h"
-#include "startupconfig.h"
+#include "channel/blowfish.h"
+#include "search/compareresults.h"
+#include "search/findreplyhandler.h"
+#include "ui/iconcache.h"
+#include "ui/resultlistctrl.h"
+#include "search/resultmodel.h"
+#include "search/startupconfig.h"
 
 #include <QCoreApplication>
 #include <benchmark/benchmark.h>
@@ -68,7 +68,7 @@ void FillToAMillion(search::ResultModel& model)
     search::FindReplyHandler handler(config, model, Icons());
     const std::vector<std::string>& lines = MillionRowLines();
     int found = 0;
-    for (std::size_t i = 0; i < lines.size() && model.RowCount() < kRows - 2 * static_cast<int>(kItemsPerLine); ++i) {
+    for (std::size_t i = 0; i < lines.size() && model.rowCount() < kRows - 2 * static_cast<int>(kItemsPerLine); ++i) {
         handler.Handle(lines[i], Servers()[i].nick, &Servers()[i], found);
     }
 }
@@ -90,9 +90,9 @@ MillionRows& SharedMillionRows()
         made.model->Clear();
         const std::size_t before = HeapInUse();
         FillToAMillion(*made.model);
-        made.bytesPerRow = static_cast<double>(HeapInUse() - before) / made.model->RowCount();
+        made.bytesPerRow = static_cast<double>(HeapInUse() - before) / made.model->rowCount();
         std::size_t files = 0;
-        for (int row = 0; row < made.model->RowCount(); ++row) {
+        for (int row = 0; row < made.model->rowCount(); ++row) {
             if (made.model->Row(row).kind == search::ResultRow::Kind::File) {
                 made.pathBytes += static_cast<double>(made.model->Row(row).record->path().size());
                 ++files;
@@ -110,7 +110,7 @@ void BM_BytesPerRow(benchmark::State& state)
     for (auto _ : state) {
         benchmark::DoNotOptimize(rows.bytesPerRow);
     }
-    state.counters["rows"] = rows.model->RowCount();
+    state.counters["rows"] = rows.model->rowCount();
     state.counters["bytes/row"] = rows.bytesPerRow;
     state.counters["path_bytes"] = rows.pathBytes;
 }
@@ -127,8 +127,8 @@ void SortByAnotherColumn(search::ResultModel& model, int column)
 template <typename Key, typename KeyOf>
 double StableSortOfKeys(const search::ResultModel& model, KeyOf keyOf, bool ascending)
 {
-    std::vector<Key> keys(static_cast<std::size_t>(model.RowCount()));
-    for (int row = 0; row < model.RowCount(); ++row) {
+    std::vector<Key> keys(static_cast<std::size_t>(model.rowCount()));
+    for (int row = 0; row < model.rowCount(); ++row) {
         keys[static_cast<std::size_t>(row)] = keyOf(*model.Row(row).record);
     }
     return bench::CpuMsOf([&] {

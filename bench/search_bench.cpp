@@ -2,9 +2,9 @@
 // against a local network and the first reply of a panel. bench/run-benchmarks prints each
 // figure as a ratio against the baseline measured in the same run.
 
-#include "firstreply.h"
-#include "headerclick.h"
-#include "handlertimer.h"
+#include "bench/firstreply.h"
+#include "bench/headerclick.h"
+#include "bench/handlertimer.h"
 
 #include <benchmark/benchmark.h>
 

@@ -2,17 +2,17 @@
 // event-loop handler while a search fills the shown panel, and a reply's cost on a short and
 // on a long server list.
 
-#include "cputime.h"
-#include "handlertimer.h"
-#include "replydata.h"
+#include "bench/cputime.h"
+#include "bench/handlertimer.h"
+#include "bench/replydata.h"
 
-#include "fanouttimer.h"
-#include "findreplyhandler.h"
-#include "hostresolver.h"
-#include "network.h"
-#include "resultmodel.h"
-#include "searchengine.h"
-#include "searchpanel.h"
+#include "search/fanouttimer.h"
+#include "search/findreplyhandler.h"
+#include "search/hostresolver.h"
+#include "tools/velkan-localnet/network.h"
+#include "search/resultmodel.h"
+#include "search/searchengine.h"
+#include "ui/searchpanel.h"
 
 #include <QEventLoop>
 #include <QTimer>
@@ -103,7 +103,7 @@ void BM_FanOutPacing(benchmark::State& state)
         LocalSearch search(peers, 1, 1);
         search::ResultModel& model = search.panel->Model();
         search.panel->Engine().StartSearch(kSearchText);
-        if (!RunUntil([&] { return model.RowCount() >= 2 * peers; })) {
+        if (!RunUntil([&] { return model.rowCount() >= 2 * peers; })) {
             state.SkipWithError("the search did not bring every row");
             return;
         }
@@ -130,7 +130,7 @@ void BM_LongestHandlerDuringSearch(benchmark::State& state)
         RunUntil([] { return false; }, 200); // the panel's first paint and what follows it
         application.StartTiming();
         search.panel->Engine().StartSearch(kSearchText);
-        const bool complete = RunUntil([&] { return search.panel->Model().RowCount() >= kPeers * kRowsPerPeer; });
+        const bool complete = RunUntil([&] { return search.panel->Model().rowCount() >= kPeers * kRowsPerPeer; });
         application.StopTiming();
         if (!complete) {
             state.SkipWithError("the search did not bring every row");
@@ -189,7 +189,7 @@ void BM_LongestHandlerWithUnansweredNames(benchmark::State& state)
         panel.Engine().StartSearch(kSearchText);
         const bool rested = RunUntil([&] { return idle; });
         application.StopTiming();
-        if (!rested || panel.Model().RowCount() < kPeers * 40) {
+        if (!rested || panel.Model().rowCount() < kPeers * 40) {
             state.SkipWithError("the search did not come to rest with every honest row");
             return;
         }

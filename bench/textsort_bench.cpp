@@ -2,11 +2,11 @@
 // (text, row) pairs read from the same rows, bytes compared. Both are timed from the rows to the
 // finished order, from the same starting order, in the same iteration.
 
-#include "cputime.h"
+#include "bench/cputime.h"
 
-#include "compareresults.h"
-#include "resultmodel.h"
-#include "resultorder.h"
+#include "search/compareresults.h"
+#include "search/resultmodel.h"
+#include "search/resultorder.h"
 
 #include <benchmark/benchmark.h>
 
@@ -100,8 +100,8 @@ search::ResultModel& ShapedRows(Shape shape)
 
 std::vector<std::uint32_t> FloorOrder(const search::ResultModel& model, int column)
 {
-    std::vector<std::pair<std::string_view, std::uint32_t>> keyed(static_cast<std::size_t>(model.RowCount()));
-    for (int row = 0; row < model.RowCount(); ++row) {
+    std::vector<std::pair<std::string_view, std::uint32_t>> keyed(static_cast<std::size_t>(model.rowCount()));
+    for (int row = 0; row < model.rowCount(); ++row) {
         const search::SearchResult& record = *model.Row(row).record;
         keyed[static_cast<std::size_t>(row)] = {column == search::NickColumn ? record.nick() : record.path(),
                                                 static_cast<std::uint32_t>(row)};
@@ -120,7 +120,7 @@ void BM_TextSort(benchmark::State& state)
     const search::ResultModel& model = ShapedRows(static_cast<Shape>(state.range(0)));
     const int column = static_cast<int>(state.range(1));
     std::vector<search::ResultRow> rows;
-    for (int row = 0; row < model.RowCount(); ++row) {
+    for (int row = 0; row < model.rowCount(); ++row) {
         rows.push_back(model.Row(row));
     }
     double ours = 0;

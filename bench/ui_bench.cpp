@@ -2,10 +2,10 @@
 // screenful and scrolling to the end must cost about the same, and a column click must sort
 // about as fast as std::sort of the bare keys.
 
-#include "compareresults.h"
-#include "imagelist.h"
-#include "resultlistctrl.h"
-#include "resultmodel.h"
+#include "search/compareresults.h"
+#include "ui/imagelist.h"
+#include "ui/resultlistctrl.h"
+#include "search/resultmodel.h"
 
 #include <QApplication>
 #include <QImage>
@@ -124,7 +124,7 @@ void BM_StdSortKeys(benchmark::State& state)
     fixture.list->SortByColumn(column == search::SizeColumn ? search::SpeedColumn : search::SizeColumn, true);
     std::vector<std::int64_t> sizes;
     std::vector<std::string_view> paths;
-    for (int row = 0; row < fixture.model.RowCount(); ++row) {
+    for (int row = 0; row < fixture.model.rowCount(); ++row) {
         sizes.push_back(fixture.model.Row(row).record->size);
         paths.push_back(fixture.model.Row(row).record->path());
     }

@@ -1,9 +1,9 @@
-#include "appserverprotocol.h"
+#include "channel/appserverprotocol.h"
 
-#include "cp949.h"
-#include "decimal.h"
-#include "fieldsplitter.h"
-#include "tokens.h"
+#include "channel/cp949.h"
+#include "channel/decimal.h"
+#include "channel/fieldsplitter.h"
+#include "channel/tokens.h"
 
 namespace velkan::channel {
 

@@ -1,4 +1,4 @@
-#include "base64codec.h"
+#include "channel/base64codec.h"
 
 #include <array>
 #include <cstdint>

@@ -1,6 +1,6 @@
-#include "blowfish.h"
+#include "channel/blowfish.h"
 
-#include "blowfishtables.h"
+#include "channel/blowfishtables.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,5 +1,5 @@
 // The initial P-array and S-boxes of Blowfish: the hexadecimal digits of pi after the point.
-#include "blowfishtables.h"
+#include "channel/blowfishtables.h"
 
 namespace velkan::channel {
 

@@ -1,4 +1,4 @@
-#include "cp949.h"
+#include "channel/cp949.h"
 
 namespace velkan::cp949 {
 

@@ -1,6 +1,6 @@
-#include "cp949convert.h"
+#include "channel/cp949convert.h"
 
-#include "cp949.h"
+#include "channel/cp949.h"
 
 #include <cerrno>
 #include <iconv.h>

@@ -1,6 +1,6 @@
-#include "decimal.h"
+#include "channel/decimal.h"
 
-#include "cp949.h"
+#include "channel/cp949.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,6 +1,6 @@
-#include "fieldsplitter.h"
+#include "channel/fieldsplitter.h"
 
-#include "cp949.h"
+#include "channel/cp949.h"
 
 namespace velkan::channel {
 

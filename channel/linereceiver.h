@@ -1,6 +1,6 @@
 #pragma once
 
-#include "pagedallocator.h"
+#include "channel/pagedallocator.h"
 
 #include <cstddef>
 #include <optional>

@@ -76,7 +76,7 @@ bool IsFindReply(std::string_view line, std::size_t& itemsStart);
 
 } // namespace velkan::channel
 
-#include "tokens.h"
+#include "channel/tokens.h"
 
 template <typename Visitor>
 bool velkan::channel::VisitFoundItems(std::string_view line, Visitor&& visit)

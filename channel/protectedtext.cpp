@@ -1,8 +1,8 @@
-#include "protectedtext.h"
+#include "channel/protectedtext.h"
 
-#include "base64codec.h"
-#include "blowfish.h"
-#include "cp949.h"
+#include "channel/base64codec.h"
+#include "channel/blowfish.h"
+#include "channel/cp949.h"
 
 #include <cstdint>
 #include <vector>

@@ -1,6 +1,6 @@
-#include "sendline.h"
+#include "channel/sendline.h"
 
-#include "protectedtext.h"
+#include "channel/protectedtext.h"
 
 #include <sys/socket.h>
 

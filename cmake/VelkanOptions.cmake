@@ -2,6 +2,9 @@
 add_library(velkan_options INTERFACE)
 add_library(Velkan::options ALIAS velkan_options)
 
+# Includes name their layer from the project's root: "search/searchengine.h".
+target_include_directories(velkan_options INTERFACE $<BUILD_INTERFACE:${PROJECT_SOURCE_DIR}>)
+
 target_compile_options(velkan_options INTERFACE -Wall -Wextra -Wpedantic -Wshadow -Wconversion
                                                 -Wno-sign-conversion
                                                 # designated initialisers leave defaulted members out on purpose

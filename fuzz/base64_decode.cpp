@@ -1,6 +1,6 @@
 // Base64Codec::Decode reads the protected text of every request and reply.
-#include "base64codec.h"
-#include "fuzz_check.h"
+#include "channel/base64codec.h"
+#include "fuzz/fuzz_check.h"
 
 #include <cstddef>
 #include <cstdint>

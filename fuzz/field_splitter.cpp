@@ -1,7 +1,7 @@
 // FieldSplitter cuts every list a peer or the application server sends.
-#include "fieldsplitter.h"
-#include "fuzz_check.h"
-#include "reference.h"
+#include "channel/fieldsplitter.h"
+#include "fuzz/fuzz_check.h"
+#include "fuzz/reference.h"
 
 #include <algorithm>
 #include <cstddef>

@@ -1,7 +1,7 @@
 // ParseFindReply reads what a peer found for a search.
-#include "fuzz_check.h"
-#include "peerprotocol.h"
-#include "reference.h"
+#include "fuzz/fuzz_check.h"
+#include "channel/peerprotocol.h"
+#include "fuzz/reference.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,7 +1,7 @@
 // The bridge reads every request head a local program or page sends before anything else.
-#include "fuzz_check.h"
-#include "hostcheck.h"
-#include "httphead.h"
+#include "fuzz/fuzz_check.h"
+#include "web/hostcheck.h"
+#include "web/httphead.h"
 
 #include <QByteArray>
 

@@ -1,7 +1,7 @@
 // ParseServerInfoReply reads what a peer tells of itself.
-#include "fuzz_check.h"
-#include "peerprotocol.h"
-#include "reference.h"
+#include "fuzz/fuzz_check.h"
+#include "channel/peerprotocol.h"
+#include "fuzz/reference.h"
 
 #include <charconv>
 #include <cmath>

@@ -1,6 +1,6 @@
 // LineReceiver frames the bytes every connection receives into lines.
-#include "fuzz_check.h"
-#include "linereceiver.h"
+#include "fuzz/fuzz_check.h"
+#include "channel/linereceiver.h"
 
 #include <algorithm>
 #include <cstddef>

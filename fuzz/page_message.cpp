@@ -1,6 +1,6 @@
 // Every message a page sends a control is parsed before anything else sees it.
-#include "fuzz_check.h"
-#include "pagemessage.h"
+#include "fuzz/fuzz_check.h"
+#include "web/pagemessage.h"
 
 #include <QByteArray>
 

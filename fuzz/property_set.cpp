@@ -3,10 +3,10 @@
 // the user. The control's own Load takes values already decoded into automation strings; the
 // one step of it that still meets untrusted text, the conversion to CP949, runs here on every
 // value read.
-#include "bstrconvert.h"
-#include "comhost.h"
-#include "cp949convert.h"
-#include "fuzz_check.h"
+#include "velkanfilesearch/bstrconvert.h"
+#include "velkanfilesearch/comhost.h"
+#include "channel/cp949convert.h"
+#include "fuzz/fuzz_check.h"
 
 #include <algorithm>
 #include <cstddef>

@@ -1,7 +1,7 @@
 // RegistryFile::Parse reads the per-user registry file, which any program of the user may have
 // written, at every host's start-up.
-#include "fuzz_check.h"
-#include "registryfile.h"
+#include "fuzz/fuzz_check.h"
+#include "control/registry/registryfile.h"
 
 #include <algorithm>
 #include <cstddef>

@@ -1,7 +1,7 @@
 // ParseServerList reads the application server's list of sharing users on line.
-#include "appserverprotocol.h"
-#include "fuzz_check.h"
-#include "reference.h"
+#include "channel/appserverprotocol.h"
+#include "fuzz/fuzz_check.h"
+#include "fuzz/reference.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,12 +1,12 @@
 // ParseStartupConfig reads the properties a web page gives the control: the protected param
 // (the user's identity and option bits), the ban words and the strip list.
-#include "blowfish.h"
-#include "cp949convert.h"
-#include "fuzz_check.h"
-#include "protectedtext.h"
-#include "reference.h"
-#include "startupconfig.h"
-#include "wirekey.h"
+#include "channel/blowfish.h"
+#include "channel/cp949convert.h"
+#include "fuzz/fuzz_check.h"
+#include "channel/protectedtext.h"
+#include "fuzz/reference.h"
+#include "search/startupconfig.h"
+#include "channel/wirekey.h"
 
 #include <cstddef>
 #include <cstdint>

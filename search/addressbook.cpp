@@ -1,6 +1,6 @@
-#include "addressbook.h"
+#include "search/addressbook.h"
 
-#include "ipv4address.h"
+#include "search/ipv4address.h"
 
 #include <QMetaObject>
 

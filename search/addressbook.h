@@ -1,6 +1,6 @@
 #pragma once
 
-#include "hostresolver.h"
+#include "search/hostresolver.h"
 
 #include <QObject>
 

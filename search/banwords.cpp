@@ -1,6 +1,6 @@
-#include "banwords.h"
+#include "search/banwords.h"
 
-#include "cp949.h"
+#include "channel/cp949.h"
 
 #include <algorithm>
 #include <array>

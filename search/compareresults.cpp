@@ -1,6 +1,6 @@
-#include "compareresults.h"
+#include "search/compareresults.h"
 
-#include "searchresult.h"
+#include "search/searchresult.h"
 
 #include <string_view>
 

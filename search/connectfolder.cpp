@@ -1,6 +1,6 @@
-#include "connectfolder.h"
+#include "search/connectfolder.h"
 
-#include "cp949.h"
+#include "channel/cp949.h"
 
 namespace velkan::search {
 

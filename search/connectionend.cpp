@@ -1,4 +1,4 @@
-#include "connectionend.h"
+#include "search/connectionend.h"
 
 #include <cstring>
 #include <netdb.h>

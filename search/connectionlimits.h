@@ -1,6 +1,6 @@
 #pragma once
 
-#include "inputbudget.h"
+#include "search/inputbudget.h"
 
 #include <chrono>
 #include <cstddef>

@@ -1,4 +1,4 @@
-#include "descriptorbudget.h"
+#include "search/descriptorbudget.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,6 +1,6 @@
-#include "extensionkey.h"
+#include "search/extensionkey.h"
 
-#include "cp949.h"
+#include "channel/cp949.h"
 
 namespace velkan::search {
 

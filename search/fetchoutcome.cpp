@@ -1,6 +1,6 @@
-#include "fetchoutcome.h"
+#include "search/fetchoutcome.h"
 
-#include "serveroutcome.h"
+#include "search/serveroutcome.h"
 
 namespace velkan::search {
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "appserverprotocol.h"
-#include "connectionend.h"
-#include "outcomefigures.h"
+#include "channel/appserverprotocol.h"
+#include "search/connectionend.h"
+#include "search/outcomefigures.h"
 
 #include <cstdint>
 #include <string>

@@ -1,10 +1,10 @@
-#include "findreplyhandler.h"
+#include "search/findreplyhandler.h"
 
-#include "appserverprotocol.h"
-#include "imageindexprovider.h"
-#include "peerprotocol.h"
-#include "resultmodel.h"
-#include "resulttexts.h"
+#include "channel/appserverprotocol.h"
+#include "search/imageindexprovider.h"
+#include "channel/peerprotocol.h"
+#include "search/resultmodel.h"
+#include "search/resulttexts.h"
 
 namespace velkan::search {
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "itemfilter.h"
-#include "replytally.h"
-#include "resultrow.h"
+#include "search/itemfilter.h"
+#include "search/replytally.h"
+#include "search/resultrow.h"
 
 #include <string_view>
 #include <vector>

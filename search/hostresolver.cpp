@@ -1,6 +1,6 @@
-#include "hostresolver.h"
+#include "search/hostresolver.h"
 
-#include "connectionend.h"
+#include "search/connectionend.h"
 
 #include <cerrno>
 #include <deque>

@@ -1,4 +1,4 @@
-#include "ipv4address.h"
+#include "search/ipv4address.h"
 
 #include <arpa/inet.h>
 

@@ -1,7 +1,7 @@
-#include "itemfilter.h"
+#include "search/itemfilter.h"
 
-#include "peerprotocol.h"
-#include "startupconfig.h"
+#include "channel/peerprotocol.h"
+#include "search/startupconfig.h"
 
 namespace velkan::search {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "banwords.h"
+#include "search/banwords.h"
 
 #include <cstdint>
 

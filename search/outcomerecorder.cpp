@@ -1,7 +1,7 @@
-#include "outcomerecorder.h"
+#include "search/outcomerecorder.h"
 
-#include "ipv4address.h"
-#include "peerconnection.h"
+#include "search/ipv4address.h"
+#include "search/peerconnection.h"
 
 #include <QLoggingCategory>
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "appserverprotocol.h"
-#include "fetchoutcome.h"
-#include "serveroutcome.h"
+#include "channel/appserverprotocol.h"
+#include "search/fetchoutcome.h"
+#include "search/serveroutcome.h"
 
 #include <vector>
 

@@ -1,7 +1,7 @@
-#include "peerconnection.h"
+#include "search/peerconnection.h"
 
-#include "ipv4address.h"
-#include "sendline.h"
+#include "search/ipv4address.h"
+#include "channel/sendline.h"
 
 #include <QMetaObject>
 

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "addressbook.h"
-#include "connectionend.h"
-#include "inputbudget.h"
-#include "linereceiver.h"
+#include "search/addressbook.h"
+#include "search/connectionend.h"
+#include "search/inputbudget.h"
+#include "channel/linereceiver.h"
 
 #include <QSocketNotifier>
 #include <QTimer>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "outcomefigures.h"
+#include "search/outcomefigures.h"
 
 namespace velkan::search {
 

@@ -1,9 +1,9 @@
-#include "resultmodel.h"
+#include "search/resultmodel.h"
 
-#include "compareresults.h"
-#include "cp949convert.h"
-#include "resultorder.h"
-#include "resulttexts.h"
+#include "search/compareresults.h"
+#include "channel/cp949convert.h"
+#include "search/resultorder.h"
+#include "search/resulttexts.h"
 
 #include <algorithm>
 #include <unordered_map>
@@ -34,7 +34,7 @@ void ResultModel::AppendRows(const std::vector<ResultRow>& rows)
     if (count == 0) {
         return;
     }
-    const int first = RowCount();
+    const int first = rowCount();
     beginInsertRows({}, first, first + static_cast<int>(count) - 1);
     m_rows.insert(m_rows.end(), rows.begin(), rows.begin() + static_cast<std::ptrdiff_t>(count));
     endInsertRows();
@@ -54,7 +54,7 @@ void ResultModel::Clear()
 
 int ResultModel::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : RowCount();
+    return parent.isValid() ? 0 : static_cast<int>(m_rows.size());
 }
 
 int ResultModel::columnCount(const QModelIndex& parent) const

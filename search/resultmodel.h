@@ -1,8 +1,8 @@
 #pragma once
 
-#include "resultrow.h"
-#include "resultstore.h"
-#include "searchresult.h"
+#include "search/resultrow.h"
+#include "search/resultstore.h"
+#include "search/searchresult.h"
 
 #include <QAbstractTableModel>
 
@@ -41,7 +41,6 @@ public:
     [[nodiscard]] bool HasRoomFor(std::size_t rows) const { return rows <= RoomLeft(); }
 
     [[nodiscard]] const ResultRow& Row(int row) const { return m_rows[static_cast<std::size_t>(row)]; }
-    [[nodiscard]] int RowCount() const { return static_cast<int>(m_rows.size()); }
     [[nodiscard]] std::size_t RecordCount() const { return m_records.Count(); }
 
     int rowCount(const QModelIndex& parent = {}) const override;

@@ -1,8 +1,8 @@
-#include "resultorder.h"
+#include "search/resultorder.h"
 
-#include "compareresults.h"
-#include "searchresult.h"
-#include "textsort.h"
+#include "search/compareresults.h"
+#include "search/searchresult.h"
+#include "search/textsort.h"
 
 #include <algorithm>
 #include <array>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "resultrow.h"
+#include "search/resultrow.h"
 
 #include <cstdint>
 #include <vector>

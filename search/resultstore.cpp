@@ -1,4 +1,4 @@
-#include "resultstore.h"
+#include "search/resultstore.h"
 
 namespace velkan::search {
 

@@ -1,7 +1,7 @@
-#include "resulttexts.h"
+#include "search/resulttexts.h"
 
-#include "cp949.h"
-#include "decimal.h"
+#include "channel/cp949.h"
+#include "channel/decimal.h"
 
 namespace velkan::search {
 

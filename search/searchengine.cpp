@@ -1,19 +1,19 @@
-#include "searchengine.h"
+#include "search/searchengine.h"
 
-#include "base64codec.h"
-#include "connectfolder.h"
-#include "cp949.h"
-#include "cp949convert.h"
-#include "descriptorbudget.h"
-#include "fanouttimer.h"
-#include "imageindexprovider.h"
-#include "peerprotocol.h"
-#include "resultmodel.h"
-#include "resulttexts.h"
-#include "searchview.h"
-#include "sendline.h"
-#include "ticksource.h"
-#include "wirekey.h"
+#include "channel/base64codec.h"
+#include "search/connectfolder.h"
+#include "channel/cp949.h"
+#include "channel/cp949convert.h"
+#include "search/descriptorbudget.h"
+#include "search/fanouttimer.h"
+#include "search/imageindexprovider.h"
+#include "channel/peerprotocol.h"
+#include "search/resultmodel.h"
+#include "search/resulttexts.h"
+#include "search/searchview.h"
+#include "channel/sendline.h"
+#include "search/ticksource.h"
+#include "channel/wirekey.h"
 
 #include <QMetaObject>
 
@@ -344,7 +344,7 @@ void SearchEngine::OnFindReply(int slot, const std::string& line)
 void SearchEngine::ConnectToSelected()
 {
     const int row = m_view.SelectedRow();
-    if (row < 0 || row >= m_model.RowCount()) {
+    if (row < 0 || row >= m_model.rowCount()) {
         m_view.ShowMessage(QStringLiteral("파일을 선택하세요"));
         return;
     }
@@ -358,7 +358,7 @@ void SearchEngine::ConnectToSelected()
 void SearchEngine::OnResultClick()
 {
     const int row = m_view.SelectedRow();
-    if (row < 0 || row >= m_model.RowCount()) {
+    if (row < 0 || row >= m_model.rowCount()) {
         return;
     }
     const bool starred = m_model.Row(row).record->nick().starts_with('*');
@@ -371,7 +371,7 @@ void SearchEngine::OnResultClick()
 
 std::unique_ptr<ServerInfoQuery> SearchEngine::QueryServerInfo(int row)
 {
-    if (row < 0 || row >= m_model.RowCount()) {
+    if (row < 0 || row >= m_model.rowCount()) {
         return nullptr;
     }
     const channel::ServerEntry* entry = FindServerEntry(m_model.Row(row).record->nick());

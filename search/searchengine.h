@@ -1,17 +1,17 @@
 #pragma once
 
-#include "addressbook.h"
-#include "appserverendpoint.h"
-#include "appserverprotocol.h"
-#include "blowfish.h"
-#include "connectionlimits.h"
-#include "findreplyhandler.h"
-#include "outcomerecorder.h"
-#include "peerconnection.h"
-#include "serverindex.h"
-#include "serverinfoquery.h"
-#include "serverlistfetch.h"
-#include "startupconfig.h"
+#include "search/addressbook.h"
+#include "search/appserverendpoint.h"
+#include "channel/appserverprotocol.h"
+#include "channel/blowfish.h"
+#include "search/connectionlimits.h"
+#include "search/findreplyhandler.h"
+#include "search/outcomerecorder.h"
+#include "search/peerconnection.h"
+#include "search/serverindex.h"
+#include "search/serverinfoquery.h"
+#include "search/serverlistfetch.h"
+#include "search/startupconfig.h"
 
 #include <QObject>
 

@@ -1,6 +1,6 @@
-#include "searchresult.h"
+#include "search/searchresult.h"
 
-#include "cp949.h"
+#include "channel/cp949.h"
 
 #include <cstring>
 #include <new>

@@ -1,4 +1,4 @@
-#include "serverindex.h"
+#include "search/serverindex.h"
 
 namespace velkan::search {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "appserverprotocol.h"
+#include "channel/appserverprotocol.h"
 
 #include <string_view>
 #include <unordered_map>

@@ -1,9 +1,9 @@
-#include "serverinfoquery.h"
+#include "search/serverinfoquery.h"
 
-#include "cp949convert.h"
-#include "decimal.h"
-#include "peerprotocol.h"
-#include "resulttexts.h"
+#include "channel/cp949convert.h"
+#include "channel/decimal.h"
+#include "channel/peerprotocol.h"
+#include "search/resulttexts.h"
 
 #include <cmath>
 

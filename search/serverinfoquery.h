@@ -1,8 +1,8 @@
 #pragma once
 
-#include "appserverprotocol.h"
-#include "connectionlimits.h"
-#include "peerconnection.h"
+#include "channel/appserverprotocol.h"
+#include "search/connectionlimits.h"
+#include "search/peerconnection.h"
 
 #include <QObject>
 #include <QString>

@@ -1,9 +1,9 @@
-#include "serverlistfetch.h"
+#include "search/serverlistfetch.h"
 
-#include "ipv4address.h"
-#include "linereceiver.h"
-#include "peerconnection.h"
-#include "sendline.h"
+#include "search/ipv4address.h"
+#include "channel/linereceiver.h"
+#include "search/peerconnection.h"
+#include "channel/sendline.h"
 
 #include <cerrno>
 #include <poll.h>

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "appserverendpoint.h"
-#include "appserverprotocol.h"
-#include "connectionend.h"
-#include "fetchoutcome.h"
-#include "hostresolver.h"
-#include "inputbudget.h"
+#include "search/appserverendpoint.h"
+#include "channel/appserverprotocol.h"
+#include "search/connectionend.h"
+#include "search/fetchoutcome.h"
+#include "search/hostresolver.h"
+#include "search/inputbudget.h"
 
 #include <atomic>
 #include <chrono>

@@ -1,6 +1,6 @@
-#include "serveroutcome.h"
+#include "search/serveroutcome.h"
 
-#include "cp949convert.h"
+#include "channel/cp949convert.h"
 
 #include <numeric>
 

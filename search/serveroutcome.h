@@ -1,7 +1,7 @@
 #pragma once
 
-#include "connectionend.h"
-#include "replytally.h"
+#include "search/connectionend.h"
+#include "search/replytally.h"
 
 #include <array>
 #include <cstddef>

@@ -1,10 +1,10 @@
-#include "startupconfig.h"
+#include "search/startupconfig.h"
 
-#include "cp949.h"
-#include "cp949convert.h"
-#include "decimal.h"
-#include "fieldsplitter.h"
-#include "protectedtext.h"
+#include "channel/cp949.h"
+#include "channel/cp949convert.h"
+#include "channel/decimal.h"
+#include "channel/fieldsplitter.h"
+#include "channel/protectedtext.h"
 
 namespace velkan::search {
 

@@ -1,4 +1,4 @@
-#include "textsort.h"
+#include "search/textsort.h"
 
 #include <algorithm>
 #include <cstring>

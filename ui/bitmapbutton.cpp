@@ -1,7 +1,7 @@
-#include "bitmapbutton.h"
+#include "ui/bitmapbutton.h"
 
-#include "enterkey.h"
-#include "imagelist.h"
+#include "ui/enterkey.h"
+#include "ui/imagelist.h"
 
 #include <QEvent>
 #include <QHelpEvent>

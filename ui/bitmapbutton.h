@@ -1,6 +1,6 @@
 #pragma once
 
-#include "picturepair.h"
+#include "ui/picturepair.h"
 
 #include <QAbstractButton>
 #include <QColor>

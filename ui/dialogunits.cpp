@@ -1,4 +1,4 @@
-#include "dialogunits.h"
+#include "ui/dialogunits.h"
 
 #include <QFontMetrics>
 

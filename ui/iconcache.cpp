@@ -1,6 +1,6 @@
-#include "iconcache.h"
+#include "ui/iconcache.h"
 
-#include "extensionkey.h"
+#include "search/extensionkey.h"
 
 #include <QIcon>
 #include <QImage>

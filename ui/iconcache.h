@@ -1,8 +1,8 @@
 #pragma once
 
-#include "imageindexprovider.h"
-#include "imagelist.h"
-#include "themeiconlookup.h"
+#include "search/imageindexprovider.h"
+#include "ui/imagelist.h"
+#include "ui/themeiconlookup.h"
 
 #include <QColor>
 #include <QIcon>

@@ -1,6 +1,6 @@
-#include "iconcachewarmup.h"
+#include "ui/iconcachewarmup.h"
 
-#include "iconcache.h"
+#include "ui/iconcache.h"
 
 #include <QEvent>
 #include <QWidget>

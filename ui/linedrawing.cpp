@@ -1,4 +1,4 @@
-#include "linedrawing.h"
+#include "ui/linedrawing.h"
 
 #include <QPainter>
 #include <QPaintDevice>

@@ -1,4 +1,4 @@
-#include "picturepair.h"
+#include "ui/picturepair.h"
 
 #include <QFileInfo>
 #include <QPainter>

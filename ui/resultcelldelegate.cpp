@@ -1,8 +1,8 @@
-#include "resultcelldelegate.h"
+#include "ui/resultcelldelegate.h"
 
-#include "compareresults.h"
-#include "imagelist.h"
-#include "resultmodel.h"
+#include "search/compareresults.h"
+#include "ui/imagelist.h"
+#include "search/resultmodel.h"
 
 #include <QAbstractItemView>
 #include <QHelpEvent>

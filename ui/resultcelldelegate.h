@@ -1,7 +1,7 @@
 #pragma once
 
-#include "picturepair.h"
-#include "resultcolours.h"
+#include "ui/picturepair.h"
+#include "ui/resultcolours.h"
 
 #include <QStyledItemDelegate>
 

@@ -1,10 +1,10 @@
-#include "resultlistctrl.h"
+#include "ui/resultlistctrl.h"
 
-#include "enterkey.h"
-#include "picturepair.h"
-#include "resultcelldelegate.h"
-#include "resultmodel.h"
-#include "sortheader.h"
+#include "ui/enterkey.h"
+#include "ui/picturepair.h"
+#include "ui/resultcelldelegate.h"
+#include "search/resultmodel.h"
+#include "ui/sortheader.h"
 
 #include <QImage>
 #include <QKeyEvent>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "resultcolours.h"
+#include "ui/resultcolours.h"
 
 #include <QTableView>
 

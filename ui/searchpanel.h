@@ -1,11 +1,11 @@
 #pragma once
 
-#include "iconcache.h"
-#include "imagelist.h"
-#include "resultmodel.h"
-#include "searchengine.h"
-#include "searchview.h"
-#include "startupconfig.h"
+#include "ui/iconcache.h"
+#include "ui/imagelist.h"
+#include "search/resultmodel.h"
+#include "search/searchengine.h"
+#include "search/searchview.h"
+#include "search/startupconfig.h"
 
 #include <QByteArray>
 #include <QWidget>

@@ -1,6 +1,6 @@
-#include "searchpanelaccessible.h"
+#include "ui/searchpanelaccessible.h"
 
-#include "searchpanel.h"
+#include "ui/searchpanel.h"
 
 #include <QLabel>
 

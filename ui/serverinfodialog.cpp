@@ -1,8 +1,8 @@
-#include "serverinfodialog.h"
+#include "ui/serverinfodialog.h"
 
-#include "bitmapbutton.h"
-#include "dialogunits.h"
-#include "enterkey.h"
+#include "ui/bitmapbutton.h"
+#include "ui/dialogunits.h"
+#include "ui/enterkey.h"
 
 #include <QGroupBox>
 #include <QLabel>

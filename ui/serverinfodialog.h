@@ -1,6 +1,6 @@
 #pragma once
 
-#include "serverinfoquery.h"
+#include "search/serverinfoquery.h"
 
 #include <QDialog>
 

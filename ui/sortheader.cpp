@@ -1,6 +1,6 @@
-#include "sortheader.h"
+#include "ui/sortheader.h"
 
-#include "linedrawing.h"
+#include "ui/linedrawing.h"
 
 #include <QCursor>
 #include <QGuiApplication>

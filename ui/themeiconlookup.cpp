@@ -1,4 +1,4 @@
-#include "themeiconlookup.h"
+#include "ui/themeiconlookup.h"
 
 #include <QDir>
 #include <QFile>

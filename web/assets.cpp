@@ -1,4 +1,4 @@
-#include "assets.h"
+#include "web/assets.h"
 
 #include <QBuffer>
 #include <QFile>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "iconcache.h"
+#include "ui/iconcache.h"
 
 #include <QByteArray>
 #include <QHash>

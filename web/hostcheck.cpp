@@ -1,4 +1,4 @@
-#include "hostcheck.h"
+#include "web/hostcheck.h"
 
 #include <QByteArray>
 

@@ -1,4 +1,4 @@
-#include "httphead.h"
+#include "web/httphead.h"
 
 namespace velkan::web {
 namespace {

@@ -1,4 +1,4 @@
-#include "httpresponse.h"
+#include "web/httpresponse.h"
 
 namespace velkan::web {
 namespace {

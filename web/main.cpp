@@ -1,5 +1,5 @@
-#include "longoptions.h"
-#include "webhost.h"
+#include "tools/longoptions/longoptions.h"
+#include "web/webhost.h"
 
 #include <QGuiApplication>
 #include <QTimer>

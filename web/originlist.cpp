@@ -1,4 +1,4 @@
-#include "originlist.h"
+#include "web/originlist.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "pagemessage.h"
+#include "web/pagemessage.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>

@@ -1,9 +1,9 @@
-#include "webhost.h"
+#include "web/webhost.h"
 
-#include "hostcheck.h"
-#include "httphead.h"
-#include "httpresponse.h"
-#include "websession.h"
+#include "web/hostcheck.h"
+#include "web/httphead.h"
+#include "web/httpresponse.h"
+#include "web/websession.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "assets.h"
-#include "originlist.h"
-#include "searchengine.h"
+#include "web/assets.h"
+#include "web/originlist.h"
+#include "search/searchengine.h"
 
 #include <QByteArray>
 #include <QHash>

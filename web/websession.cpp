@@ -1,10 +1,10 @@
-#include "websession.h"
+#include "web/websession.h"
 
-#include "compareresults.h"
-#include "connectfolder.h"
-#include "cp949convert.h"
-#include "extensionkey.h"
-#include "resulttexts.h"
+#include "search/compareresults.h"
+#include "search/connectfolder.h"
+#include "channel/cp949convert.h"
+#include "search/extensionkey.h"
+#include "search/resulttexts.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -156,8 +156,8 @@ void WebSession::Handle(const RowMessage& message)
                       .arg(message.generation).arg(m_generation));
         return;
     }
-    if (message.row >= m_model.RowCount()) {
-        SendError(QStringLiteral("no-such-row"), QStringLiteral("row %1 of %2").arg(message.row).arg(m_model.RowCount()));
+    if (message.row >= m_model.rowCount()) {
+        SendError(QStringLiteral("no-such-row"), QStringLiteral("row %1 of %2").arg(message.row).arg(m_model.rowCount()));
         return;
     }
     m_selected = message.row < 0 ? QPersistentModelIndex() : QPersistentModelIndex(m_model.index(message.row, 0));
@@ -215,7 +215,7 @@ void WebSession::Push()
     QJsonObject state{
         {QStringLiteral("type"), QStringLiteral("state")},
         {QStringLiteral("gen"), static_cast<qint64>(m_generation)},
-        {QStringLiteral("rowCount"), m_model.RowCount()},
+        {QStringLiteral("rowCount"), m_model.rowCount()},
         {QStringLiteral("progress"), m_progress},
         {QStringLiteral("progressText"), m_progressText},
         {QStringLiteral("foundText"), m_foundText},
@@ -227,7 +227,7 @@ void WebSession::Push()
     };
     if (m_rowsDirty) {
         QJsonArray rows;
-        const int end = std::min(m_model.RowCount(), m_windowFirst + m_windowCount);
+        const int end = std::min(m_model.rowCount(), m_windowFirst + m_windowCount);
         for (int row = m_windowFirst; row < end; ++row) {
             rows.append(RowJson(row));
         }

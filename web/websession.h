@@ -1,10 +1,10 @@
 #pragma once
 
-#include "imageindexprovider.h"
-#include "pagemessage.h"
-#include "resultmodel.h"
-#include "searchengine.h"
-#include "searchview.h"
+#include "search/imageindexprovider.h"
+#include "web/pagemessage.h"
+#include "search/resultmodel.h"
+#include "search/searchengine.h"
+#include "search/searchview.h"
 
 #include <QJsonObject>
 #include <QObject>

@@ -1,6 +1,6 @@
-#include "filesearchwidgetplugin.h"
+#include "control/designer/filesearchwidgetplugin.h"
 
-#include "filesearchwidget.h"
+#include "velkanfilesearch/filesearchwidget.h"
 
 #include <QBitmap>
 #include <QIcon>

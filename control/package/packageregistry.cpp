@@ -2,7 +2,7 @@
 // with the entries the module's own registration makes, naming the module by MODULE, a path
 // taken from the registry file's folder. Run by the build; not installed.
 
-#include "registration.h"
+#include "control/module/registration.h"
 
 #include <cstdio>
 #include <filesystem>

@@ -1,12 +1,12 @@
-#include "filesearchwidget.h"
+#include "velkanfilesearch/filesearchwidget.h"
 
-#include "appserversetting.h"
-#include "comhost.h"
-#include "eventsink.h"
-#include "outcomejson.h"
-#include "resultsview.h"
-#include "velkanfilesearch.h"
-#include "velkanpanelaccess.h"
+#include "control/appserver/appserversetting.h"
+#include "velkanfilesearch/comhost.h"
+#include "control/eventsink/eventsink.h"
+#include "control/panelseam/outcomejson.h"
+#include "control/widget/resultsview.h"
+#include "velkanfilesearch/velkanfilesearch.h"
+#include "control/panelseam/velkanpanelaccess.h"
 
 #include <QAbstractItemView>
 #include <QItemSelectionModel>

@@ -1,6 +1,6 @@
-#include "resultsview.h"
+#include "control/widget/resultsview.h"
 
-#include "filesearchwidget.h"
+#include "velkanfilesearch/filesearchwidget.h"
 
 namespace velkan {
 

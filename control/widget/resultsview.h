@@ -1,6 +1,6 @@
 #pragma once
 
-#include "velkanpanelaccess.h"
+#include "control/panelseam/velkanpanelaccess.h"
 
 #include <QIdentityProxyModel>
 

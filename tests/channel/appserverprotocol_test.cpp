@@ -1,4 +1,4 @@
-#include "appserverprotocol.h"
+#include "channel/appserverprotocol.h"
 
 #include <gtest/gtest.h>
 

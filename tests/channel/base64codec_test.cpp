@@ -1,5 +1,5 @@
-#include "base64codec.h"
-#include "hex.h"
+#include "channel/base64codec.h"
+#include "tests/channel/hex.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "blowfish.h"
-#include "hex.h"
-#include "wirekey.h"
+#include "channel/blowfish.h"
+#include "tests/channel/hex.h"
+#include "channel/wirekey.h"
 
 #include <gtest/gtest.h>
 #include <openssl/blowfish.h>

@@ -1,6 +1,6 @@
-#include "cp949.h"
-#include "cp949convert.h"
-#include "hex.h"
+#include "channel/cp949.h"
+#include "channel/cp949convert.h"
+#include "tests/channel/hex.h"
 
 #include <gtest/gtest.h>
 

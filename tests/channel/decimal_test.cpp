@@ -1,4 +1,4 @@
-#include "decimal.h"
+#include "channel/decimal.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "fieldsplitter.h"
-#include "hex.h"
+#include "channel/fieldsplitter.h"
+#include "tests/channel/hex.h"
 
 #include <gtest/gtest.h>
 

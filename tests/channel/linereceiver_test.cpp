@@ -1,4 +1,4 @@
-#include "linereceiver.h"
+#include "channel/linereceiver.h"
 
 #include <gtest/gtest.h>
 

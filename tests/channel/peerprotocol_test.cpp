@@ -1,8 +1,8 @@
-#include "peerprotocol.h"
+#include "channel/peerprotocol.h"
 
-#include "cp949.h"
-#include "decimal.h"
-#include "fieldsplitter.h"
+#include "channel/cp949.h"
+#include "channel/decimal.h"
+#include "channel/fieldsplitter.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
-#include "base64codec.h"
-#include "blowfish.h"
-#include "protectedtext.h"
-#include "sendline.h"
-#include "wirekey.h"
+#include "channel/base64codec.h"
+#include "channel/blowfish.h"
+#include "channel/protectedtext.h"
+#include "channel/sendline.h"
+#include "channel/wirekey.h"
 
 #include <gtest/gtest.h>
 

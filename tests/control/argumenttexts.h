@@ -3,7 +3,7 @@
 // What each kind of automation argument becomes: the string automation makes of it, and what a
 // string property or parameter of the control then holds.
 
-#include "velkancom.h"
+#include "velkanfilesearch/velkancom.h"
 
 #include <cmath>
 #include <cstdint>

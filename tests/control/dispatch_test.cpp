@@ -1,9 +1,9 @@
-#include "argumenttexts.h"
-#include "bstrconvert.h"
-#include "cp949convert.h"
-#include "singleinterfaceobject.h"
-#include "testsupport.h"
-#include "velkanfilesearchctrl.h"
+#include "tests/control/argumenttexts.h"
+#include "velkanfilesearch/bstrconvert.h"
+#include "channel/cp949convert.h"
+#include "velkanfilesearch/singleinterfaceobject.h"
+#include "tests/control/testsupport.h"
+#include "control/module/velkanfilesearchctrl.h"
 
 #include <gtest/gtest.h>
 

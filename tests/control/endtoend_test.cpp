@@ -1,9 +1,9 @@
-#include "bstrconvert.h"
-#include "comhost.h"
-#include "cp949convert.h"
-#include "network.h"
-#include "registryfile.h"
-#include "testsupport.h"
+#include "velkanfilesearch/bstrconvert.h"
+#include "velkanfilesearch/comhost.h"
+#include "channel/cp949convert.h"
+#include "tools/velkan-localnet/network.h"
+#include "control/registry/registryfile.h"
+#include "tests/control/testsupport.h"
 #include "velkanversion.h"
 
 #include <QLabel>

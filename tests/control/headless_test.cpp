@@ -1,8 +1,8 @@
 // A host without a GUI application (a tool that only loads and saves property sets): the
 // control cannot measure its template there, and must still never write an invalid extent.
 
-#include "comhost.h"
-#include "velkanfilesearchctrl.h"
+#include "velkanfilesearch/comhost.h"
+#include "control/module/velkanfilesearchctrl.h"
 
 #include <QCoreApplication>
 #include <gtest/gtest.h>

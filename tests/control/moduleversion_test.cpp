@@ -1,6 +1,6 @@
-#include "comhost.h"
-#include "testsupport.h"
-#include "versionrecord.h"
+#include "velkanfilesearch/comhost.h"
+#include "tests/control/testsupport.h"
+#include "control/versioninfo/versionrecord.h"
 
 #include <QProcess>
 #include <gtest/gtest.h>

@@ -1,9 +1,9 @@
-#include "bstrconvert.h"
-#include "comhost.h"
-#include "cp949convert.h"
-#include "searchpanel.h"
-#include "testsupport.h"
-#include "velkanfilesearchctrl.h"
+#include "velkanfilesearch/bstrconvert.h"
+#include "velkanfilesearch/comhost.h"
+#include "channel/cp949convert.h"
+#include "ui/searchpanel.h"
+#include "tests/control/testsupport.h"
+#include "control/module/velkanfilesearchctrl.h"
 
 #include <QWidget>
 #include <gtest/gtest.h>

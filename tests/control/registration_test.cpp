@@ -1,9 +1,9 @@
-#include "comhost.h"
-#include "registration.h"
-#include "registryfile.h"
-#include "testsupport.h"
-#include "typelibrary.h"
-#include "velkanfilesearchctrl.h"
+#include "velkanfilesearch/comhost.h"
+#include "control/module/registration.h"
+#include "control/registry/registryfile.h"
+#include "tests/control/testsupport.h"
+#include "control/module/typelibrary.h"
+#include "control/module/velkanfilesearchctrl.h"
 
 #include <gtest/gtest.h>
 

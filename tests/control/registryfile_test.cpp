@@ -1,5 +1,5 @@
-#include "registryfile.h"
-#include "testsupport.h"
+#include "control/registry/registryfile.h"
+#include "tests/control/testsupport.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
-#include "comhost.h"
-#include "registrychain.h"
-#include "registryfile.h"
-#include "testsupport.h"
+#include "velkanfilesearch/comhost.h"
+#include "control/registry/registrychain.h"
+#include "control/registry/registryfile.h"
+#include "tests/control/testsupport.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "blowfish.h"
-#include "comptr.h"
-#include "protectedtext.h"
-#include "velkanfilesearch.h"
-#include "velkanpanelaccess.h"
-#include "wirekey.h"
+#include "channel/blowfish.h"
+#include "velkanfilesearch/comptr.h"
+#include "channel/protectedtext.h"
+#include "velkanfilesearch/velkanfilesearch.h"
+#include "control/panelseam/velkanpanelaccess.h"
+#include "channel/wirekey.h"
 
 #include <QApplication>
 #include <QByteArray>

@@ -1,10 +1,10 @@
-#include "argumenttexts.h"
-#include "bstrconvert.h"
-#include "comhost.h"
-#include "decimalcommalocale.h"
-#include "registryfile.h"
-#include "testsupport.h"
-#include "variantconvert.h"
+#include "tests/control/argumenttexts.h"
+#include "velkanfilesearch/bstrconvert.h"
+#include "velkanfilesearch/comhost.h"
+#include "tests/control/decimalcommalocale.h"
+#include "control/registry/registryfile.h"
+#include "tests/control/testsupport.h"
+#include "control/com/variantconvert.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "commandline.h"
-#include "cp949text.h"
-#include "network.h"
+#include "tools/velkan-localnet/commandline.h"
+#include "tests/localnet/cp949text.h"
+#include "tools/velkan-localnet/network.h"
 
 #include <gtest/gtest.h>
 

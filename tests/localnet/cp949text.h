@@ -1,6 +1,6 @@
 #pragma once
 
-#include "cp949convert.h"
+#include "channel/cp949convert.h"
 
 #include <stdexcept>
 #include <string>

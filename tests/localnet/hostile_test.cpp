@@ -1,6 +1,6 @@
-#include "network.h"
-#include "peerprotocol.h"
-#include "testclient.h"
+#include "tools/velkan-localnet/network.h"
+#include "channel/peerprotocol.h"
+#include "tests/localnet/testclient.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,11 @@
-#include "appserverprotocol.h"
-#include "cp949.h"
-#include "cp949text.h"
-#include "network.h"
-#include "peerprotocol.h"
-#include "sharedfiles.h"
-#include "sharegenerator.h"
-#include "testclient.h"
+#include "channel/appserverprotocol.h"
+#include "channel/cp949.h"
+#include "tests/localnet/cp949text.h"
+#include "tools/velkan-localnet/network.h"
+#include "channel/peerprotocol.h"
+#include "tests/localnet/sharedfiles.h"
+#include "tools/velkan-localnet/sharegenerator.h"
+#include "tests/localnet/testclient.h"
 
 #include <gtest/gtest.h>
 

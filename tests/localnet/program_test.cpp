@@ -1,11 +1,11 @@
-#include "appserverprotocol.h"
-#include "cp949convert.h"
-#include "cp949text.h"
-#include "peerprotocol.h"
-#include "sharedfiles.h"
-#include "sharegenerator.h"
-#include "socketutil.h"
-#include "testclient.h"
+#include "channel/appserverprotocol.h"
+#include "channel/cp949convert.h"
+#include "tests/localnet/cp949text.h"
+#include "channel/peerprotocol.h"
+#include "tests/localnet/sharedfiles.h"
+#include "tools/velkan-localnet/sharegenerator.h"
+#include "tools/velkan-localnet/socketutil.h"
+#include "tests/localnet/testclient.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
-#include "appserverprotocol.h"
-#include "cp949text.h"
-#include "peerprotocol.h"
-#include "replies.h"
-#include "sharedfiles.h"
-#include "sharegenerator.h"
+#include "channel/appserverprotocol.h"
+#include "tests/localnet/cp949text.h"
+#include "channel/peerprotocol.h"
+#include "tools/velkan-localnet/replies.h"
+#include "tests/localnet/sharedfiles.h"
+#include "tools/velkan-localnet/sharegenerator.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "cp949text.h"
-#include "request.h"
+#include "tests/localnet/cp949text.h"
+#include "tools/velkan-localnet/request.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "cp949text.h"
-#include "searchmatch.h"
+#include "tests/localnet/cp949text.h"
+#include "tools/velkan-localnet/searchmatch.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "peerprotocol.h"
-#include "sharedfile.h"
+#include "channel/peerprotocol.h"
+#include "tools/velkan-localnet/sharedfile.h"
 
 #include <vector>
 

@@ -1,5 +1,5 @@
-#include "cp949text.h"
-#include "sharedirectory.h"
+#include "tests/localnet/cp949text.h"
+#include "tools/velkan-localnet/sharedirectory.h"
 
 #include <gtest/gtest.h>
 

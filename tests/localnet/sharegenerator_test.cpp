@@ -1,7 +1,7 @@
-#include "cp949.h"
-#include "cp949convert.h"
-#include "peerprotocol.h"
-#include "sharegenerator.h"
+#include "channel/cp949.h"
+#include "channel/cp949convert.h"
+#include "channel/peerprotocol.h"
+#include "tools/velkan-localnet/sharegenerator.h"
 
 #include <gtest/gtest.h>
 

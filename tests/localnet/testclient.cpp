@@ -1,8 +1,8 @@
-#include "testclient.h"
+#include "tests/localnet/testclient.h"
 
-#include "blowfish.h"
-#include "protectedtext.h"
-#include "wirekey.h"
+#include "channel/blowfish.h"
+#include "channel/protectedtext.h"
+#include "channel/wirekey.h"
 
 #include <arpa/inet.h>
 #include <cerrno>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "socketutil.h"
+#include "tools/velkan-localnet/socketutil.h"
 
 #include <chrono>
 #include <cstddef>

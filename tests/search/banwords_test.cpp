@@ -1,7 +1,7 @@
-#include "banwords.h"
-#include "cp949.h"
-#include "cp949convert.h"
-#include "startupconfig.h"
+#include "search/banwords.h"
+#include "channel/cp949.h"
+#include "channel/cp949convert.h"
+#include "search/startupconfig.h"
 
 #include <gtest/gtest.h>
 

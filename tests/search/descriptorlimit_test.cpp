@@ -1,8 +1,8 @@
-#include "descriptorbudget.h"
-#include "fakes.h"
-#include "network.h"
-#include "resultmodel.h"
-#include "searchengine.h"
+#include "search/descriptorbudget.h"
+#include "tests/search/fakes.h"
+#include "tools/velkan-localnet/network.h"
+#include "search/resultmodel.h"
+#include "search/searchengine.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -197,7 +197,7 @@ TEST(DescriptorLimit, EveryHonestPeerIsAskedAndNothingIsCountedBeforeItsConnecti
     EXPECT_EQ(engine.ContactedCount(), kServers);
     EXPECT_EQ(view.positions.back(), 100);
     std::vector<std::string> names;
-    for (int row = 0; row < model.RowCount(); ++row) {
+    for (int row = 0; row < model.rowCount(); ++row) {
         names.push_back(model.CellText(row, 0) + ":" + model.CellText(row, 1));
     }
     std::sort(names.begin(), names.end());

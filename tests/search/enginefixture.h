@@ -1,11 +1,11 @@
 #pragma once
 
-#include "fakes.h"
-#include "network.h"
-#include "protectedtext.h"
-#include "resultmodel.h"
-#include "searchengine.h"
-#include "wirekey.h"
+#include "tests/search/fakes.h"
+#include "tools/velkan-localnet/network.h"
+#include "channel/protectedtext.h"
+#include "search/resultmodel.h"
+#include "search/searchengine.h"
+#include "channel/wirekey.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -93,7 +93,7 @@ protected:
     std::vector<std::string> Names() const
     {
         std::vector<std::string> names;
-        for (int row = 0; row < m_model.RowCount(); ++row) {
+        for (int row = 0; row < m_model.rowCount(); ++row) {
             names.push_back(m_model.CellText(row, 0) + ":" + m_model.CellText(row, 1));
         }
         std::sort(names.begin(), names.end());

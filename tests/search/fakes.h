@@ -1,10 +1,10 @@
 #pragma once
 
-#include "extensionkey.h"
-#include "fanouttimer.h"
-#include "imageindexprovider.h"
-#include "searchview.h"
-#include "ticksource.h"
+#include "search/extensionkey.h"
+#include "search/fanouttimer.h"
+#include "search/imageindexprovider.h"
+#include "search/searchview.h"
+#include "search/ticksource.h"
 
 #include <QDeadlineTimer>
 #include <QEventLoop>

@@ -1,9 +1,9 @@
-#include "appserverprotocol.h"
-#include "cp949convert.h"
-#include "fakes.h"
-#include "findreplyhandler.h"
-#include "resultmodel.h"
-#include "startupconfig.h"
+#include "channel/appserverprotocol.h"
+#include "channel/cp949convert.h"
+#include "tests/search/fakes.h"
+#include "search/findreplyhandler.h"
+#include "search/resultmodel.h"
+#include "search/startupconfig.h"
 
 #include <gtest/gtest.h>
 
@@ -20,7 +20,7 @@ protected:
     std::vector<Shown> Rows() const
     {
         std::vector<Shown> rows;
-        for (int row = 0; row < m_model.RowCount(); ++row) {
+        for (int row = 0; row < m_model.rowCount(); ++row) {
             rows.emplace_back(m_model.CellText(row, 0), m_model.CellText(row, 1),
                               m_model.CellText(row, 2), m_model.CellText(row, 3),
                               m_model.Row(row).image);
@@ -30,7 +30,7 @@ protected:
     std::vector<std::string> Names() const
     {
         std::vector<std::string> names;
-        for (int row = 0; row < m_model.RowCount(); ++row) {
+        for (int row = 0; row < m_model.rowCount(); ++row) {
             names.push_back(m_model.CellText(row, 1));
         }
         return names;
@@ -70,7 +70,7 @@ TEST_F(FindReplyTest, FolderRowsFollowFolderChangesWithinALine)
                                                  "3.mp3", "", "top.txt"}));
     // Every line starts afresh, so a repeated line repeats its folder row.
     ASSERT_TRUE(Handle("find>C:\\a\\1.mp3|d|1|0|0", "other"));
-    EXPECT_EQ(m_model.RowCount(), 10);
+    EXPECT_EQ(m_model.rowCount(), 10);
     EXPECT_EQ(m_model.CellText(8, 0), "other");
     EXPECT_EQ(m_found, 10);
 }
@@ -85,7 +85,7 @@ TEST_F(FindReplyTest, LinesThatAreNotFindRepliesChangeNothing)
 {
     EXPECT_FALSE(Handle("FIND>C:\\a\\x.txt|d|1|0|0"));
     EXPECT_FALSE(Handle(" find>C:\\a\\x.txt|d|1|0|0"));
-    EXPECT_EQ(m_model.RowCount(), 0);
+    EXPECT_EQ(m_model.rowCount(), 0);
     EXPECT_TRUE(Handle("find"));
     EXPECT_EQ(m_found, 0);
 }
@@ -143,7 +143,7 @@ TEST_F(FindReplyTest, AdultPersonAndBanWordRules)
         ASSERT_TRUE(Handle(c.line));
         EXPECT_EQ(Names(), c.names);
         std::vector<int> folderImages;
-        for (int row = 0; row < m_model.RowCount(); ++row) {
+        for (int row = 0; row < m_model.rowCount(); ++row) {
             if (m_model.Row(row).kind == ResultRow::Kind::Folder) {
                 folderImages.push_back(m_model.Row(row).image);
             }
@@ -202,7 +202,7 @@ TEST_F(FindReplyTest, EachItemIsCountedUnderTheRuleThatDecidedIt)
         EXPECT_EQ(tally.banWords, c.tally.banWords);
         EXPECT_EQ(tally.rowLimit, c.tally.rowLimit);
         EXPECT_EQ(tally.items, tally.listed + tally.Dropped());
-        EXPECT_EQ(tally.rows, m_model.RowCount());
+        EXPECT_EQ(tally.rows, m_model.rowCount());
         EXPECT_EQ(Names(), uncounted);
         EXPECT_EQ(m_found, uncountedFound);
     }
@@ -212,7 +212,7 @@ TEST_F(FindReplyTest, ImageIndexesGrowPerExtension)
 {
     ASSERT_TRUE(Handle("find>a.mp3|d|1|0|0>b.avi|d|1|0|0>c.mp3|d|1|0|0>d.MP3|d|1|0|0>e|d|1|0|0>.f|d|1|0|0"));
     std::vector<int> images;
-    for (int row = 0; row < m_model.RowCount(); ++row) {
+    for (int row = 0; row < m_model.rowCount(); ++row) {
         images.push_back(m_model.Row(row).image);
     }
     EXPECT_EQ(images, (std::vector<int>{8, 9, 8, 10, 11, 11}));
@@ -255,7 +255,7 @@ TEST_F(FindReplyTest, RowLimitListsWholeItemsAndCountsTheRest)
     EXPECT_EQ(m_handler.DroppedByRowLimit(), 2);
     ASSERT_TRUE(Handle("find"));
     EXPECT_EQ(m_handler.DroppedByRowLimit(), 0);
-    EXPECT_EQ(m_model.RowCount(), 0);
+    EXPECT_EQ(m_model.rowCount(), 0);
     EXPECT_EQ(m_model.RecordCount(), 0U); // no record is kept for an item that is not listed
 }
 

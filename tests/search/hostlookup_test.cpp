@@ -1,6 +1,6 @@
-#include "connectionend.h"
-#include "enginefixture.h"
-#include "hostresolver.h"
+#include "search/connectionend.h"
+#include "tests/search/enginefixture.h"
+#include "search/hostresolver.h"
 
 #include <QTimer>
 
@@ -130,7 +130,7 @@ TEST_F(HostLookupTest, EntriesWaitForTheirNamesWithoutHoldingUpTheWindow)
     EXPECT_EQ(late.address, "127.0.0.1");
     EXPECT_EQ(OutcomeOf(outcomes, "kim").address, "127.0.0.1");
     EXPECT_EQ(m_network.PeerCounters(lee).requests.size(), 1U);
-    EXPECT_EQ(m_model.RowCount(), 4);
+    EXPECT_EQ(m_model.rowCount(), 4);
 }
 
 // A search replaced or stopped, or an engine destroyed, abandons its lookups at once: nothing

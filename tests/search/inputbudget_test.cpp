@@ -1,4 +1,4 @@
-#include "inputbudget.h"
+#include "search/inputbudget.h"
 
 #include <gtest/gtest.h>
 

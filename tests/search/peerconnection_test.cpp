@@ -1,11 +1,11 @@
-#include "blowfish.h"
-#include "fakes.h"
-#include "network.h"
-#include "peerconnection.h"
-#include "peerprotocol.h"
-#include "sendline.h"
-#include "socketutil.h"
-#include "wirekey.h"
+#include "channel/blowfish.h"
+#include "tests/search/fakes.h"
+#include "tools/velkan-localnet/network.h"
+#include "search/peerconnection.h"
+#include "channel/peerprotocol.h"
+#include "channel/sendline.h"
+#include "tools/velkan-localnet/socketutil.h"
+#include "channel/wirekey.h"
 
 #include <gtest/gtest.h>
 

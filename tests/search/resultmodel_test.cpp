@@ -1,5 +1,5 @@
-#include "compareresults.h"
-#include "resultmodel.h"
+#include "search/compareresults.h"
+#include "search/resultmodel.h"
 
 #include <QAbstractItemModelTester>
 #include <QPersistentModelIndex>
@@ -97,7 +97,7 @@ TEST_F(ResultModelTest, SortingFollowsCompareResultsAndKeepsTiesInOrder)
         for (const bool ascending : {true, false}) {
             SCOPED_TRACE(std::to_string(column) + (ascending ? " ascending" : " descending"));
             m_model.sort(column, ascending ? Qt::AscendingOrder : Qt::DescendingOrder);
-            for (int row = 1; row < m_model.RowCount(); ++row) {
+            for (int row = 1; row < m_model.rowCount(); ++row) {
                 const ResultRow& before = m_model.Row(row - 1);
                 const ResultRow& after = m_model.Row(row);
                 // The later row must never belong strictly before the earlier one.
@@ -155,7 +155,7 @@ TEST_F(ResultModelTest, TheSpeedCellReadsAsItsLevelOutOfFive)
         const SearchResult* record = m_model.AddRecord({.nick = "kim", .path = "C:\\a\\b.mp3", .speed = speed});
         m_model.AppendRows({{record, 0, ResultRow::Kind::Folder}, {record, 0, ResultRow::Kind::File}});
     }
-    for (int row = 0; row < m_model.RowCount(); ++row) {
+    for (int row = 0; row < m_model.rowCount(); ++row) {
         SCOPED_TRACE(row);
         EXPECT_EQ(m_model.index(row, SpeedColumn).data(Qt::AccessibleTextRole).toString(), cases[row / 2].second);
         // The other cells are read as they show.
@@ -203,7 +203,7 @@ protected:
     std::vector<ResultRow> Rows() const
     {
         std::vector<ResultRow> rows;
-        for (int row = 0; row < m_model.RowCount(); ++row) {
+        for (int row = 0; row < m_model.rowCount(); ++row) {
             rows.push_back(m_model.Row(row));
         }
         return rows;

@@ -1,4 +1,4 @@
-#include "resultstore.h"
+#include "search/resultstore.h"
 
 #include <gtest/gtest.h>
 

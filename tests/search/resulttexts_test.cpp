@@ -1,5 +1,5 @@
-#include "extensionkey.h"
-#include "resulttexts.h"
+#include "search/extensionkey.h"
+#include "search/resulttexts.h"
 
 #include <gtest/gtest.h>
 

@@ -1,14 +1,14 @@
-#include "base64codec.h"
-#include "cp949convert.h"
-#include "enginefixture.h"
-#include "fakes.h"
-#include "findreplyhandler.h"
-#include "replies.h"
-#include "sharegenerator.h"
-#include "network.h"
-#include "protectedtext.h"
-#include "resultmodel.h"
-#include "searchengine.h"
+#include "channel/base64codec.h"
+#include "channel/cp949convert.h"
+#include "tests/search/enginefixture.h"
+#include "tests/search/fakes.h"
+#include "search/findreplyhandler.h"
+#include "tools/velkan-localnet/replies.h"
+#include "tools/velkan-localnet/sharegenerator.h"
+#include "tools/velkan-localnet/network.h"
+#include "channel/protectedtext.h"
+#include "search/resultmodel.h"
+#include "search/searchengine.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -69,7 +69,7 @@ TEST_F(SearchEngineTest, ServersSharingANicknameAllGetTheFirstEntrysFigures)
     SearchEngine& engine = Engine();
     const auto figures = [&] {
         Figures seen;
-        for (int row = 0; row < m_model.RowCount(); ++row) {
+        for (int row = 0; row < m_model.rowCount(); ++row) {
             const search::SearchResult& record = *m_model.Row(row).record;
             seen.emplace(record.nick(), record.speed, record.port);
         }
@@ -78,7 +78,7 @@ TEST_F(SearchEngineTest, ServersSharingANicknameAllGetTheFirstEntrysFigures)
 
     engine.StartSearch("txt");
     ASSERT_TRUE(RunFanOut());
-    ASSERT_EQ(m_model.RowCount(), 6);
+    ASSERT_EQ(m_model.rowCount(), 6);
     EXPECT_EQ(figures(), (Figures{{"kim", 150, first}, {"Kim", 30, other}}));
 
     // A list fetched later names the second peer first: it now answers for both.
@@ -87,7 +87,7 @@ TEST_F(SearchEngineTest, ServersSharingANicknameAllGetTheFirstEntrysFigures)
     m_ticks.now += SearchEngine::kListReuseMs;
     engine.StartSearch("txt");
     ASSERT_TRUE(RunFanOut());
-    ASSERT_EQ(m_model.RowCount(), 4);
+    ASSERT_EQ(m_model.rowCount(), 4);
     EXPECT_EQ(figures(), (Figures{{"kim", 90, second}}));
 }
 
@@ -117,11 +117,11 @@ TEST_F(SearchEngineTest, ListIsReusedWithinSixtySecondsOfItsFetch)
     SearchEngine& engine = Engine();
     engine.StartSearch("one");
     ASSERT_TRUE(RunFanOut());
-    ASSERT_EQ(m_model.RowCount(), 2);
+    ASSERT_EQ(m_model.rowCount(), 2);
 
     m_ticks.now += 59999;
     engine.StartSearch("two");
-    EXPECT_EQ(m_model.RowCount(), 0); // the old rows go at once
+    EXPECT_EQ(m_model.rowCount(), 0); // the old rows go at once
     ASSERT_TRUE(RunFanOut());
     EXPECT_EQ(m_network.AppServerCounters().accepted, 1U);
     EXPECT_EQ(Names(), (std::vector<std::string>{"kim:C:\\a", "kim:two.txt"}));
@@ -179,7 +179,7 @@ TEST_F(SearchEngineTest, ReplyAfterAnEmptyLineAndInPieces)
     ASSERT_TRUE(RunFanOut());
     ASSERT_EQ(engine.ServerList().size(), 1U);
     EXPECT_EQ(engine.ServerList()[0].speed, 77);
-    EXPECT_EQ(m_model.RowCount(), 2);
+    EXPECT_EQ(m_model.rowCount(), 2);
 }
 
 TEST_F(SearchEngineTest, SilentApplicationServerFailsAfterItsTimeOut)
@@ -229,7 +229,7 @@ TEST_F(SearchEngineTest, StopDuringAFetchStillFansOutAfterIt)
     engine.OnCancel();
     EXPECT_FALSE(m_view.buttons[PanelButton::Stop].enabled);
     ASSERT_TRUE(RunFanOut());
-    EXPECT_EQ(m_model.RowCount(), 2);
+    EXPECT_EQ(m_model.rowCount(), 2);
 }
 
 TEST_F(SearchEngineTest, StopClosesConnectionsAndKeepsRows)
@@ -240,11 +240,11 @@ TEST_F(SearchEngineTest, StopClosesConnectionsAndKeepsRows)
     engine.StartSearch("x");
     ASSERT_TRUE(WaitForFanOut());
     m_timer.Tick(2);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return m_model.RowCount() == 2; }, kWaitMs));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_model.rowCount() == 2; }, kWaitMs));
     engine.OnCancel();
     EXPECT_FALSE(m_timer.IsActive());
     EXPECT_EQ(engine.OpenPeerConnections(), 0);
-    EXPECT_EQ(m_model.RowCount(), 2);
+    EXPECT_EQ(m_model.rowCount(), 2);
     EXPECT_EQ(m_view.foundTexts.back(), QStringLiteral("2 개"));
 }
 
@@ -260,7 +260,7 @@ TEST_F(SearchEngineTest, RepliesOfAnAbandonedSearchNeverReachTheNextOne)
     ASSERT_TRUE(QTest::qWaitFor([&] { return m_network.OpenPeerConnections() == 5; }, kWaitMs));
     engine.StartSearch("nothing at all");
     ASSERT_TRUE(RunFanOut());
-    EXPECT_EQ(m_model.RowCount(), 0);
+    EXPECT_EQ(m_model.rowCount(), 0);
 }
 
 TEST_F(SearchEngineTest, HostilePeersNeitherHangNorCorruptTheSearch)
@@ -301,13 +301,13 @@ TEST_F(SearchEngineTest, ConnectToSelectedAndRowClicks)
     SearchEngine& engine = Engine();
     engine.StartSearch("t");
     ASSERT_TRUE(RunFanOut());
-    ASSERT_EQ(m_model.RowCount(), 3);
+    ASSERT_EQ(m_model.rowCount(), 3);
 
     engine.ConnectToSelected();
     EXPECT_EQ(m_view.messages, (std::vector<QString>{QStringLiteral("파일을 선택하세요")}));
     EXPECT_TRUE(m_view.connects.empty());
 
-    for (int row = 0; row < m_model.RowCount(); ++row) {
+    for (int row = 0; row < m_model.rowCount(); ++row) {
         m_view.selectedRow = row;
         engine.ConnectToSelected();
         engine.OnResultClick();
@@ -333,13 +333,13 @@ TEST_F(SearchEngineTest, ServerInformationOfARowWithoutASelection)
     SearchEngine& engine = Engine();
     engine.StartSearch("x");
     ASSERT_TRUE(RunFanOut());
-    ASSERT_EQ(m_model.RowCount(), 2);
+    ASSERT_EQ(m_model.rowCount(), 2);
     m_view.selectedRow = -1;
 
     for (const int row : {-1, 2, 100}) {
         EXPECT_EQ(engine.QueryServerInfo(row), nullptr) << row;
     }
-    for (int row = 0; row < m_model.RowCount(); ++row) {
+    for (int row = 0; row < m_model.rowCount(); ++row) {
         SCOPED_TRACE(row);
         const std::unique_ptr<search::ServerInfoQuery> query = engine.QueryServerInfo(row);
         ASSERT_NE(query, nullptr);
@@ -422,7 +422,7 @@ TEST_F(SearchEngineTest, TwoHundredGeneratedPeersGiveEveryExpectedRow)
         ASSERT_TRUE(handler.Handle(localnet::FindReply(share, kText), nick,
                                    nullptr, expectedCount));
     }
-    ASSERT_GT(expected.RowCount(), 200);
+    ASSERT_GT(expected.rowCount(), 200);
 
     m_network.Start();
     m_engine = std::make_unique<SearchEngine>(
@@ -435,7 +435,7 @@ TEST_F(SearchEngineTest, TwoHundredGeneratedPeersGiveEveryExpectedRow)
 
     const auto rowsOf = [](const search::ResultModel& model) {
         std::vector<std::string> rows;
-        for (int row = 0; row < model.RowCount(); ++row) {
+        for (int row = 0; row < model.rowCount(); ++row) {
             std::string shown;
             for (int column = 0; column < 4; ++column) {
                 shown += model.CellText(row, column) + "\t";

@@ -1,8 +1,8 @@
 // What the engine records of each server a search contacts, and of the fetch of its list,
 // against a local network whose peers misbehave in every way the outcomes tell apart.
 
-#include "enginefixture.h"
-#include "socketutil.h"
+#include "tests/search/enginefixture.h"
+#include "tools/velkan-localnet/socketutil.h"
 
 #include <QLoggingCategory>
 
@@ -124,7 +124,7 @@ TEST_F(SearchOutcomeTest, EveryKindOfPeerGetsItsOutcome)
         EXPECT_LE(outcome.firstByteMs, outcome.closeMs);
         rows += outcome.items.rows;
     }
-    EXPECT_EQ(rows, m_model.RowCount());
+    EXPECT_EQ(rows, m_model.rowCount());
     EXPECT_EQ(rows, 4); // a folder row and a file row from each peer that answered
 }
 
@@ -152,7 +152,7 @@ TEST_F(SearchOutcomeTest, AServerAfterTheRowBoundIsAnsweredWithItsItemsDropped)
         dropped += outcome.items.rowLimit;
     }
     EXPECT_EQ(dropped, 1);
-    EXPECT_EQ(m_model.RowCount(), 2);
+    EXPECT_EQ(m_model.rowCount(), 2);
 }
 
 // Stopping leaves the silent peers' connections still open at the stop; the one that
@@ -166,7 +166,7 @@ TEST_F(SearchOutcomeTest, AStoppedSearchListsItsSilentPeersAsStillOpen)
     engine.StartSearch("x");
     ASSERT_TRUE(test::SearchEngineTest::WaitForFanOut());
     m_timer.Tick(3);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return m_model.RowCount() == 2; }, kWaitMs));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_model.rowCount() == 2; }, kWaitMs));
     ASSERT_TRUE(QTest::qWaitFor([&] { return m_network.OpenPeerConnections() == 2; }, kWaitMs));
     search::OutcomeCounts before{};
     before[static_cast<std::size_t>(Outcome::Answered)] = 1;

@@ -1,4 +1,4 @@
-#include "serverindex.h"
+#include "search/serverindex.h"
 
 #include <gtest/gtest.h>
 

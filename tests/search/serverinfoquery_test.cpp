@@ -1,7 +1,7 @@
-#include "blowfish.h"
-#include "network.h"
-#include "serverinfoquery.h"
-#include "wirekey.h"
+#include "channel/blowfish.h"
+#include "tools/velkan-localnet/network.h"
+#include "search/serverinfoquery.h"
+#include "channel/wirekey.h"
 
 #include <QSignalSpy>
 #include <gtest/gtest.h>

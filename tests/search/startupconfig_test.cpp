@@ -1,8 +1,8 @@
-#include "blowfish.h"
-#include "cp949convert.h"
-#include "protectedtext.h"
-#include "startupconfig.h"
-#include "wirekey.h"
+#include "channel/blowfish.h"
+#include "channel/cp949convert.h"
+#include "channel/protectedtext.h"
+#include "search/startupconfig.h"
+#include "channel/wirekey.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "childprocess.h"
+#include "tests/tools/childprocess.h"
 
 #include <cerrno>
 #include <csignal>

@@ -1,7 +1,7 @@
 // Programs writing one registry file at once: registrations and other writers each keep what
 // the others wrote, and a writer that dies in the middle of a write leaves nothing that
 // outlives the next one. Every writer is a process of its own.
-#include "childprocess.h"
+#include "tests/tools/childprocess.h"
 
 #include <gtest/gtest.h>
 

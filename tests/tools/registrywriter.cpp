@@ -1,8 +1,8 @@
 // registry-writer FILE PREFIX COUNT: adds the keys HKEY_CLASSES_ROOT\PREFIX0 ... PREFIX<COUNT-1>
 // to the registry file, each in a read, change and write of its own under the file's lock, as
 // a registration does. The tests run several at once against one file.
-#include "registryfile.h"
-#include "registrylock.h"
+#include "control/registry/registryfile.h"
+#include "control/registry/registrylock.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,8 +1,8 @@
 // The desktop host run as a user runs it, on the offscreen platform with a registry of the
 // test's own.
 
-#include "childprocess.h"
-#include "network.h"
+#include "tests/tools/childprocess.h"
+#include "tools/velkan-localnet/network.h"
 
 #include <QImage>
 #include <QSettings>

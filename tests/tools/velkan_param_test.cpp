@@ -1,9 +1,9 @@
-#include "blowfish.h"
-#include "cp949convert.h"
-#include "paramcommand.h"
-#include "protectedtext.h"
-#include "sendline.h"
-#include "wirekey.h"
+#include "channel/blowfish.h"
+#include "channel/cp949convert.h"
+#include "tools/velkan-param/paramcommand.h"
+#include "channel/protectedtext.h"
+#include "channel/sendline.h"
+#include "channel/wirekey.h"
 
 #include <gtest/gtest.h>
 

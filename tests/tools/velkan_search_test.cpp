@@ -1,12 +1,12 @@
-#include "base64codec.h"
-#include "blowfish.h"
-#include "childprocess.h"
-#include "cp949convert.h"
-#include "network.h"
-#include "protectedtext.h"
-#include "socketutil.h"
-#include "resulttexts.h"
-#include "wirekey.h"
+#include "channel/base64codec.h"
+#include "channel/blowfish.h"
+#include "tests/tools/childprocess.h"
+#include "channel/cp949convert.h"
+#include "tools/velkan-localnet/network.h"
+#include "channel/protectedtext.h"
+#include "tools/velkan-localnet/socketutil.h"
+#include "search/resulttexts.h"
+#include "channel/wirekey.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>

@@ -1,4 +1,4 @@
-#include "bitmapbutton.h"
+#include "ui/bitmapbutton.h"
 
 #include <QAccessible>
 #include <QApplication>

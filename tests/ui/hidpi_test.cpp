@@ -2,13 +2,13 @@
 // cover the same logical size at every ratio, and above 1 they come from the twice-size
 // drawings, never from enlarged ordinary ones.
 
-#include "bitmapbutton.h"
-#include "compareresults.h"
-#include "iconcache.h"
-#include "imagelist.h"
-#include "resultlistctrl.h"
-#include "resultmodel.h"
-#include "sortheader.h"
+#include "ui/bitmapbutton.h"
+#include "search/compareresults.h"
+#include "ui/iconcache.h"
+#include "ui/imagelist.h"
+#include "ui/resultlistctrl.h"
+#include "search/resultmodel.h"
+#include "ui/sortheader.h"
 
 #include <QApplication>
 #include <QSet>

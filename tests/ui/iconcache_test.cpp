@@ -1,5 +1,5 @@
-#include "iconcache.h"
-#include "imagelist.h"
+#include "ui/iconcache.h"
+#include "ui/imagelist.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,5 +1,5 @@
-#include "bitmapbutton.h"
-#include "panelfixture.h"
+#include "ui/bitmapbutton.h"
+#include "tests/ui/panelfixture.h"
 
 #include <QAccessible>
 #include <QLabel>

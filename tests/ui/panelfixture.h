@@ -1,11 +1,11 @@
 #pragma once
 
-#include "blowfish.h"
-#include "network.h"
-#include "protectedtext.h"
-#include "resultlistctrl.h"
-#include "searchpanel.h"
-#include "wirekey.h"
+#include "channel/blowfish.h"
+#include "tools/velkan-localnet/network.h"
+#include "channel/protectedtext.h"
+#include "ui/resultlistctrl.h"
+#include "ui/searchpanel.h"
+#include "channel/wirekey.h"
 
 #include <QTest>
 #include <gtest/gtest.h>
@@ -71,14 +71,14 @@ protected:
     bool Search(ui::SearchPanel& panel, std::string_view text, int rows)
     {
         panel.Engine().StartSearch(text);
-        return QTest::qWaitFor([&] { return panel.Model().RowCount() == rows && !panel.Engine().IsFanningOut() &&
+        return QTest::qWaitFor([&] { return panel.Model().rowCount() == rows && !panel.Engine().IsFanningOut() &&
                                             panel.Engine().OpenPeerConnections() == 0; },
                                kWaitMs);
     }
 
     int RowOf(ui::SearchPanel& panel, std::string_view nick, bool folder)
     {
-        for (int row = 0; row < panel.Model().RowCount(); ++row) {
+        for (int row = 0; row < panel.Model().rowCount(); ++row) {
             const auto& line = panel.Model().Row(row);
             if (line.record->nick() == nick && (line.kind == search::ResultRow::Kind::Folder) == folder) {
                 return row;

@@ -1,8 +1,8 @@
-#include "bitmapbutton.h"
-#include "fakes.h"
-#include "panelfixture.h"
-#include "serverinfodialog.h"
-#include "wirekey.h"
+#include "ui/bitmapbutton.h"
+#include "tests/search/fakes.h"
+#include "tests/ui/panelfixture.h"
+#include "ui/serverinfodialog.h"
+#include "channel/wirekey.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -69,7 +69,7 @@ protected:
             return false;
         }
         m_timer.Tick(10);
-        return QTest::qWaitFor([&] { return panel.Model().RowCount() == 4 &&
+        return QTest::qWaitFor([&] { return panel.Model().rowCount() == 4 &&
                                             panel.Engine().OpenPeerConnections() == 0; },
                                kWaitMs);
     }

@@ -1,5 +1,5 @@
-#include "imagelist.h"
-#include "picturepair.h"
+#include "ui/imagelist.h"
+#include "ui/picturepair.h"
 
 #include <QPixmap>
 #include <gtest/gtest.h>

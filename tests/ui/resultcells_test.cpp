@@ -1,9 +1,9 @@
-#include "compareresults.h"
-#include "cp949convert.h"
-#include "resultcelldelegate.h"
-#include "resultlistctrl.h"
-#include "resultmodel.h"
-#include "searchpanel.h"
+#include "search/compareresults.h"
+#include "channel/cp949convert.h"
+#include "ui/resultcelldelegate.h"
+#include "ui/resultlistctrl.h"
+#include "search/resultmodel.h"
+#include "ui/searchpanel.h"
 
 #include <QApplication>
 #include <QFontMetrics>
@@ -37,7 +37,7 @@ protected:
             model.AddRecord({.nick = cp949::FromUtf8(nick), .path = cp949::FromUtf8(path),
                              .date = date, .size = size, .speed = 100});
         model.AppendRows({{record, m_panel.Icons().ImageIndexFor(record->path()), ResultRow::Kind::File}});
-        return model.RowCount() - 1;
+        return model.rowCount() - 1;
     }
 
     QModelIndex Index(int row, int column) { return m_panel.Model().index(row, column); }

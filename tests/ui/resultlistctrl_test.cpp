@@ -1,7 +1,7 @@
-#include "imagelist.h"
-#include "resultlistctrl.h"
-#include "resultmodel.h"
-#include "sortheader.h"
+#include "ui/imagelist.h"
+#include "ui/resultlistctrl.h"
+#include "search/resultmodel.h"
+#include "ui/sortheader.h"
 
 #include <QImage>
 #include <QSignalSpy>
@@ -111,7 +111,7 @@ TEST_F(ResultListTest, ColumnClicksSortAscendingFirstThenReverse)
     AddRows({{30, 0}, {10, 0}, {20, 0}});
     const auto sizes = [&] {
         std::vector<std::int64_t> result;
-        for (int row = 0; row < m_model.RowCount(); ++row) {
+        for (int row = 0; row < m_model.rowCount(); ++row) {
             result.push_back(m_model.Row(row).record->size);
         }
         return result;

@@ -1,6 +1,6 @@
-#include "bitmapbutton.h"
-#include "panelfixture.h"
-#include "serverinfodialog.h"
+#include "ui/bitmapbutton.h"
+#include "tests/ui/panelfixture.h"
+#include "ui/serverinfodialog.h"
 
 #include <QLabel>
 #include <QProgressBar>
@@ -59,7 +59,7 @@ TEST_F(SearchPanelTest, ButtonStatesThroughASearch)
     EXPECT_EQ(StateOf(panel, PanelButton::Stop), (State{true, true}));
     EXPECT_EQ(StateOf(panel, PanelButton::Download), (State{true, false}));
     EXPECT_EQ(StateOf(panel, PanelButton::Connect), (State{false, false}));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return panel.Model().RowCount() == 4 && !panel.Engine().IsFanningOut(); }, kWaitMs));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return panel.Model().rowCount() == 4 && !panel.Engine().IsFanningOut(); }, kWaitMs));
     EXPECT_EQ(StateOf(panel, PanelButton::Stop), (State{true, false}));
     EXPECT_EQ(panel.ProgressBar().value(), 100);
     EXPECT_EQ(panel.FoundLabel().text(), QStringLiteral("4 개"));

@@ -1,5 +1,5 @@
-#include "iconcache.h"
-#include "themeiconlookup.h"
+#include "ui/iconcache.h"
+#include "ui/themeiconlookup.h"
 
 #include <QDir>
 #include <QFile>

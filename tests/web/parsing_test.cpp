@@ -1,7 +1,7 @@
-#include "hostcheck.h"
-#include "httphead.h"
-#include "originlist.h"
-#include "pagemessage.h"
+#include "web/hostcheck.h"
+#include "web/httphead.h"
+#include "web/originlist.h"
+#include "web/pagemessage.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -1,5 +1,5 @@
-#include "filesearchwidget.h"
-#include "widgetfixture.h"
+#include "velkanfilesearch/filesearchwidget.h"
+#include "tests/widget/widgetfixture.h"
 
 #include <QApplication>
 #include <QFont>

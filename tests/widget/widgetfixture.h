@@ -3,12 +3,12 @@
 // What the widget and Designer tests share: a registry of their own with the built module in it,
 // a local network with two sharing users, and the start-up parameter of a user.
 
-#include "blowfish.h"
-#include "comhost.h"
-#include "cp949convert.h"
-#include "network.h"
-#include "protectedtext.h"
-#include "wirekey.h"
+#include "channel/blowfish.h"
+#include "velkanfilesearch/comhost.h"
+#include "channel/cp949convert.h"
+#include "tools/velkan-localnet/network.h"
+#include "channel/protectedtext.h"
+#include "channel/wirekey.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,8 +1,8 @@
 // What a host reads from the widget besides the panel itself: change signals, the meta-object's
 // methods, the progress, the found count, the selection, the rows as a model and the outcomes.
 
-#include "filesearchwidget.h"
-#include "widgetfixture.h"
+#include "velkanfilesearch/filesearchwidget.h"
+#include "tests/widget/widgetfixture.h"
 
 #include <velkanfilesearch/version.h>
 

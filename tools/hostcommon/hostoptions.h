@@ -1,6 +1,6 @@
 #pragma once
 
-#include "velkancom.h"
+#include "velkanfilesearch/velkancom.h"
 
 namespace velkan::host {
 

@@ -1,4 +1,4 @@
-#include "propertyoptions.h"
+#include "tools/hostcommon/propertyoptions.h"
 
 #include <QCommandLineParser>
 #include <QString>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "comhost.h"
+#include "velkanfilesearch/comhost.h"
 
 #include <optional>
 #include <string>

@@ -1,4 +1,4 @@
-#include "longoptions.h"
+#include "tools/longoptions/longoptions.h"
 
 #include <getopt.h>
 

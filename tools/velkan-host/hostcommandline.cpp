@@ -1,6 +1,6 @@
-#include "hostcommandline.h"
+#include "tools/velkan-host/hostcommandline.h"
 
-#include "appserversetting.h"
+#include "control/appserver/appserversetting.h"
 #include "velkanversion.h"
 
 #include <QCommandLineParser>

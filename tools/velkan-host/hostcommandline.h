@@ -1,7 +1,7 @@
 #pragma once
 
-#include "comhost.h"
-#include "propertyoptions.h"
+#include "velkanfilesearch/comhost.h"
+#include "tools/hostcommon/propertyoptions.h"
 
 #include <QStringList>
 

@@ -1,12 +1,12 @@
-#include "hostwindow.h"
+#include "tools/velkan-host/hostwindow.h"
 
-#include "base64codec.h"
-#include "cp949convert.h"
-#include "eventsink.h"
-#include "hostoptions.h"
-#include "outcomewindow.h"
-#include "storedproperties.h"
-#include "velkanpanelaccess.h"
+#include "channel/base64codec.h"
+#include "channel/cp949convert.h"
+#include "control/eventsink/eventsink.h"
+#include "tools/hostcommon/hostoptions.h"
+#include "tools/velkan-host/outcomewindow.h"
+#include "tools/velkan-host/storedproperties.h"
+#include "control/panelseam/velkanpanelaccess.h"
 
 #include <QDialog>
 #include <QEvent>

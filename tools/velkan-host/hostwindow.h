@@ -1,8 +1,8 @@
 #pragma once
 
-#include "comhost.h"
-#include "hostcommandline.h"
-#include "velkanfilesearch.h"
+#include "velkanfilesearch/comhost.h"
+#include "tools/velkan-host/hostcommandline.h"
+#include "velkanfilesearch/velkanfilesearch.h"
 
 #include <QMainWindow>
 #include <QSettings>

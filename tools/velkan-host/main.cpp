@@ -1,10 +1,10 @@
 // The desktop host: embeds the file-search control in a window of its own, created through the
 // registry, and offers the host's side of it.
 
-#include "comhost.h"
-#include "hostcommandline.h"
-#include "hostwindow.h"
-#include "velkanfilesearch.h"
+#include "velkanfilesearch/comhost.h"
+#include "tools/velkan-host/hostcommandline.h"
+#include "tools/velkan-host/hostwindow.h"
+#include "velkanfilesearch/velkanfilesearch.h"
 
 #include <QApplication>
 

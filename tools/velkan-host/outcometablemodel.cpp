@@ -1,4 +1,4 @@
-#include "outcometablemodel.h"
+#include "tools/velkan-host/outcometablemodel.h"
 
 #include <vector>
 

@@ -1,6 +1,6 @@
-#include "outcomewindow.h"
+#include "tools/velkan-host/outcomewindow.h"
 
-#include "outcometablemodel.h"
+#include "tools/velkan-host/outcometablemodel.h"
 
 #include <QHeaderView>
 #include <QLabel>

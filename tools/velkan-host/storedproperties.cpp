@@ -1,4 +1,4 @@
-#include "storedproperties.h"
+#include "tools/velkan-host/storedproperties.h"
 
 #include <QSettings>
 

@@ -1,4 +1,4 @@
-#include "behaviour.h"
+#include "tools/velkan-localnet/behaviour.h"
 
 namespace velkan::localnet {
 

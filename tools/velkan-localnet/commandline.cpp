@@ -1,12 +1,12 @@
-#include "commandline.h"
+#include "tools/velkan-localnet/commandline.h"
 
-#include "cp949.h"
-#include "cp949convert.h"
-#include "longoptions.h"
-#include "network.h"
-#include "sharedirectory.h"
-#include "sharegenerator.h"
-#include "socketutil.h"
+#include "channel/cp949.h"
+#include "channel/cp949convert.h"
+#include "tools/longoptions/longoptions.h"
+#include "tools/velkan-localnet/network.h"
+#include "tools/velkan-localnet/sharedirectory.h"
+#include "tools/velkan-localnet/sharegenerator.h"
+#include "tools/velkan-localnet/socketutil.h"
 
 #include <charconv>
 #include <cstdio>

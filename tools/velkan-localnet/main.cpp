@@ -1,6 +1,6 @@
-#include "commandline.h"
-#include "network.h"
-#include "socketutil.h"
+#include "tools/velkan-localnet/commandline.h"
+#include "tools/velkan-localnet/network.h"
+#include "tools/velkan-localnet/socketutil.h"
 #include "velkanversion.h"
 
 #include <csignal>

@@ -1,14 +1,14 @@
-#include "network.h"
+#include "tools/velkan-localnet/network.h"
 
-#include "blowfish.h"
-#include "cp949.h"
-#include "cp949convert.h"
-#include "linereceiver.h"
-#include "protectedtext.h"
-#include "random.h"
-#include "request.h"
-#include "socketutil.h"
-#include "wirekey.h"
+#include "channel/blowfish.h"
+#include "channel/cp949.h"
+#include "channel/cp949convert.h"
+#include "channel/linereceiver.h"
+#include "channel/protectedtext.h"
+#include "tools/velkan-localnet/random.h"
+#include "tools/velkan-localnet/request.h"
+#include "tools/velkan-localnet/socketutil.h"
+#include "channel/wirekey.h"
 
 #include <algorithm>
 #include <cerrno>

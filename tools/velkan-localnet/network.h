@@ -1,9 +1,9 @@
 #pragma once
 
-#include "behaviour.h"
-#include "replies.h"
-#include "responseplan.h"
-#include "sharedfile.h"
+#include "tools/velkan-localnet/behaviour.h"
+#include "tools/velkan-localnet/replies.h"
+#include "tools/velkan-localnet/responseplan.h"
+#include "tools/velkan-localnet/sharedfile.h"
 
 #include <chrono>
 #include <condition_variable>

@@ -1,7 +1,7 @@
-#include "replies.h"
+#include "tools/velkan-localnet/replies.h"
 
-#include "cp949.h"
-#include "searchmatch.h"
+#include "channel/cp949.h"
+#include "tools/velkan-localnet/searchmatch.h"
 
 namespace velkan::localnet {
 

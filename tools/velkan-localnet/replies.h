@@ -1,7 +1,7 @@
 #pragma once
 
-#include "appserverprotocol.h"
-#include "sharedfile.h"
+#include "channel/appserverprotocol.h"
+#include "tools/velkan-localnet/sharedfile.h"
 
 #include <cstdint>
 #include <optional>

@@ -1,6 +1,6 @@
-#include "request.h"
+#include "tools/velkan-localnet/request.h"
 
-#include "cp949.h"
+#include "channel/cp949.h"
 
 #include <charconv>
 

@@ -1,6 +1,6 @@
-#include "responseplan.h"
+#include "tools/velkan-localnet/responseplan.h"
 
-#include "random.h"
+#include "tools/velkan-localnet/random.h"
 
 #include <algorithm>
 

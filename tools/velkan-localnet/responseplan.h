@@ -1,6 +1,6 @@
 #pragma once
 
-#include "behaviour.h"
+#include "tools/velkan-localnet/behaviour.h"
 
 #include <chrono>
 #include <cstddef>

@@ -1,6 +1,6 @@
-#include "searchmatch.h"
+#include "tools/velkan-localnet/searchmatch.h"
 
-#include "cp949.h"
+#include "channel/cp949.h"
 
 namespace velkan::localnet {
 

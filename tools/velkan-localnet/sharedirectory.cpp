@@ -1,6 +1,6 @@
-#include "sharedirectory.h"
+#include "tools/velkan-localnet/sharedirectory.h"
 
-#include "cp949convert.h"
+#include "channel/cp949convert.h"
 
 #include <algorithm>
 #include <chrono>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "sharedfile.h"
+#include "tools/velkan-localnet/sharedfile.h"
 
 #include <cstddef>
 #include <filesystem>

@@ -1,7 +1,7 @@
-#include "sharegenerator.h"
+#include "tools/velkan-localnet/sharegenerator.h"
 
-#include "cp949convert.h"
-#include "random.h"
+#include "channel/cp949convert.h"
+#include "tools/velkan-localnet/random.h"
 
 #include <array>
 #include <cstdio>

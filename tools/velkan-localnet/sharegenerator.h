@@ -1,7 +1,7 @@
 #pragma once
 
-#include "replies.h"
-#include "sharedfile.h"
+#include "tools/velkan-localnet/replies.h"
+#include "tools/velkan-localnet/sharedfile.h"
 
 #include <cstddef>
 #include <cstdint>

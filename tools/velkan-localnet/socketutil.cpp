@@ -1,4 +1,4 @@
-#include "socketutil.h"
+#include "tools/velkan-localnet/socketutil.h"
 
 #include <algorithm>
 #include <arpa/inet.h>

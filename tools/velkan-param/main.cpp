@@ -1,4 +1,4 @@
-#include "paramcommand.h"
+#include "tools/velkan-param/paramcommand.h"
 
 #include <iostream>
 #include <string>

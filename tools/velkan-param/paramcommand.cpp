@@ -1,11 +1,11 @@
-#include "paramcommand.h"
+#include "tools/velkan-param/paramcommand.h"
 
-#include "blowfish.h"
-#include "cp949convert.h"
-#include "longoptions.h"
-#include "protectedtext.h"
+#include "channel/blowfish.h"
+#include "channel/cp949convert.h"
+#include "tools/longoptions/longoptions.h"
+#include "channel/protectedtext.h"
 #include "velkanversion.h"
-#include "wirekey.h"
+#include "channel/wirekey.h"
 
 #include <iostream>
 #include <iterator>

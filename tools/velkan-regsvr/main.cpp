@@ -2,9 +2,9 @@
 // out again with -u) by calling the module's own entry point. --module-version MODULE prints
 // the module's version information; --version the tool's own.
 
-#include "comhost.h"
-#include "longoptions.h"
-#include "versioncommand.h"
+#include "velkanfilesearch/comhost.h"
+#include "tools/longoptions/longoptions.h"
+#include "tools/velkan-regsvr/versioncommand.h"
 
 #include <algorithm>
 #include <cinttypes>

@@ -1,7 +1,7 @@
-#include "versioncommand.h"
+#include "tools/velkan-regsvr/versioncommand.h"
 
 #include "velkanversion.h"
-#include "versionrecord.h"
+#include "control/versioninfo/versionrecord.h"
 
 #include <string>
 

@@ -2,16 +2,16 @@
 // window showing a local peer's answer, for the README and for looking at the drawing. Run on a
 // screen of another ratio (QT_SCALE_FACTOR=2), it names its pictures NAME@2x.png.
 
-#include "blowfish.h"
-#include "compareresults.h"
-#include "cp949convert.h"
-#include "iconcache.h"
-#include "network.h"
-#include "resultlistctrl.h"
-#include "resultmodel.h"
-#include "searchpanel.h"
-#include "serverinfodialog.h"
-#include "wirekey.h"
+#include "channel/blowfish.h"
+#include "search/compareresults.h"
+#include "channel/cp949convert.h"
+#include "ui/iconcache.h"
+#include "tools/velkan-localnet/network.h"
+#include "ui/resultlistctrl.h"
+#include "search/resultmodel.h"
+#include "ui/searchpanel.h"
+#include "ui/serverinfodialog.h"
+#include "channel/wirekey.h"
 
 #include <QApplication>
 #include <QDir>

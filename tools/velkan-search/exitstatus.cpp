@@ -1,4 +1,4 @@
-#include "exitstatus.h"
+#include "tools/velkan-search/exitstatus.h"
 
 namespace velkan::host {
 

@@ -1,14 +1,14 @@
-#include "headlesssearch.h"
+#include "tools/velkan-search/headlesssearch.h"
 
-#include "comhost.h"
-#include "eventsink.h"
-#include "exitstatus.h"
-#include "hostoptions.h"
-#include "propertyoptions.h"
-#include "rowfeed.h"
-#include "searchoutput.h"
-#include "stopsignals.h"
-#include "velkanpanelaccess.h"
+#include "velkanfilesearch/comhost.h"
+#include "control/eventsink/eventsink.h"
+#include "tools/velkan-search/exitstatus.h"
+#include "tools/hostcommon/hostoptions.h"
+#include "tools/hostcommon/propertyoptions.h"
+#include "tools/velkan-search/rowfeed.h"
+#include "tools/velkan-search/searchoutput.h"
+#include "tools/velkan-search/stopsignals.h"
+#include "control/panelseam/velkanpanelaccess.h"
 
 #include <QDeadlineTimer>
 #include <QEventLoop>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "searchoptions.h"
+#include "tools/velkan-search/searchoptions.h"
 
 #include <ostream>
 

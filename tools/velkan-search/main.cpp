@@ -1,6 +1,6 @@
-#include "exitstatus.h"
-#include "headlesssearch.h"
-#include "searchoptions.h"
+#include "tools/velkan-search/exitstatus.h"
+#include "tools/velkan-search/headlesssearch.h"
+#include "tools/velkan-search/searchoptions.h"
 
 #include <QApplication>
 

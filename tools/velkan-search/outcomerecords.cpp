@@ -1,6 +1,6 @@
-#include "outcomerecords.h"
+#include "tools/velkan-search/outcomerecords.h"
 
-#include "outcomejson.h"
+#include "control/panelseam/outcomejson.h"
 
 #include <QJsonValue>
 

@@ -1,4 +1,4 @@
-#include "recordwriter.h"
+#include "tools/velkan-search/recordwriter.h"
 
 #include <QJsonDocument>
 

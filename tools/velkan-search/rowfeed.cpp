@@ -1,4 +1,4 @@
-#include "rowfeed.h"
+#include "tools/velkan-search/rowfeed.h"
 
 namespace velkan::host {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "listedrow.h"
-#include "velkanpanelaccess.h"
+#include "tools/velkan-search/listedrow.h"
+#include "control/panelseam/velkanpanelaccess.h"
 
 #include <vector>
 

@@ -1,6 +1,6 @@
-#include "searchoptions.h"
+#include "tools/velkan-search/searchoptions.h"
 
-#include "appserversetting.h"
+#include "control/appserver/appserversetting.h"
 #include "velkanversion.h"
 
 #include <QCommandLineParser>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "propertyoptions.h"
+#include "tools/hostcommon/propertyoptions.h"
 
 #include <QStringList>
 

@@ -1,7 +1,7 @@
-#include "searchoutput.h"
+#include "tools/velkan-search/searchoutput.h"
 
-#include "outcomejson.h"
-#include "outcomerecords.h"
+#include "control/panelseam/outcomejson.h"
+#include "tools/velkan-search/outcomerecords.h"
 
 #include <QJsonValue>
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "listedrow.h"
-#include "recordwriter.h"
-#include "velkanpanelaccess.h"
+#include "tools/velkan-search/listedrow.h"
+#include "tools/velkan-search/recordwriter.h"
+#include "control/panelseam/velkanpanelaccess.h"
 
 #include <optional>
 #include <ostream>

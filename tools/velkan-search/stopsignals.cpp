@@ -1,4 +1,4 @@
-#include "stopsignals.h"
+#include "tools/velkan-search/stopsignals.h"
 
 #include <cerrno>
 #include <csignal>

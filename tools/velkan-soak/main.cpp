@@ -2,7 +2,7 @@
 // peer, then prints how many searches ran and the peak resident memory of the first and the
 // last tenth of the run.
 
-#include "soakrun.h"
+#include "tools/velkan-soak/soakrun.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

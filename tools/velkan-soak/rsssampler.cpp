@@ -1,4 +1,4 @@
-#include "rsssampler.h"
+#include "tools/velkan-soak/rsssampler.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -1,8 +1,8 @@
-#include "soakrun.h"
+#include "tools/velkan-soak/soakrun.h"
 
-#include "commandline.h"
-#include "searchpanel.h"
-#include "serverinfoquery.h"
+#include "tools/velkan-localnet/commandline.h"
+#include "ui/searchpanel.h"
+#include "search/serverinfoquery.h"
 
 #include <array>
 #include <string_view>

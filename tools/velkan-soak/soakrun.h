@@ -1,7 +1,7 @@
 #pragma once
 
-#include "network.h"
-#include "rsssampler.h"
+#include "tools/velkan-localnet/network.h"
+#include "tools/velkan-soak/rsssampler.h"
 
 #include <QEventLoop>
 #include <QObject>
