@@ -1,7 +1,5 @@
 #include "tools/velkan-host/hostcommandline.h"
 
-#include "control/appserver/appserversetting.h"
-#include "velkanversion.h"
 
 #include <QCommandLineParser>
 
@@ -20,16 +18,11 @@ const char* const kExitStatuses =
 
 void AddOptions(QCommandLineParser& parser)
 {
-    parser.setApplicationDescription(QString::fromUtf8(kDescription));
-    parser.addHelpOption();
-    parser.addVersionOption();
-    AddPropertyOptions(parser);
+    AddCommonOptions(parser, kDescription);
     parser.addOptions({
         {QStringLiteral("properties"),
          QStringLiteral("load a property set file (as the window saves one) before the options above"),
          QStringLiteral("FILE")},
-        {QStringLiteral("app-server"), QStringLiteral("where the application server listens (default: the product's)"),
-         QStringLiteral("HOST:PORT")},
         {QStringLiteral("screenshot"),
          QStringLiteral("once the search comes to rest (with no search, once the window shows), write a PNG picture "
                         "of the window to FILE and one of the outcomes window as NAME-outcomes.png, and quit"),
@@ -45,36 +38,16 @@ HostCommandLine ParseHostCommandLine(const QStringList& arguments)
     AddOptions(parser);
     HostCommandLine commandLine;
     const std::string usage = parser.helpText().toStdString() + kExitStatuses;
-    const auto wrong = [&](const std::string& why) {
-        commandLine.action = HostCommandLine::Action::Usage;
-        commandLine.text = "velkan-host: " + why + "\n" + usage;
+    if (auto early = ParseCommonOptions(parser, arguments, "velkan-host", usage)) {
+        commandLine.action = early->action;
+        commandLine.text = std::move(early->text);
         return commandLine;
-    };
-    if (!parser.parse(arguments)) {
-        return wrong(parser.errorText().toStdString());
-    }
-    if (parser.isSet(QStringLiteral("help"))) {
-        commandLine.action = HostCommandLine::Action::Help;
-        commandLine.text = usage;
-        return commandLine;
-    }
-    if (parser.isSet(QStringLiteral("version"))) {
-        commandLine.action = HostCommandLine::Action::Version;
-        commandLine.text = "velkan-host " + std::string(version::kProjectVersion) + "\n";
-        return commandLine;
-    }
-    if (!parser.positionalArguments().isEmpty()) {
-        return wrong("unexpected argument " + parser.positionalArguments().constFirst().toStdString());
     }
     HostOptions& options = commandLine.options;
     options.properties = ReadPropertyOptions(parser);
-    if (parser.isSet(QStringLiteral("app-server"))) {
-        const auto endpoint = control::ParseHostPort(parser.value(QStringLiteral("app-server")).toStdString());
-        if (!endpoint) {
-            return wrong("--app-server needs HOST:PORT");
-        }
-        options.appServerHost = endpoint->first;
-        options.appServerPort = endpoint->second;
+    if (auto error = ReadAppServerOption(parser, options.appServer)) {
+        commandLine.text = "velkan-host: " + *error + "\n" + usage;
+        return commandLine;
     }
     if (parser.isSet(QStringLiteral("screenshot"))) {
         options.screenshot = parser.value(QStringLiteral("screenshot")).toStdString();

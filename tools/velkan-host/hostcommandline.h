@@ -1,6 +1,7 @@
 #pragma once
 
 #include "velkanfilesearch/comhost.h"
+#include "tools/hostcommon/commonoptions.h"
 #include "tools/hostcommon/propertyoptions.h"
 
 #include <QStringList>
@@ -15,8 +16,7 @@ struct HostOptions {
     PropertyOptions properties;
     // The --properties file's set, already read: the options above apply after it.
     std::optional<comhost::MemoryPropertyBag> stored;
-    std::optional<std::string> appServerHost;
-    int appServerPort = 0;
+    AppServerOption appServer;
     std::optional<std::string> screenshot;
     // Started with no properties on its command line, as from a menu: the properties of the
     // last run are used and kept for the next.
@@ -28,10 +28,9 @@ struct HostOptions {
 };
 
 // What a command line asks for: a window with its options, or a text to print and nothing more
-// (the help or the version on standard output; the reason the line is wrong, with the usage,
-// or why the property file is unusable, on standard error, exit status 2).
+// (a line that is wrong or a property file that is unusable: exit status 2).
 struct HostCommandLine {
-    enum class Action { Run, Help, Version, Usage };
+    using Action = CommandLineAction;
     Action action = Action::Usage;
     HostOptions options;
     std::string text;

@@ -62,8 +62,8 @@ HostWindow::HostWindow(comhost::CreatedObject control, const HostOptions& option
     connect(&m_refresh, &QTimer::timeout, this, &HostWindow::Refresh);
     m_access = Query<control::IVelkanPanelAccess>(object, control::IID_IVelkanPanelAccess);
     if (m_access != nullptr) {
-        if (options.appServerHost) {
-            m_access->SetAppServer(*options.appServerHost, options.appServerPort);
+        if (options.appServer.host) {
+            m_access->SetAppServer(*options.appServer.host, options.appServer.port);
         }
         const auto soon = [this] {
             if (!m_refresh.isActive()) {

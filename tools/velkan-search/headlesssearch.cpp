@@ -145,8 +145,8 @@ int RunHeadlessSearch(const SearchOptions& options, std::ostream& out, std::ostr
     SearchOutput output(out, options.json);
     comhost::MemoryPropertyBag bag = PropertySet(options.properties);
     control.persist->Load(&bag);
-    if (options.appServerHost) {
-        access.SetAppServer(*options.appServerHost, options.appServerPort);
+    if (options.appServer.host) {
+        access.SetAppServer(*options.appServer.host, options.appServer.port);
     }
     access.SetMessageHandler([&](const std::string& text) { output.Message(text); });
     bool idle = false;

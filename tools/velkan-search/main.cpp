@@ -27,7 +27,7 @@ int main(int argc, char** argv)
     case SearchCommandLine::Action::Usage:
         std::cerr << commandLine.text;
         return velkan::host::ExitStatusFor(velkan::host::RunEnd::Usage);
-    case SearchCommandLine::Action::Search:
+    case SearchCommandLine::Action::Run:
         break;
     }
     return velkan::host::RunHeadlessSearch(commandLine.options, std::cout, std::cerr);

@@ -1,7 +1,5 @@
 #include "tools/velkan-search/searchoptions.h"
 
-#include "control/appserver/appserversetting.h"
-#include "velkanversion.h"
 
 #include <QCommandLineParser>
 
@@ -34,13 +32,8 @@ const char* const kExitStatuses =
 
 void AddOptions(QCommandLineParser& parser)
 {
-    parser.setApplicationDescription(QString::fromUtf8(kDescription));
-    parser.addHelpOption();
-    parser.addVersionOption();
-    AddPropertyOptions(parser);
+    AddCommonOptions(parser, kDescription);
     parser.addOptions({
-        {QStringLiteral("app-server"), QStringLiteral("where the application server listens (default: the product's)"),
-         QStringLiteral("HOST:PORT")},
         {QStringLiteral("timeout"), QStringLiteral("give up waiting after this long (default 180): exit status 4"),
          QStringLiteral("SECONDS")},
         {QStringLiteral("json"), QStringLiteral("one JSON object per line, written as the rows arrive")},
@@ -66,13 +59,8 @@ std::variant<SearchOptions, std::string> ReadOptions(const QCommandLineParser& p
         const QString option = QString::fromLatin1(name);
         return parser.isSet(option) ? std::optional(parser.value(option).toStdString()) : std::nullopt;
     };
-    if (const auto text = value("app-server")) {
-        const auto endpoint = control::ParseHostPort(*text);
-        if (!endpoint) {
-            return "--app-server needs HOST:PORT";
-        }
-        options.appServerHost = endpoint->first;
-        options.appServerPort = endpoint->second;
+    if (auto error = ReadAppServerOption(parser, options.appServer)) {
+        return *error;
     }
     if (const auto text = value("timeout")) {
         const std::optional<int> seconds = ParseNumber(*text, 1);
@@ -117,23 +105,9 @@ SearchCommandLine ParseSearchCommandLine(const QStringList& arguments)
     AddOptions(parser);
     SearchCommandLine commandLine;
     const std::string usage = parser.helpText().toStdString() + kExitStatuses;
-    if (!parser.parse(arguments)) {
-        commandLine.text = "velkan-search: " + parser.errorText().toStdString() + "\n" + usage;
-        return commandLine;
-    }
-    if (parser.isSet(QStringLiteral("help"))) {
-        commandLine.action = SearchCommandLine::Action::Help;
-        commandLine.text = usage;
-        return commandLine;
-    }
-    if (parser.isSet(QStringLiteral("version"))) {
-        commandLine.action = SearchCommandLine::Action::Version;
-        commandLine.text = "velkan-search " + std::string(version::kProjectVersion) + "\n";
-        return commandLine;
-    }
-    if (!parser.positionalArguments().isEmpty()) {
-        commandLine.text = "velkan-search: unexpected argument " + parser.positionalArguments().constFirst().toStdString() +
-                           "\n" + usage;
+    if (auto early = ParseCommonOptions(parser, arguments, "velkan-search", usage)) {
+        commandLine.action = early->action;
+        commandLine.text = std::move(early->text);
         return commandLine;
     }
     auto options = ReadOptions(parser);
@@ -141,7 +115,7 @@ SearchCommandLine ParseSearchCommandLine(const QStringList& arguments)
         commandLine.text = "velkan-search: " + *error + "\n" + usage;
         return commandLine;
     }
-    commandLine.action = SearchCommandLine::Action::Search;
+    commandLine.action = SearchCommandLine::Action::Run;
     commandLine.options = std::move(std::get<SearchOptions>(options));
     return commandLine;
 }

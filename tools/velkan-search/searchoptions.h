@@ -1,5 +1,6 @@
 #pragma once
 
+#include "tools/hostcommon/commonoptions.h"
 #include "tools/hostcommon/propertyoptions.h"
 
 #include <QStringList>
@@ -12,8 +13,7 @@ namespace velkan::host {
 // The command line of velkan-search. Texts are UTF-8, as typed.
 struct SearchOptions {
     PropertyOptions properties;
-    std::optional<std::string> appServerHost;
-    int appServerPort = 0;
+    AppServerOption appServer;
     // Long enough for silent servers to be given up on, so that such a search ends by itself.
     int timeoutSeconds = 180;
     bool json = false;
@@ -28,11 +28,9 @@ struct SearchOptions {
 // Larger pictures than this are refused: a picture of 8192 x 8192 already takes 256 MB.
 inline constexpr int kMaxPictureSide = 8192;
 
-// What a command line asks for: a search with its options, or a text to print and nothing more
-// (the help or the version on standard output; the reason the line is wrong, with the usage,
-// on standard error).
+// What a command line asks for: a search with its options, or a text to print and nothing more.
 struct SearchCommandLine {
-    enum class Action { Search, Help, Version, Usage };
+    using Action = CommandLineAction;
     Action action = Action::Usage;
     SearchOptions options;
     std::string text;
