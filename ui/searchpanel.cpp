@@ -4,6 +4,7 @@
 #include "compareresults.h"
 #include "dialogunits.h"
 #include "iconcachewarmup.h"
+#include "panelmetrics.h"
 #include "resultlistctrl.h"
 #include "searchpanelaccessible.h"
 #include "serverinfodialog.h"
@@ -248,7 +249,7 @@ void SearchPanel::Layout(int width, int height)
     m_progressBar->setGeometry(bar);
     // The percentage follows the bar's right end; it stays wide enough for "100%".
     QRect label = m_progressLabel->geometry();
-    const int labelWidth = std::max(label.width(), fontMetrics().horizontalAdvance(QStringLiteral("100%")) + 2);
+    const int labelWidth = std::max(label.width(), PercentLabelWidth(font()));
     m_progressLabel->setGeometry(width - 49, label.y(), labelWidth, label.height());
 
     const int listWidth = m_list->width();

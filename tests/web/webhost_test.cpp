@@ -1,6 +1,7 @@
 #include "base64codec.h"
 #include "httphead.h"
 #include "network.h"
+#include "panelmetrics.h"
 #include "protectedtext.h"
 #include "websession.h"
 #include "webhost.h"
@@ -334,6 +335,91 @@ TEST_F(WebHostTest, RowsArriveSortAndConnectNamesTheRowOfItsGeneration)
     EXPECT_EQ(page.WaitFor(QStringLiteral("message")).value(QStringLiteral("text")).toString(),
               QStringLiteral("파일을 선택하세요"));
     EXPECT_EQ(page.CountOf(QStringLiteral("Connect")), 1);
+}
+
+TEST_F(WebHostTest, ServerInformationAnswersTheFiguresOrWhyNone)
+{
+    m_network.AddPeer({.nick = "kim", .speed = 100, .files = {File("a.txt")},
+                       .info = {.download1 = "3", .download2 = "10", .upload1 = "0", .upload2 = "5",
+                                .fileCount = 1234, .totalBytes = 5368709120}});
+    // The server list names "lee" twice: the query asks the first, which hangs up without a
+    // word, while the search's rows come from the second.
+    m_network.AddPeer({.nick = "lee", .speed = 100, .behaviour = localnet::PeerBehaviour::Hangup});
+    m_network.AddPeer({.nick = "lee", .speed = 100, .files = {File("b.txt")}});
+    Host();
+    PageSocket page(kShop);
+    ASSERT_TRUE(page.Open(m_host->Port()));
+    page.Send(R"({"type":"activate","props":{"param":")" + QByteArray::fromStdString(UserParam()) + R"("}})");
+    page.Send(R"({"type":"window","first":0,"count":10})");
+    page.Send(R"({"type":"search","text":"t"})");
+    const QJsonObject rows = page.WaitFor(QStringLiteral("state"), [](const QJsonObject& state) {
+        return state.value(QStringLiteral("rowCount")).toInt() == 2 && state.contains(QStringLiteral("rows"));
+    });
+    ASSERT_FALSE(rows.isEmpty());
+    ASSERT_FALSE(page.WaitFor(QStringLiteral("searchidle")).isEmpty());
+    const auto rowOf = [&](const QString& nick) {
+        const QJsonArray list = rows.value(QStringLiteral("rows")).toArray();
+        for (qsizetype row = 0; row < list.size(); ++row) {
+            if (list[row].toObject().value(QStringLiteral("cells")).toArray()[0].toString() == nick) {
+                return QByteArray::number(row);
+            }
+        }
+        return QByteArray("-1");
+    };
+    const QByteArray gen = QByteArray::number(rows.value(QStringLiteral("gen")).toInt());
+    const QByteArray staleGen = QByteArray::number(rows.value(QStringLiteral("gen")).toInt() + 1);
+    const auto answerTo = [&](const QByteArray& row, const QByteArray& generation) {
+        page.Send(R"({"type":"serverinfo","row":)" + row + R"(,"gen":)" + generation + "}");
+        return page.WaitFor(QStringLiteral("serverinfo"));
+    };
+
+    page.Send(R"({"type":"serverinfo","row":)" + rowOf(QStringLiteral("kim")) + R"(,"gen":)" + staleGen + "}");
+    EXPECT_EQ(page.WaitFor(QStringLiteral("error")).value(QStringLiteral("reason")).toString(),
+              QStringLiteral("stale-generation"));
+    EXPECT_EQ(page.CountOf(QStringLiteral("serverinfo")), 0);
+
+    const QJsonObject opened = answerTo(rowOf(QStringLiteral("kim")), gen);
+    EXPECT_EQ(opened.value(QStringLiteral("title")).toString(), QStringLiteral("kim 서버 정보"));
+    const QJsonObject figures = page.WaitFor(QStringLiteral("serverinfo"));
+    EXPECT_EQ(figures.value(QStringLiteral("query")), opened.value(QStringLiteral("query")));
+    EXPECT_EQ(figures.value(QStringLiteral("download")).toString(), QStringLiteral("3/10"));
+    EXPECT_EQ(figures.value(QStringLiteral("upload")).toString(), QStringLiteral("0/5"));
+    EXPECT_EQ(figures.value(QStringLiteral("count")).toString(), QStringLiteral("1,234"));
+    EXPECT_EQ(figures.value(QStringLiteral("size")).toString(), QStringLiteral("5GB"));
+    page.Send(R"({"type":"serverinfoclose"})");
+
+    const QJsonObject hungUp = answerTo(rowOf(QStringLiteral("lee")), gen);
+    EXPECT_EQ(hungUp.value(QStringLiteral("title")).toString(), QStringLiteral("lee 서버 정보"));
+    const QJsonObject failed = page.WaitFor(QStringLiteral("serverinfo"));
+    EXPECT_EQ(failed.value(QStringLiteral("query")), hungUp.value(QStringLiteral("query")));
+    EXPECT_EQ(failed.value(QStringLiteral("failure")).toString(), QStringLiteral("closed"));
+    EXPECT_FALSE(failed.contains(QStringLiteral("download")));
+
+    // No row: no window, as the native command shows nothing.
+    const QJsonObject none = answerTo("-1", gen);
+    EXPECT_EQ(none.value(QStringLiteral("failure")).toString(), QStringLiteral("no-such-row"));
+    EXPECT_FALSE(none.contains(QStringLiteral("title")));
+}
+
+TEST_F(WebHostTest, HelloCarriesTheMeasuresThePanelIsLaidOutFrom)
+{
+    Host();
+    PageSocket page(kShop);
+    ASSERT_TRUE(page.Open(m_host->Port()));
+    const QJsonObject hello = page.WaitFor(QStringLiteral("hello"));
+    const QJsonObject metrics = hello.value(QStringLiteral("metrics")).toObject();
+    const ui::PanelMetrics expected = ui::PanelMetrics::Measure();
+    EXPECT_EQ(metrics.value(QStringLiteral("panel")).toObject().value(QStringLiteral("x")).toInt(), expected.panel.x);
+    EXPECT_EQ(metrics.value(QStringLiteral("panel")).toObject().value(QStringLiteral("y")).toInt(), expected.panel.y);
+    EXPECT_EQ(metrics.value(QStringLiteral("serverInfo")).toObject().value(QStringLiteral("y")).toInt(),
+              expected.serverInfo.y);
+    EXPECT_EQ(metrics.value(QStringLiteral("about")).toObject().value(QStringLiteral("x")).toInt(), expected.about.x);
+    EXPECT_EQ(metrics.value(QStringLiteral("rowHeight")).toInt(), expected.rowHeight);
+    EXPECT_EQ(metrics.value(QStringLiteral("headerHeight")).toInt(), expected.headerHeight);
+    EXPECT_EQ(metrics.value(QStringLiteral("percentWidth")).toInt(), expected.percentWidth);
+    EXPECT_GT(expected.panel.x, 0);
+    EXPECT_EQ(hello.value(QStringLiteral("about")).toObject().value(QStringLiteral("version")).toString(),
+              QStringLiteral("VelkanFileSearch Control, Version 1.0"));
 }
 
 TEST_F(WebHostTest, ClosingThePageClosesItsPeerConnections)
