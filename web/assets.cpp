@@ -111,7 +111,9 @@ std::optional<Asset> Assets::Picture(const QByteArray& name)
 
 std::optional<Asset> Assets::FileTypePicture(int side, const QByteArray& extension)
 {
-    if (!IsExtension(extension)) {
+    // "_" is no extension: the picture of a file whose name has none.
+    const bool none = extension == kNoExtension;
+    if (!none && !IsExtension(extension)) {
         return std::nullopt;
     }
     const QByteArray key = QByteArray::number(side) + '/' + extension;
@@ -123,7 +125,7 @@ std::optional<Asset> Assets::FileTypePicture(int side, const QByteArray& extensi
         if (m_icons.EntryCount() >= kMaxCachedIcons) {
             m_icons.Attach(nullptr);
         }
-        const std::string file = "x." + extension.toStdString();
+        const std::string file = none ? std::string("x") : "x." + extension.toStdString();
         const int index = m_icons.ImageIndexFor(file);
         const ui::PicturePair* picture = m_icons.Images().Picture(index);
         if (picture == nullptr) {

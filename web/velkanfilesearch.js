@@ -131,7 +131,7 @@ const STYLE = `
 .part { position: absolute; box-sizing: border-box; margin: 0; }
 .label { white-space: pre; overflow: hidden; cursor: default; user-select: none; }
 .bar { border: 1px solid #a8a8a8; border-radius: 2px; background: #fff; overflow: hidden; }
-.bar > div { height: 100%; background: #308cc6; width: 0; }
+.bar > div { height: 100%; width: 0; background: linear-gradient(#52a6dc, #2f8bc6 45%, #2479b3); border-radius: 1px; }
 .grid { border: 1px solid #a8a8a8; display: flex; flex-direction: column; outline: none; background: #fff; }
 .head { flex: none; display: grid; overflow: hidden; }
 .head > div { position: relative; box-sizing: border-box; padding: 0 4px; white-space: nowrap; overflow: hidden; cursor: default; user-select: none;
@@ -154,7 +154,7 @@ button.part:active:not(:disabled) img { transform: translate(1px, 1px); }
 .overlay { position: absolute; inset: 0; display: flex; align-items: center; justify-content: center; }
 .window { background: #efefef; border: 1px solid #7a7a7a; box-shadow: 0 3px 10px rgba(0, 0, 0, .3); font-size: 9pt; }
 .window .title { height: 22px; line-height: 22px; padding: 0 28px 0 8px; background: #dadada; position: relative; white-space: nowrap; user-select: none; }
-.window .title .close { position: absolute; right: 2px; top: 2px; width: 18px; height: 18px; border: 0; background: none; font: inherit; line-height: 18px; padding: 0; }
+.window .title .close { position: absolute; right: 2px; top: 2px; width: 18px; height: 18px; line-height: 18px; text-align: center; cursor: default; }
 .window .client { position: relative; }
 .window .group { border: 1px solid #c4c4c4; border-radius: 2px; }
 .window .group > span { position: absolute; top: -0.7em; left: 6px; padding: 0 2px; background: #efefef; }
@@ -594,9 +594,11 @@ export class VelkanFileSearchElement extends HTMLElement {
         if (item.folderPicture !== undefined) {
           picture = `<span class="picture" style="top:${pictureTop(ICON_SIDE)}px;width:${ICON_SIDE}px;height:${ICON_SIDE}px;background:${
             pictureSet(bridge, 220)} ${-ICON_SIDE * item.folderPicture}px 0 / ${8 * ICON_SIDE}px ${ICON_SIDE}px no-repeat"></span>`;
-        } else if (item.ext) {
+        } else {
+          // A file without an extension the bridge serves pictures for shows the plain file picture.
+          const ext = item.ext || '_';
           picture = `<img class="picture" style="top:${pictureTop(ICON_SIDE)}px" width="${ICON_SIDE}" height="${ICON_SIDE}" alt=""
-            src="${bridge}/icons/16/${item.ext}.png" srcset="${bridge}/icons/32/${item.ext}.png 2x">`;
+            src="${bridge}/icons/16/${ext}.png" srcset="${bridge}/icons/32/${ext}.png 2x">`;
         }
         const cells = item.cells.map((text, column) => `<div role="gridcell" class="cell${column === 1 ? ' name' : ''}" style="text-align:${
           COLUMNS[column].align}">${column === 1 ? picture : ''}${escapeHtml(text)}</div>`).join('');
@@ -624,10 +626,10 @@ export class VelkanFileSearchElement extends HTMLElement {
     const bar = document.createElement('div');
     bar.className = 'title';
     bar.textContent = title;
-    const closeBox = document.createElement('button');
+    // The close box is the window's frame, not one of its controls.
+    const closeBox = document.createElement('span');
     closeBox.className = 'close';
-    closeBox.setAttribute('aria-label', '닫기');
-    closeBox.tabIndex = -1;
+    closeBox.setAttribute('aria-hidden', 'true');
     closeBox.textContent = '✕';
     bar.append(closeBox);
     const client = document.createElement('div');

@@ -186,7 +186,8 @@ TEST_F(WebHostTest, HeadsAreBoundedAndMustBeHttp)
 TEST_F(WebHostTest, ServesPicturesAndTheirDoubles)
 {
     Host();
-    for (const QByteArray path : {"/pictures/202.png", "/pictures/202@2x.png", "/icons/16/mp3.png", "/icons/32/txt.png"}) {
+    for (const QByteArray path : {"/pictures/202.png", "/pictures/202@2x.png", "/icons/16/mp3.png", "/icons/32/txt.png",
+                                  "/icons/16/_.png", "/pictures/icon.png"}) {
         const QByteArray response = Get(path);
         ASSERT_EQ(Status(response), 200) << path.toStdString();
         QImage image;
@@ -203,8 +204,42 @@ TEST_F(WebHostTest, ServesPicturesAndTheirDoubles)
     ASSERT_TRUE(doubled.loadFromData(two.mid(two.indexOf("\r\n\r\n") + 4)));
     EXPECT_EQ(doubled.size(), normal.size() * 2);
     for (const QByteArray bad : {"/pictures/../CMakeLists.png", "/pictures/999.png", "/icons/16/MP3.png",
-                                 "/icons/16/abcdefghijklmnopq.png", "/icons/24/mp3.png"}) {
+                                 "/icons/16/abcdefghijklmnopq.png", "/icons/24/mp3.png", "/icons/16/__.png",
+                                 "/icons/16/a_b.png"}) {
         EXPECT_EQ(Status(Get(bad)), 404) << bad.toStdString();
+    }
+}
+
+TEST_F(WebHostTest, PicturesAreTransparentWhereThePanelDrawsThemSo)
+{
+    Host();
+    const auto picture = [&](const QByteArray& path) {
+        const QByteArray response = Get(path);
+        QImage image;
+        EXPECT_TRUE(image.loadFromData(response.mid(response.indexOf("\r\n\r\n") + 4), "PNG")) << path.toStdString();
+        return image.convertToFormat(QImage::Format_ARGB32);
+    };
+    const struct {
+        QByteArray path;
+        bool keyed; // magenta (the folder strip: its first pixel's colour) made transparent
+    } cases[] = {
+        {"/pictures/202.png", true}, {"/pictures/218@2x.png", true}, {"/pictures/219.png", true},
+        {"/pictures/220.png", true}, {"/pictures/220@2x.png", true},
+        {"/pictures/213.png", false}, {"/pictures/213@2x.png", false},
+    };
+    for (const auto& [path, keyed] : cases) {
+        const QImage image = picture(path);
+        int transparent = 0;
+        int magenta = 0;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) {
+                const QRgb pixel = image.pixel(x, y);
+                transparent += qAlpha(pixel) == 0 ? 1 : 0;
+                magenta += qAlpha(pixel) != 0 && (pixel & 0xFFFFFF) == 0xFF00FF ? 1 : 0;
+            }
+        }
+        EXPECT_EQ(magenta, 0) << path.toStdString();
+        EXPECT_EQ(transparent > 0, keyed) << path.toStdString();
     }
 }
 
