@@ -185,6 +185,7 @@ export class VelkanFileSearchElement extends HTMLElement {
   #resolveHello = null;
   #hello = new Promise((resolve) => { this.#resolveHello = resolve; });
   #rowHeight = DEFAULT_ROW_HEIGHT;
+  #pendingSelection = null;
   // The open server-information window: its query number, its value fields and how it closes.
   #serverInfo = null;
 
@@ -322,11 +323,19 @@ export class VelkanFileSearchElement extends HTMLElement {
         this.#resolveActivated();
         this.dispatchEvent(new Event('activate'));
         break;
-      case 'state':
+      case 'state': {
+        // A state sent before the bridge heard the page's latest selection does not undo it.
+        const pending = this.#pendingSelection;
+        if (pending && message.gen === pending.gen && message.selected !== pending.row) {
+          message.selected = pending.row;
+        } else {
+          this.#pendingSelection = null;
+        }
         this.#state = message;
         if (message.rows) this.#rows = { gen: message.gen, first: message.first, items: message.rows };
         this.#render();
         break;
+      }
       case 'message':
         this.#messageBox(message.text);
         break;
@@ -425,6 +434,8 @@ export class VelkanFileSearchElement extends HTMLElement {
       scroller: $('.scroller'), spacer: $('.spacer'), rows: $('.rows'),
       error: $('.error'), buttons, headers: [...root.querySelectorAll('[role=columnheader]')],
     };
+    // The list is one Tab stop; its scroller is not another.
+    this.#dom.scroller.tabIndex = -1;
     new ResizeObserver(() => this.#layout()).observe(this);
     this.#dom.scroller.addEventListener('scroll', () => this.#requestWindow());
     new ResizeObserver(() => this.#requestWindow()).observe(this.#dom.scroller);
@@ -437,7 +448,7 @@ export class VelkanFileSearchElement extends HTMLElement {
     }
     this.#dom.rows.addEventListener('click', (event) => {
       const row = event.target.closest('.row');
-      if (row) this.#send({ type: 'click', row: Number(row.dataset.row), gen: this.#state.gen });
+      if (row) this.#select(Number(row.dataset.row), 'click');
     });
     this.#dom.rows.addEventListener('dblclick', (event) => {
       const row = event.target.closest('.row');
@@ -495,6 +506,15 @@ export class VelkanFileSearchElement extends HTMLElement {
     this.#requestWindow();
   }
 
+  // The selection is the page's: shown at once, and told to the bridge with the generation the
+  // page saw, so that Enter right after a click names the clicked row.
+  #select(row, type) {
+    if (!this.#send({ type, row, gen: this.#state.gen })) return;
+    this.#pendingSelection = { row, gen: this.#state.gen };
+    this.#state = { ...this.#state, selected: row };
+    this.#render();
+  }
+
   #key(event) {
     const selected = this.#state.selected;
     if (event.key === 'Enter') {
@@ -503,7 +523,7 @@ export class VelkanFileSearchElement extends HTMLElement {
     } else if (event.key === 'ArrowDown' || event.key === 'ArrowUp') {
       event.preventDefault();
       const next = Math.max(0, Math.min(this.#state.rowCount - 1, selected + (event.key === 'ArrowDown' ? 1 : -1)));
-      if (next >= 0) this.#send({ type: 'select', row: next, gen: this.#state.gen });
+      if (next >= 0) this.#select(next, 'select');
     }
   }
 
@@ -606,11 +626,30 @@ export class VelkanFileSearchElement extends HTMLElement {
         const gauge = `<div role="gridcell" class="cell" aria-label="${level}/5"><span class="picture" style="top:${pictureTop(GAUGE_SIZE.height)}px;width:${
           GAUGE_SIZE.width}px;height:${GAUGE_SIZE.height}px;background:${pictureSet(bridge, 213)} ${-GAUGE_SIZE.width * level}px 0 / ${
           6 * GAUGE_SIZE.width}px ${GAUGE_SIZE.height}px no-repeat"></span></div>`;
-        rows.push(`<div class="row${row % 2 ? ' odd' : ''}" role="row" data-row="${row}" aria-rowindex="${row + 2}" aria-selected="${
-          row === s.selected}" style="height:${rowHeight}px;line-height:${rowHeight}px;grid-template-columns:var(--columns)">${cells}${gauge}</div>`);
+        rows.push({ row, html: `<div class="row${row % 2 ? ' odd' : ''}" role="row" data-row="${row}" aria-rowindex="${row + 2}" style="height:${
+          rowHeight}px;line-height:${rowHeight}px;grid-template-columns:var(--columns)">${cells}${gauge}</div>` });
       });
     }
-    d.rows.innerHTML = rows.join('');
+    this.#showRows(rows, s.selected);
+  }
+
+  // Rows whose drawing did not change keep their elements, so that the two clicks of a double
+  // click land on one row even when a state arrives between them.
+  #showRows(rows, selected) {
+    const kept = new Map();
+    for (const element of this.#dom.rows.children) kept.set(element.dataset.row, element);
+    const parser = document.createElement('template');
+    const elements = rows.map(({ row, html }) => {
+      let element = kept.get(String(row));
+      if (!element || element.velkanHtml !== html) {
+        parser.innerHTML = html;
+        element = parser.content.firstElementChild;
+        element.velkanHtml = html;
+      }
+      element.setAttribute('aria-selected', String(row === selected));
+      return element;
+    });
+    this.#dom.rows.replaceChildren(...elements);
   }
 
   // An in-page window over the panel: a title bar and a client area of the given size. Enter

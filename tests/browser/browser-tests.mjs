@@ -294,7 +294,15 @@ test('the server-information window shows what the native window shows', async (
   await row.click();
   await until(() => button.isEnabled(), 'the button to follow the click');
   const nick = await row.locator('[role=gridcell]').first().textContent();
-  await button.click();
+  // The native Tab order, passing what is disabled or hidden: download, (stop,) the list,
+  // (connect,) server information; Enter on a button presses it.
+  const focused = () => page.evaluate(() => document.querySelector('velkan-file-search').shadowRoot.activeElement?.dataset.part);
+  await panel.locator('button[data-id="1"]').focus();
+  await page.keyboard.press('Tab');
+  assert.equal(await focused(), 'list');
+  await page.keyboard.press('Tab');
+  assert.equal(await focused(), 'button4');
+  await page.keyboard.press('Enter');
   const window = panel.locator('[data-window="serverinfo"]');
   await window.waitFor({ timeout: WAIT_MS });
   assert.equal(await window.getAttribute('aria-label'), '서버정보');
@@ -380,6 +388,18 @@ async function writeShots(dir, network, site, bridge) {
       const native = fs.readFileSync(path.join(dir, `native-${name}.png`));
       await besideEachOther(path.join(dir, `beside-${name}.png`), web, native, ratio);
     }
+    // The in-page windows: server information for the first row, and the about box.
+    await panel.locator('.row[data-row="0"]').click();
+    await panel.locator('button[data-id="4"]').click();
+    const info = panel.locator('[data-window="serverinfo"]');
+    await until(async () => (await info.locator('[data-value="download"]').textContent()) !== '', 'the figures');
+    await panel.screenshot({ path: path.join(dir, `web-serverinfo${suffix}.png`) });
+    await page.keyboard.press('Escape');
+    const about = panel.evaluate((element) => element.AboutBox());
+    await panel.locator('[data-window="about"]').waitFor({ timeout: WAIT_MS });
+    await panel.screenshot({ path: path.join(dir, `web-about${suffix}.png`) });
+    await page.keyboard.press('Enter');
+    await about;
     await context.close();
   }
 }
