@@ -156,10 +156,13 @@ button.part:active:not(:disabled) img { transform: translate(1px, 1px); }
 .window .title { height: 22px; line-height: 22px; padding: 0 28px 0 8px; background: #dadada; position: relative; white-space: nowrap; user-select: none; }
 .window .title .close { position: absolute; right: 2px; top: 2px; width: 18px; height: 18px; line-height: 18px; text-align: center; cursor: default; }
 .window .client { position: relative; }
-.window .group { border: 1px solid #c4c4c4; border-radius: 2px; }
-.window .group > span { position: absolute; top: -0.7em; left: 6px; padding: 0 2px; background: #efefef; }
+.window .group > span { position: absolute; left: 0; top: 0; line-height: 1.3em; white-space: nowrap; }
+.window .group > div { position: absolute; left: 0; right: 0; bottom: 0; top: calc(1.3em + 3px); border: 1px solid #c4c4c4; border-radius: 2px; background: #e8e8e8; }
 .window .value { color: ${VALUE_COLOUR}; }
-.window button.push { font: inherit; }
+.window button.push { font: inherit; border: 1px solid #a0a0a0; border-radius: 2px; background: linear-gradient(#fbfbfb, #e4e4e4); padding: 0; }
+.message button.push { padding: 0 10px; min-height: 22px; }
+.window button.push:focus { border-color: #308cc6; outline: none; }
+.window.about { font: 8pt sans-serif; }
 .message .client { padding: 16px 20px 12px; min-width: 160px; }
 .message p { margin: 0 0 14px; white-space: pre-wrap; }
 .message .actions { text-align: right; }
@@ -246,6 +249,7 @@ export class VelkanFileSearchElement extends HTMLElement {
     ok.addEventListener('click', close);
     client.append(icon, version, ok);
     window.dataset.window = 'about';
+    window.classList.add('about');
     ok.focus();
     return closed;
   }
@@ -722,9 +726,10 @@ export class VelkanFileSearchElement extends HTMLElement {
         const group = document.createElement('div');
         group.className = 'part group';
         place(group, unitRect(base, rect));
+        // Its title above its frame, as the native group box draws them.
         const caption = document.createElement('span');
         caption.textContent = title;
-        group.append(caption);
+        group.append(caption, document.createElement('div'));
         client.append(group);
       }
       for (const [text, rect] of SERVER_INFO.labels) client.append(this.#label(text, unitRect(base, rect)));
