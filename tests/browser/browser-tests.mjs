@@ -317,6 +317,34 @@ test('the server-information window shows what the native window shows', async (
   await page.close();
 });
 
+test('at a device pixel ratio of 2 every picture comes from its twice-size file', async () => {
+  const network = await startNetwork(['--peers', '20', '--seed', '7']);
+  const site = await startSite();
+  const bridge = await startBridge(network.appServer, [site]);
+  const context = await browser.newContext({ deviceScaleFactor: 2 });
+  const page = await context.newPage();
+  const pictures = new Set();
+  page.on('request', (request) => {
+    const { pathname } = new URL(request.url());
+    if (pathname.startsWith('/pictures/') || pathname.startsWith('/icons/')) pictures.add(pathname);
+  });
+  const query = new URLSearchParams({ bridge, attributes: JSON.stringify({ param: operatorParam, search: 'mp3' }) });
+  await page.goto(`${site}/?${query}`);
+  const panel = page.locator('velkan-file-search');
+  await until(async () => (await page.evaluate(() => window.events.filter((e) => e.type === 'searchidle').length)) > 0, 'the search to end');
+  await panel.locator('.row[data-row="0"]').click();
+  await panel.locator('button[data-id="4"]').click();
+  await panel.locator('[data-window="serverinfo"]').waitFor({ timeout: WAIT_MS });
+  await page.evaluate(() => Promise.all([...document.querySelector('velkan-file-search').shadowRoot.querySelectorAll('img')]
+    .map((img) => img.decode().catch(() => {}))));
+  await until(() => ['213', '220', '218', '219', '214'].every((n) => pictures.has(`/pictures/${n}@2x.png`)),
+    `the gauges, folders and buttons from their twice-size files (asked: ${[...pictures].join(' ')})`);
+  const single = [...pictures].filter((p) => !p.endsWith('@2x.png') && !p.startsWith('/icons/32/') && p !== '/pictures/icon.png');
+  assert.deepEqual(single, [], 'no picture from its single-size file');
+  assert.ok([...pictures].some((p) => p.startsWith('/icons/32/')), 'file pictures at 32 pixels');
+  await context.close();
+});
+
 const LAYOUT_SIZES = [[728, 500], [960, 640]];
 
 // Where the web panel's parts stand, relative to the element, under the native reader's names.
