@@ -21,6 +21,7 @@ struct Check {
     }
     void operator()(const SearchMessage& m) const { VELKAN_FUZZ_CHECK(static_cast<qsizetype>(m.text.size()) <= kMaxTextBytes); }
     void operator()(const StopMessage&) const {}
+    void operator()(const ServerInfoCloseMessage&) const {}
     void operator()(const WindowMessage& m) const
     {
         VELKAN_FUZZ_CHECK(m.first >= 0 && m.count >= 0 && m.count <= kMaxWindowRows);

@@ -1,5 +1,6 @@
 #include "ui/dialogunits.h"
 
+#include <QFontDatabase>
 #include <QFontMetrics>
 
 namespace velkan::ui {
@@ -18,6 +19,14 @@ QFont TemplateFont(int pointSize)
 {
     QFont font(QStringLiteral("NanumGothic"), pointSize);
     font.setStyleHint(QFont::SansSerif);
+    return font;
+}
+
+QFont ControlDialogFont()
+{
+    QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSize(8);
     return font;
 }
 

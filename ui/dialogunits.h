@@ -26,4 +26,7 @@ private:
 // The Korean font that stands in for the templates' fonts, at the given point size.
 QFont TemplateFont(int pointSize);
 
+// The font the control's own dialogs are laid out in: the system's sans serif at 8 points.
+QFont ControlDialogFont();
+
 } // namespace velkan::ui

@@ -1,10 +1,11 @@
 #include "ui/resultlistctrl.h"
 
-#include "ui/enterkey.h"
-#include "ui/picturepair.h"
-#include "ui/resultcelldelegate.h"
-#include "search/resultmodel.h"
-#include "ui/sortheader.h"
+#include "enterkey.h"
+#include "panelmetrics.h"
+#include "picturepair.h"
+#include "resultcelldelegate.h"
+#include "resultmodel.h"
+#include "sortheader.h"
 
 #include <QImage>
 #include <QKeyEvent>
@@ -37,16 +38,19 @@ ResultListCtrl::ResultListCtrl(QWidget* parent)
     verticalHeader()->hide();
     // Every row has the same height, so a million rows cost no layout.
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    verticalHeader()->setDefaultSectionSize(std::max(17, fontMetrics().height() + 2));
     m_header->setSectionResizeMode(QHeaderView::Interactive);
     m_header->setStretchLastSection(false);
     m_header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     connect(m_header, &QHeaderView::sectionClicked, this, &ResultListCtrl::OnColumnClicked);
-    UpdateCellFont();
+    ApplyFont();
 }
 
-void ResultListCtrl::UpdateCellFont()
+void ResultListCtrl::ApplyFont()
 {
+    // Heights by the rule the web panel is given too, not by the style's own minimums.
+    verticalHeader()->setMinimumSectionSize(ListRowHeight(font()));
+    verticalHeader()->setDefaultSectionSize(ListRowHeight(font()));
+    m_header->setFixedHeight(ListHeaderHeight(font()));
     QFont cells = font();
     cells.setPixelSize(kCellPixelSize);
     m_delegate->SetCellFont(cells);
@@ -56,7 +60,7 @@ void ResultListCtrl::changeEvent(QEvent* event)
 {
     QTableView::changeEvent(event);
     if (event->type() == QEvent::FontChange) {
-        UpdateCellFont();
+        ApplyFont();
     }
 }
 

@@ -63,7 +63,7 @@ protected:
 
 private:
     void OnColumnClicked(int column);
-    void UpdateCellFont();
+    void ApplyFont();
 
     search::ResultModel* m_model = nullptr;
     SortHeader* m_header;

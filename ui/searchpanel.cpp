@@ -1,12 +1,13 @@
 #include "ui/searchpanel.h"
 
-#include "ui/bitmapbutton.h"
-#include "search/compareresults.h"
-#include "ui/dialogunits.h"
-#include "ui/iconcachewarmup.h"
-#include "ui/resultlistctrl.h"
-#include "ui/searchpanelaccessible.h"
-#include "ui/serverinfodialog.h"
+#include "bitmapbutton.h"
+#include "compareresults.h"
+#include "dialogunits.h"
+#include "iconcachewarmup.h"
+#include "panelmetrics.h"
+#include "resultlistctrl.h"
+#include "searchpanelaccessible.h"
+#include "serverinfodialog.h"
 
 #include <QAbstractButton>
 #include <QKeyEvent>
@@ -248,7 +249,7 @@ void SearchPanel::Layout(int width, int height)
     m_progressBar->setGeometry(bar);
     // The percentage follows the bar's right end; it stays wide enough for "100%".
     QRect label = m_progressLabel->geometry();
-    const int labelWidth = std::max(label.width(), fontMetrics().horizontalAdvance(QStringLiteral("100%")) + 2);
+    const int labelWidth = std::max(label.width(), PercentLabelWidth(font()));
     m_progressLabel->setGeometry(width - 49, label.y(), labelWidth, label.height());
 
     const int listWidth = m_list->width();

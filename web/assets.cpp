@@ -1,5 +1,7 @@
 #include "web/assets.h"
 
+#include "imagelist.h"
+
 #include <QBuffer>
 #include <QFile>
 #include <QImage>
@@ -66,6 +68,9 @@ std::optional<Asset> Assets::Find(const QByteArray& path)
         }
         return Asset{"font/ttf", file.readAll()};
     }
+    if (path == "/pictures/icon.png") {
+        return ResourceFile(QStringLiteral(":/icons/velkanfilesearch.png"), "image/png");
+    }
     if (path.startsWith("/pictures/") && path.endsWith(".png")) {
         return Picture(path.sliced(10, path.size() - 14));
     }
@@ -88,9 +93,16 @@ std::optional<Asset> Assets::Picture(const QByteArray& name)
     }
     auto cached = m_pictures.constFind(name);
     if (cached == m_pictures.constEnd()) {
-        const QImage image(QStringLiteral(":/bitmaps/%1.bmp").arg(QString::fromLatin1(name)));
+        QImage image(QStringLiteral(":/bitmaps/%1.bmp").arg(QString::fromLatin1(name)));
         if (image.isNull()) {
             return std::nullopt;
+        }
+        // As the panel draws them: the speed gauges opaque, the folder strip without the colour
+        // of its first pixel, every other picture without magenta.
+        if (number == "220") {
+            image = ui::WithColorTransparent(image, image.pixel(0, image.height() - 1));
+        } else if (number != "213") {
+            image = ui::WithColorTransparent(image, qRgb(255, 0, 255));
         }
         cached = m_pictures.insert(name, Png(image));
     }
@@ -99,7 +111,9 @@ std::optional<Asset> Assets::Picture(const QByteArray& name)
 
 std::optional<Asset> Assets::FileTypePicture(int side, const QByteArray& extension)
 {
-    if (!IsExtension(extension)) {
+    // "_" is no extension: the picture of a file whose name has none.
+    const bool none = extension == kNoExtension;
+    if (!none && !IsExtension(extension)) {
         return std::nullopt;
     }
     const QByteArray key = QByteArray::number(side) + '/' + extension;
@@ -111,7 +125,7 @@ std::optional<Asset> Assets::FileTypePicture(int side, const QByteArray& extensi
         if (m_icons.EntryCount() >= kMaxCachedIcons) {
             m_icons.Attach(nullptr);
         }
-        const std::string file = "x." + extension.toStdString();
+        const std::string file = none ? std::string("x") : "x." + extension.toStdString();
         const int index = m_icons.ImageIndexFor(file);
         const ui::PicturePair* picture = m_icons.Images().Picture(index);
         if (picture == nullptr) {

@@ -16,12 +16,16 @@ struct Asset {
 };
 
 // What the bridge serves to any page: its demo page, the element's script and declarations, the panel's
-// pictures as PNG (NAME.png and NAME@2x.png), its font (the installed package's file, read
-// when asked) and file-type pictures by extension (/icons/16/EXT.png, /icons/32/EXT.png).
+// pictures as PNG (NAME.png and NAME@2x.png, transparent where the panel draws them so; the
+// about box's icon.png), its font (the installed package's file, read
+// when asked) and file-type pictures by extension (/icons/16/EXT.png, /icons/32/EXT.png; EXT "_"
+// for a name without one).
 // None of it is private. Needs a QGuiApplication for the file-type pictures.
 class Assets {
 public:
     static constexpr int kMaxCachedIcons = 256;
+    // The name under /icons/ of the picture for a file without an extension.
+    static constexpr const char* kNoExtension = "_";
 
     explicit Assets(QString fontFile);
 

@@ -128,6 +128,12 @@ std::variant<PageMessage, MessageError> ParsePageMessage(QByteArrayView text)
     if (type == QLatin1StringView("connect")) {
         return ParseRow(object, RowMessage::Action::Connect, -1);
     }
+    if (type == QLatin1StringView("serverinfo")) {
+        return ParseRow(object, RowMessage::Action::ServerInfo, -1);
+    }
+    if (type == QLatin1StringView("serverinfoclose")) {
+        return ServerInfoCloseMessage{};
+    }
     return MessageError{QStringLiteral("unknown-message"),
                         QStringLiteral("no message of the type \"%1\"").arg(type.left(64))};
 }

@@ -29,16 +29,20 @@ struct SortMessage {
 };
 // A row the page names, with the order generation it saw. Select sets the selection (row -1:
 // none); Click is a mouse click on the row; Connect is the download button, Enter or a double
-// click on it (row -1: the download button with nothing selected).
+// click on it (row -1: the download button with nothing selected); ServerInfo is the
+// server-information button, asking the row's server for its figures.
 struct RowMessage {
-    enum class Action { Select, Click, Connect };
+    enum class Action { Select, Click, Connect, ServerInfo };
     Action action = Action::Select;
     int row = -1;
     std::uint32_t generation = 0;
 };
 
+// The page closed its server-information window: the conversation with the server ends.
+struct ServerInfoCloseMessage {};
+
 using PageMessage = std::variant<ActivateMessage, SearchMessage, StopMessage, WindowMessage,
-                                 SortMessage, RowMessage>;
+                                 SortMessage, RowMessage, ServerInfoCloseMessage>;
 
 inline constexpr int kMaxWindowRows = 1000;
 // The most bytes of one text a page may pass; longer ones are cut by the engine anyway.

@@ -1,10 +1,12 @@
 #include "web/websession.h"
 
-#include "search/compareresults.h"
-#include "search/connectfolder.h"
-#include "channel/cp949convert.h"
-#include "search/extensionkey.h"
-#include "search/resulttexts.h"
+#include "abouttext.h"
+#include "compareresults.h"
+#include "connectfolder.h"
+#include "cp949convert.h"
+#include "extensionkey.h"
+#include "panelmetrics.h"
+#include "resulttexts.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -42,6 +44,33 @@ QString PictureExtension(std::string_view name)
     return text;
 }
 
+QJsonObject UnitsJson(ui::UnitBase base)
+{
+    return {{QStringLiteral("x"), base.x}, {QStringLiteral("y"), base.y}};
+}
+
+// The first message: the wire's version, the measures the page lays the panel and its dialogs
+// out from, and the about box's words.
+QJsonObject HelloMessage()
+{
+    const ui::PanelMetrics metrics = ui::PanelMetrics::Measure();
+    return {
+        {QStringLiteral("type"), QStringLiteral("hello")},
+        {QStringLiteral("version"), 1},
+        {QStringLiteral("metrics"),
+         QJsonObject{{QStringLiteral("panel"), UnitsJson(metrics.panel)},
+                     {QStringLiteral("serverInfo"), UnitsJson(metrics.serverInfo)},
+                     {QStringLiteral("about"), UnitsJson(metrics.about)},
+                     {QStringLiteral("rowHeight"), metrics.rowHeight},
+                     {QStringLiteral("headerHeight"), metrics.headerHeight},
+                     {QStringLiteral("percentWidth"), metrics.percentWidth}}},
+        {QStringLiteral("about"),
+         QJsonObject{{QStringLiteral("title"), QString::fromUtf8(ui::kAboutTitle)},
+                     {QStringLiteral("version"), QString::fromUtf8(ui::kAboutVersion)},
+                     {QStringLiteral("ok"), QString::fromUtf8(ui::kAboutOk)}}},
+    };
+}
+
 } // namespace
 
 WebSession::WebSession(QWebSocket* socket, search::SearchSeams seams, QObject* parent)
@@ -68,6 +97,7 @@ WebSession::WebSession(QWebSocket* socket, search::SearchSeams seams, QObject* p
     });
     connect(m_socket, &QWebSocket::disconnected, this, [this] {
         // Stops the search and closes every peer connection at once, not when deleted later.
+        m_serverInfo.reset();
         m_engine.reset();
         emit finished();
     });
@@ -76,12 +106,13 @@ WebSession::WebSession(QWebSocket* socket, search::SearchSeams seams, QObject* p
     connect(&m_model, &QAbstractItemModel::rowsInserted, this, [this](const QModelIndex&, int first, int) {
         MarkDirty(first < m_windowFirst + m_windowCount);
     });
-    Send({{QStringLiteral("type"), QStringLiteral("hello")}, {QStringLiteral("version"), 1}});
+    Send(HelloMessage());
     MarkDirty();
 }
 
 WebSession::~WebSession()
 {
+    m_serverInfo.reset();
     m_engine.reset();
 }
 
@@ -169,7 +200,49 @@ void WebSession::Handle(const RowMessage& message)
         m_engine->OnResultClick();
     } else if (message.action == RowMessage::Action::Connect) {
         m_engine->ConnectToSelected();
+    } else if (message.action == RowMessage::Action::ServerInfo) {
+        QueryServerInfo(message.row);
     }
+}
+
+void WebSession::QueryServerInfo(int row)
+{
+    m_serverInfo.reset();
+    const QJsonObject number{{QStringLiteral("type"), QStringLiteral("serverinfo")},
+                             {QStringLiteral("query"), ++m_serverInfoNumber}};
+    const auto reply = [number](std::initializer_list<std::pair<QString, QJsonValue>> fields) {
+        QJsonObject message = number;
+        for (const auto& [name, value] : fields) {
+            message.insert(name, value);
+        }
+        return message;
+    };
+    m_serverInfo = m_engine->QueryServerInfo(row);
+    if (!m_serverInfo) {
+        // As the native command: no window at all.
+        Send(reply({{QStringLiteral("failure"), QString::fromLatin1(search::ServerInfoFailureName(
+                                                    search::ServerInfoFailure::NoSuchRow))}}));
+        return;
+    }
+    Send(reply({{QStringLiteral("title"), search::ServerInfoTitle(m_serverInfo->Server().nick)}}));
+    connect(m_serverInfo.get(), &search::ServerInfoQuery::answered, this,
+            [this, reply](const search::ServerInfoTexts& texts) {
+                Send(reply({{QStringLiteral("download"), texts.download},
+                            {QStringLiteral("upload"), texts.upload},
+                            {QStringLiteral("count"), texts.count},
+                            {QStringLiteral("size"), texts.size}}));
+            });
+    const search::ServerInfoQuery* query = m_serverInfo.get();
+    connect(m_serverInfo.get(), &search::ServerInfoQuery::ended, this, [this, reply, query] {
+        if (const auto failure = query->Failure()) {
+            Send(reply({{QStringLiteral("failure"), QString::fromLatin1(search::ServerInfoFailureName(*failure))}}));
+        }
+    });
+}
+
+void WebSession::Handle(const ServerInfoCloseMessage&)
+{
+    m_serverInfo.reset();
 }
 
 void WebSession::OnOrderChanged()

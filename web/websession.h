@@ -60,6 +60,8 @@ private:
     void Handle(const WindowMessage& message);
     void Handle(const SortMessage& message);
     void Handle(const RowMessage& message);
+    void Handle(const ServerInfoCloseMessage& message);
+    void QueryServerInfo(int row);
     void SendError(const QString& reason, const QString& message);
     void Send(const QJsonObject& message);
     void MarkDirty(bool rows = false);
@@ -87,6 +89,10 @@ private:
     search::ResultModel m_model;
     WebImages m_images;
     std::unique_ptr<search::SearchEngine> m_engine;
+    // The server-information window's conversation, one at a time as the native window is
+    // modal; numbered so that the page can tell a closed window's late answer from the open one's.
+    std::unique_ptr<search::ServerInfoQuery> m_serverInfo;
+    int m_serverInfoNumber = 0;
     std::array<ButtonState, 4> m_buttons{};
     int m_progress = 0;
     QString m_progressText;

@@ -1,26 +1,18 @@
 #include "control/module/aboutdialog.h"
 
-#include "ui/dialogunits.h"
+#include "abouttext.h"
+#include "dialogunits.h"
 
-#include <QFontDatabase>
 #include <QLabel>
 #include <QPushButton>
 
 namespace velkan::control {
 
-QFont ControlDialogFont()
-{
-    QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
-    font.setStyleHint(QFont::SansSerif);
-    font.setPointSize(8);
-    return font;
-}
-
 AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent)
 {
-    setFont(ControlDialogFont());
+    setFont(ui::ControlDialogFont());
     const ui::DialogUnits units(font());
-    setWindowTitle(QStringLiteral("About VelkanFileSearch Control"));
+    setWindowTitle(QString::fromUtf8(ui::kAboutTitle));
     setFixedSize(units.X(260), units.Y(55));
 
     // An icon control takes the picture's own size.
@@ -29,10 +21,10 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent)
     m_icon->setPixmap(icon);
     m_icon->setGeometry(units.X(10), units.Y(10), icon.width(), icon.height());
 
-    m_version = new QLabel(QStringLiteral("VelkanFileSearch Control, Version 1.0"), this);
+    m_version = new QLabel(QString::fromUtf8(ui::kAboutVersion), this);
     m_version->setGeometry(units.Rect(40, 10, 170, 8));
 
-    m_ok = new QPushButton(QStringLiteral("OK"), this);
+    m_ok = new QPushButton(QString::fromUtf8(ui::kAboutOk), this);
     m_ok->setGeometry(units.Rect(221, 7, 32, 14));
     m_ok->setDefault(true);
     connect(m_ok, &QPushButton::clicked, this, &QDialog::accept);

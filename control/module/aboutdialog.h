@@ -25,7 +25,4 @@ private:
     QPushButton* m_ok = nullptr;
 };
 
-// The font the control's own dialogs are laid out in: the system's sans serif at 8 points.
-QFont ControlDialogFont();
-
 } // namespace velkan::control

@@ -44,7 +44,7 @@ std::uint32_t CVelkanFileSearchPropPage::Release()
 QWidget* CVelkanFileSearchPropPage::CreatePage(QWidget* parent)
 {
     auto* page = new QWidget(parent);
-    page->setFont(ControlDialogFont());
+    page->setFont(ui::ControlDialogFont());
     const ui::DialogUnits units(page->font());
     page->setWindowTitle(QStringLiteral("General"));
     page->setFixedSize(units.X(250), units.Y(62));

@@ -1,5 +1,7 @@
 // The web element in a real Chromium against the bridge and a local network.
-// usage: node browser-tests.mjs WEBHOST LOCALNET VELKAN_SEARCH VELKAN_PARAM VELKAN_REGSVR CONTROL_MODULE CHROMIUM
+// usage: node browser-tests.mjs WEBHOST LOCALNET VELKAN_SEARCH VELKAN_PARAM VELKAN_REGSVR CONTROL_MODULE CHROMIUM PANEL_GEOMETRY
+// With VELKAN_WEB_SHOTS=DIR the layout test also writes the web panel beside the native one, at
+// one and two device pixels per pixel, as PNG files in DIR.
 import assert from 'node:assert/strict';
 import { execFileSync, spawn } from 'node:child_process';
 import fs from 'node:fs';
@@ -9,7 +11,7 @@ import os from 'node:os';
 import path from 'node:path';
 import { fileURLToPath } from 'node:url';
 
-const [webhost, localnet, velkanSearch, velkanParam, velkanRegsvr, controlModule, chromiumPath] = process.argv.slice(2);
+const [webhost, localnet, velkanSearch, velkanParam, velkanRegsvr, controlModule, chromiumPath, panelGeometry] = process.argv.slice(2);
 const here = path.dirname(fileURLToPath(import.meta.url));
 if (!fs.existsSync(path.join(here, 'node_modules/playwright-core'))) {
   console.log('playwright-core is not installed here: run npm ci in tests/browser (./run test does)');
@@ -134,6 +136,7 @@ const test = (name, body) => tests.push({ name, body });
 
 let browser;
 let param;
+let operatorParam;
 let shareDir;
 
 test('an allowed page embeds the element with page data; rows arrive; a column sort', async () => {
@@ -265,9 +268,205 @@ test('closing the page closes the session\'s peer connections', async () => {
   await until(() => connectionsTo(peerPorts) === 0, 'the peer connections to close');
 });
 
+// The native control's records for a search, from velkan-search with a registry of the test's own.
+function nativeRecords(appServer, args) {
+  const env = { ...process.env, QT_QPA_PLATFORM: 'offscreen', VELKAN_REGISTRY: path.join(shareDir, 'registry.reg') };
+  execFileSync(velkanRegsvr, [controlModule], { env, stdio: 'ignore' });
+  const output = execFileSync(velkanSearch, ['--app-server', appServer, '--json', '--timeout', '30', ...args], { encoding: 'utf8', env });
+  return output.split('\n').filter(Boolean).map((line) => JSON.parse(line));
+}
+
+test('the server-information window shows what the native window shows', async () => {
+  const network = await startNetwork(['--peers', '1', '--seed', '7']);
+  const native = nativeRecords(network.appServer, ['--param', operatorParam, '--search', 'mp3', '--server-info', '0'])
+    .find((r) => r.type === 'serverinfo');
+  assert.ok(native?.answered, 'the native control got the figures');
+  const site = await startSite();
+  const bridge = await startBridge(network.appServer, [site]);
+  const page = await openPage(site, bridge, { param: operatorParam, search: 'mp3' });
+  const panel = page.locator('velkan-file-search');
+  await until(async () => (await events(page, 'searchidle')).length > 0, 'the search to end');
+  const button = panel.locator('button[data-id="4"]');
+  assert.ok(await button.isVisible(), 'the operator sees the server-information button');
+  assert.ok(await button.isDisabled(), 'until a row is clicked');
+  // Row 0 is a row of the network's one server, whichever it is.
+  const row = panel.locator('.row[data-row="0"]');
+  await row.click();
+  await until(() => button.isEnabled(), 'the button to follow the click');
+  const nick = await row.locator('[role=gridcell]').first().textContent();
+  // The native Tab order, passing what is disabled or hidden: download, (stop,) the list,
+  // (connect,) server information; Enter on a button presses it.
+  const focused = () => page.evaluate(() => document.querySelector('velkan-file-search').shadowRoot.activeElement?.dataset.part);
+  await panel.locator('button[data-id="1"]').focus();
+  await page.keyboard.press('Tab');
+  assert.equal(await focused(), 'list');
+  await page.keyboard.press('Tab');
+  assert.equal(await focused(), 'button4');
+  await page.keyboard.press('Enter');
+  const window = panel.locator('[data-window="serverinfo"]');
+  await window.waitFor({ timeout: WAIT_MS });
+  assert.equal(await window.getAttribute('aria-label'), '서버정보');
+  assert.equal(await window.locator('[data-value="title"]').textContent(), `${nick} 서버 정보`);
+  await until(async () => (await window.locator('[data-value="download"]').textContent()) !== '', 'the figures');
+  const shown = {};
+  for (const name of ['download', 'upload', 'count', 'size']) shown[name] = await window.locator(`[data-value="${name}"]`).textContent();
+  assert.deepEqual(shown, { download: native.download, upload: native.upload, count: native.countText, size: native.sizeText });
+  assert.equal(await window.locator('button').getAttribute('title'), '확인');
+  await page.keyboard.press('Escape');
+  await window.waitFor({ state: 'detached', timeout: WAIT_MS });
+  await page.close();
+});
+
+test('at a device pixel ratio of 2 every picture comes from its twice-size file', async () => {
+  const network = await startNetwork(['--peers', '20', '--seed', '7']);
+  const site = await startSite();
+  const bridge = await startBridge(network.appServer, [site]);
+  const context = await browser.newContext({ deviceScaleFactor: 2 });
+  const page = await context.newPage();
+  const pictures = new Set();
+  page.on('request', (request) => {
+    const { pathname } = new URL(request.url());
+    if (pathname.startsWith('/pictures/') || pathname.startsWith('/icons/')) pictures.add(pathname);
+  });
+  const query = new URLSearchParams({ bridge, attributes: JSON.stringify({ param: operatorParam, search: 'mp3' }) });
+  await page.goto(`${site}/?${query}`);
+  const panel = page.locator('velkan-file-search');
+  await until(async () => (await page.evaluate(() => window.events.filter((e) => e.type === 'searchidle').length)) > 0, 'the search to end');
+  await panel.locator('.row[data-row="0"]').click();
+  await panel.locator('button[data-id="4"]').click();
+  await panel.locator('[data-window="serverinfo"]').waitFor({ timeout: WAIT_MS });
+  await page.evaluate(() => Promise.all([...document.querySelector('velkan-file-search').shadowRoot.querySelectorAll('img')]
+    .map((img) => img.decode().catch(() => {}))));
+  await until(() => ['213', '220', '218', '219', '214'].every((n) => pictures.has(`/pictures/${n}@2x.png`)),
+    `the gauges, folders and buttons from their twice-size files (asked: ${[...pictures].join(' ')})`);
+  const single = [...pictures].filter((p) => !p.endsWith('@2x.png') && !p.startsWith('/icons/32/') && p !== '/pictures/icon.png');
+  assert.deepEqual(single, [], 'no picture from its single-size file');
+  assert.ok([...pictures].some((p) => p.startsWith('/icons/32/')), 'file pictures at 32 pixels');
+  await context.close();
+});
+
+const LAYOUT_SIZES = [[728, 500], [960, 640]];
+
+// Where the web panel's parts stand, relative to the element, under the native reader's names.
+function webGeometry(element) {
+  const origin = element.getBoundingClientRect();
+  const root = element.shadowRoot;
+  const box = (node) => {
+    const hidden = node.hidden;
+    node.hidden = false; // where a hidden button would stand, as the native reader tells it too
+    const rect = node.getBoundingClientRect();
+    node.hidden = hidden;
+    return { x: rect.left - origin.left, y: rect.top - origin.top, width: rect.width, height: rect.height, visible: !hidden };
+  };
+  const part = (name) => box(root.querySelector(`[data-part="${name}"]`));
+  const buttons = {};
+  for (const id of [1, 2, 3, 4]) buttons[id] = part(`button${id}`);
+  return {
+    progressBar: part('progressBar'), progressText: part('progressText'), foundText: part('foundText'),
+    progressCaption: part('progressCaption'), foundCaption: part('foundCaption'), list: part('list'),
+    header: part('header'), buttons,
+  };
+}
+
+async function resizePanel(page, [width, height]) {
+  await page.locator('velkan-file-search').evaluate((element, [w, h]) => {
+    element.style.width = `${w}px`;
+    element.style.height = `${h}px`;
+  }, [width, height]);
+  // The layout follows a resize observer; two frames see it done.
+  await page.evaluate(() => new Promise((resolve) => requestAnimationFrame(() => requestAnimationFrame(resolve))));
+}
+
+// Both pictures side by side in one PNG, drawn by the browser itself.
+async function besideEachOther(file, webPicture, nativePicture, ratio) {
+  const context = await browser.newContext({ deviceScaleFactor: ratio });
+  const page = await context.newPage();
+  const data = (bytes) => `data:image/png;base64,${bytes.toString('base64')}`;
+  await page.setContent(`<body style="margin:0;display:flex;gap:12px;background:#888;font:12px sans-serif">
+    <figure style="margin:0"><img id="web" src="${data(webPicture)}"><figcaption>web</figcaption></figure>
+    <figure style="margin:0"><img id="native" src="${data(nativePicture)}"><figcaption>native</figcaption></figure></body>`);
+  await page.evaluate((r) => {
+    for (const img of document.images) img.style.width = `${img.naturalWidth / r}px`;
+  }, ratio);
+  await page.screenshot({ path: file, fullPage: true });
+  await context.close();
+}
+
+async function writeShots(dir, network, site, bridge) {
+  fs.mkdirSync(dir, { recursive: true });
+  for (const ratio of [1, 2]) {
+    const suffix = ratio === 1 ? '' : '@2x';
+    const env = { ...process.env, QT_QPA_PLATFORM: 'offscreen', QT_SCALE_FACTOR: String(ratio) };
+    execFileSync(panelGeometry, ['--app-server', network.appServer, '--param', operatorParam, '--search', 'mp3',
+      '--sort', '2', '--pictures', dir, ...LAYOUT_SIZES.map(([w, h]) => `${w}x${h}`)], { env, stdio: 'ignore' });
+    const context = await browser.newContext({ deviceScaleFactor: ratio });
+    const page = await context.newPage();
+    const query = new URLSearchParams({ bridge, attributes: JSON.stringify({ param: operatorParam, search: 'mp3' }) });
+    await page.goto(`${site}/?${query}`);
+    const panel = page.locator('velkan-file-search');
+    await until(async () => (await page.evaluate(() => window.events.filter((e) => e.type === 'searchidle').length)) > 0, 'the search to end');
+    await panel.locator('[role=columnheader][data-column="2"]').click();
+    await until(async () => (await panel.locator('[data-column="2"]').getAttribute('aria-sort')) === 'ascending', 'the sort');
+    for (const size of LAYOUT_SIZES) {
+      await resizePanel(page, size);
+      await page.evaluate(() => Promise.all([...document.querySelector('velkan-file-search').shadowRoot.querySelectorAll('img')]
+        .map((img) => img.decode().catch(() => {}))));
+      const name = `${size[0]}x${size[1]}${suffix}`;
+      const web = await panel.screenshot({ path: path.join(dir, `web-${name}.png`) });
+      const native = fs.readFileSync(path.join(dir, `native-${name}.png`));
+      await besideEachOther(path.join(dir, `beside-${name}.png`), web, native, ratio);
+    }
+    // The in-page windows: server information for the first row, and the about box.
+    await panel.locator('.row[data-row="0"]').click();
+    await panel.locator('button[data-id="4"]').click();
+    const info = panel.locator('[data-window="serverinfo"]');
+    await until(async () => (await info.locator('[data-value="download"]').textContent()) !== '', 'the figures');
+    await panel.screenshot({ path: path.join(dir, `web-serverinfo${suffix}.png`) });
+    await page.keyboard.press('Escape');
+    const about = panel.evaluate((element) => element.AboutBox());
+    await panel.locator('[data-window="about"]').waitFor({ timeout: WAIT_MS });
+    await panel.screenshot({ path: path.join(dir, `web-about${suffix}.png`) });
+    await page.keyboard.press('Enter');
+    await about;
+    await context.close();
+  }
+}
+
+test('the web panel stands where the native panel does, at 728x500 and 960x640', async () => {
+  const network = await startNetwork(['--peers', '60', '--seed', '7']);
+  const native = execFileSync(panelGeometry, LAYOUT_SIZES.map(([w, h]) => `${w}x${h}`),
+    { encoding: 'utf8', env: { ...process.env, QT_QPA_PLATFORM: 'offscreen' } })
+    .split('\n').filter(Boolean).map((line) => JSON.parse(line));
+  assert.equal(native.length, LAYOUT_SIZES.length);
+  const site = await startSite();
+  const bridge = await startBridge(network.appServer, [site]);
+  const page = await openPage(site, bridge, { param });
+  await page.evaluate(() => document.querySelector('velkan-file-search').activated);
+  const misplaced = [];
+  for (const expected of native) {
+    await resizePanel(page, [expected.width, expected.height]);
+    const shown = await page.locator('velkan-file-search').evaluate(webGeometry);
+    const compare = (name, want, got) => {
+      for (const edge of ['x', 'y', 'width', 'height']) {
+        if (Math.abs(want[edge] - got[edge]) > 1) misplaced.push(`${expected.width}x${expected.height} ${name}.${edge}: native ${want[edge]}, web ${got[edge]}`);
+      }
+      if (want.visible !== got.visible) misplaced.push(`${expected.width}x${expected.height} ${name}: native ${want.visible ? 'shown' : 'hidden'}`);
+    };
+    for (const name of ['progressBar', 'progressText', 'foundText', 'progressCaption', 'foundCaption', 'list', 'header']) {
+      compare(name, expected[name], shown[name]);
+    }
+    for (const id of ['1', '2', '3', '4']) compare(`button ${id}`, expected.buttons[id], shown.buttons[id]);
+  }
+  assert.deepEqual(misplaced, []);
+  await page.close();
+  if (process.env.VELKAN_WEB_SHOTS) await writeShots(process.env.VELKAN_WEB_SHOTS, network, site, bridge);
+});
+
 async function main() {
   versions();
   param = execFileSync(velkanParam, ['encode', '-n', 'web|tester|x|x|x|A|0|0'], { encoding: 'utf8' }).trim();
+  // The user ID that shows the server-information button.
+  operatorParam = execFileSync(velkanParam, ['encode', '-n', 'web|velkan|x|x|x|A|0|0'], { encoding: 'utf8' }).trim();
   shareDir = fs.mkdtempSync(path.join(os.tmpdir(), 'velkan-web-'));
   const folder = path.join(shareDir, 'share', '노래 모음');
   fs.mkdirSync(folder, { recursive: true });

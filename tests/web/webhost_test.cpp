@@ -1,9 +1,10 @@
-#include "channel/base64codec.h"
-#include "web/httphead.h"
-#include "tools/velkan-localnet/network.h"
-#include "channel/protectedtext.h"
-#include "web/websession.h"
-#include "web/webhost.h"
+#include "base64codec.h"
+#include "httphead.h"
+#include "network.h"
+#include "panelmetrics.h"
+#include "protectedtext.h"
+#include "websession.h"
+#include "webhost.h"
 
 #include <QImage>
 #include <QJsonArray>
@@ -185,7 +186,8 @@ TEST_F(WebHostTest, HeadsAreBoundedAndMustBeHttp)
 TEST_F(WebHostTest, ServesPicturesAndTheirDoubles)
 {
     Host();
-    for (const QByteArray path : {"/pictures/202.png", "/pictures/202@2x.png", "/icons/16/mp3.png", "/icons/32/txt.png"}) {
+    for (const QByteArray path : {"/pictures/202.png", "/pictures/202@2x.png", "/icons/16/mp3.png", "/icons/32/txt.png",
+                                  "/icons/16/_.png", "/pictures/icon.png"}) {
         const QByteArray response = Get(path);
         ASSERT_EQ(Status(response), 200) << path.toStdString();
         QImage image;
@@ -202,8 +204,42 @@ TEST_F(WebHostTest, ServesPicturesAndTheirDoubles)
     ASSERT_TRUE(doubled.loadFromData(two.mid(two.indexOf("\r\n\r\n") + 4)));
     EXPECT_EQ(doubled.size(), normal.size() * 2);
     for (const QByteArray bad : {"/pictures/../CMakeLists.png", "/pictures/999.png", "/icons/16/MP3.png",
-                                 "/icons/16/abcdefghijklmnopq.png", "/icons/24/mp3.png"}) {
+                                 "/icons/16/abcdefghijklmnopq.png", "/icons/24/mp3.png", "/icons/16/__.png",
+                                 "/icons/16/a_b.png"}) {
         EXPECT_EQ(Status(Get(bad)), 404) << bad.toStdString();
+    }
+}
+
+TEST_F(WebHostTest, PicturesAreTransparentWhereThePanelDrawsThemSo)
+{
+    Host();
+    const auto picture = [&](const QByteArray& path) {
+        const QByteArray response = Get(path);
+        QImage image;
+        EXPECT_TRUE(image.loadFromData(response.mid(response.indexOf("\r\n\r\n") + 4), "PNG")) << path.toStdString();
+        return image.convertToFormat(QImage::Format_ARGB32);
+    };
+    const struct {
+        QByteArray path;
+        bool keyed; // magenta (the folder strip: its first pixel's colour) made transparent
+    } cases[] = {
+        {"/pictures/202.png", true}, {"/pictures/218@2x.png", true}, {"/pictures/219.png", true},
+        {"/pictures/220.png", true}, {"/pictures/220@2x.png", true},
+        {"/pictures/213.png", false}, {"/pictures/213@2x.png", false},
+    };
+    for (const auto& [path, keyed] : cases) {
+        const QImage image = picture(path);
+        int transparent = 0;
+        int magenta = 0;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) {
+                const QRgb pixel = image.pixel(x, y);
+                transparent += qAlpha(pixel) == 0 ? 1 : 0;
+                magenta += qAlpha(pixel) != 0 && (pixel & 0xFFFFFF) == 0xFF00FF ? 1 : 0;
+            }
+        }
+        EXPECT_EQ(magenta, 0) << path.toStdString();
+        EXPECT_EQ(transparent > 0, keyed) << path.toStdString();
     }
 }
 
@@ -334,6 +370,91 @@ TEST_F(WebHostTest, RowsArriveSortAndConnectNamesTheRowOfItsGeneration)
     EXPECT_EQ(page.WaitFor(QStringLiteral("message")).value(QStringLiteral("text")).toString(),
               QStringLiteral("파일을 선택하세요"));
     EXPECT_EQ(page.CountOf(QStringLiteral("Connect")), 1);
+}
+
+TEST_F(WebHostTest, ServerInformationAnswersTheFiguresOrWhyNone)
+{
+    m_network.AddPeer({.nick = "kim", .speed = 100, .files = {File("a.txt")},
+                       .info = {.download1 = "3", .download2 = "10", .upload1 = "0", .upload2 = "5",
+                                .fileCount = 1234, .totalBytes = 5368709120}});
+    // The server list names "lee" twice: the query asks the first, which hangs up without a
+    // word, while the search's rows come from the second.
+    m_network.AddPeer({.nick = "lee", .speed = 100, .behaviour = localnet::PeerBehaviour::Hangup});
+    m_network.AddPeer({.nick = "lee", .speed = 100, .files = {File("b.txt")}});
+    Host();
+    PageSocket page(kShop);
+    ASSERT_TRUE(page.Open(m_host->Port()));
+    page.Send(R"({"type":"activate","props":{"param":")" + QByteArray::fromStdString(UserParam()) + R"("}})");
+    page.Send(R"({"type":"window","first":0,"count":10})");
+    page.Send(R"({"type":"search","text":"t"})");
+    const QJsonObject rows = page.WaitFor(QStringLiteral("state"), [](const QJsonObject& state) {
+        return state.value(QStringLiteral("rowCount")).toInt() == 2 && state.contains(QStringLiteral("rows"));
+    });
+    ASSERT_FALSE(rows.isEmpty());
+    ASSERT_FALSE(page.WaitFor(QStringLiteral("searchidle")).isEmpty());
+    const auto rowOf = [&](const QString& nick) {
+        const QJsonArray list = rows.value(QStringLiteral("rows")).toArray();
+        for (qsizetype row = 0; row < list.size(); ++row) {
+            if (list[row].toObject().value(QStringLiteral("cells")).toArray()[0].toString() == nick) {
+                return QByteArray::number(row);
+            }
+        }
+        return QByteArray("-1");
+    };
+    const QByteArray gen = QByteArray::number(rows.value(QStringLiteral("gen")).toInt());
+    const QByteArray staleGen = QByteArray::number(rows.value(QStringLiteral("gen")).toInt() + 1);
+    const auto answerTo = [&](const QByteArray& row, const QByteArray& generation) {
+        page.Send(R"({"type":"serverinfo","row":)" + row + R"(,"gen":)" + generation + "}");
+        return page.WaitFor(QStringLiteral("serverinfo"));
+    };
+
+    page.Send(R"({"type":"serverinfo","row":)" + rowOf(QStringLiteral("kim")) + R"(,"gen":)" + staleGen + "}");
+    EXPECT_EQ(page.WaitFor(QStringLiteral("error")).value(QStringLiteral("reason")).toString(),
+              QStringLiteral("stale-generation"));
+    EXPECT_EQ(page.CountOf(QStringLiteral("serverinfo")), 0);
+
+    const QJsonObject opened = answerTo(rowOf(QStringLiteral("kim")), gen);
+    EXPECT_EQ(opened.value(QStringLiteral("title")).toString(), QStringLiteral("kim 서버 정보"));
+    const QJsonObject figures = page.WaitFor(QStringLiteral("serverinfo"));
+    EXPECT_EQ(figures.value(QStringLiteral("query")), opened.value(QStringLiteral("query")));
+    EXPECT_EQ(figures.value(QStringLiteral("download")).toString(), QStringLiteral("3/10"));
+    EXPECT_EQ(figures.value(QStringLiteral("upload")).toString(), QStringLiteral("0/5"));
+    EXPECT_EQ(figures.value(QStringLiteral("count")).toString(), QStringLiteral("1,234"));
+    EXPECT_EQ(figures.value(QStringLiteral("size")).toString(), QStringLiteral("5GB"));
+    page.Send(R"({"type":"serverinfoclose"})");
+
+    const QJsonObject hungUp = answerTo(rowOf(QStringLiteral("lee")), gen);
+    EXPECT_EQ(hungUp.value(QStringLiteral("title")).toString(), QStringLiteral("lee 서버 정보"));
+    const QJsonObject failed = page.WaitFor(QStringLiteral("serverinfo"));
+    EXPECT_EQ(failed.value(QStringLiteral("query")), hungUp.value(QStringLiteral("query")));
+    EXPECT_EQ(failed.value(QStringLiteral("failure")).toString(), QStringLiteral("closed"));
+    EXPECT_FALSE(failed.contains(QStringLiteral("download")));
+
+    // No row: no window, as the native command shows nothing.
+    const QJsonObject none = answerTo("-1", gen);
+    EXPECT_EQ(none.value(QStringLiteral("failure")).toString(), QStringLiteral("no-such-row"));
+    EXPECT_FALSE(none.contains(QStringLiteral("title")));
+}
+
+TEST_F(WebHostTest, HelloCarriesTheMeasuresThePanelIsLaidOutFrom)
+{
+    Host();
+    PageSocket page(kShop);
+    ASSERT_TRUE(page.Open(m_host->Port()));
+    const QJsonObject hello = page.WaitFor(QStringLiteral("hello"));
+    const QJsonObject metrics = hello.value(QStringLiteral("metrics")).toObject();
+    const ui::PanelMetrics expected = ui::PanelMetrics::Measure();
+    EXPECT_EQ(metrics.value(QStringLiteral("panel")).toObject().value(QStringLiteral("x")).toInt(), expected.panel.x);
+    EXPECT_EQ(metrics.value(QStringLiteral("panel")).toObject().value(QStringLiteral("y")).toInt(), expected.panel.y);
+    EXPECT_EQ(metrics.value(QStringLiteral("serverInfo")).toObject().value(QStringLiteral("y")).toInt(),
+              expected.serverInfo.y);
+    EXPECT_EQ(metrics.value(QStringLiteral("about")).toObject().value(QStringLiteral("x")).toInt(), expected.about.x);
+    EXPECT_EQ(metrics.value(QStringLiteral("rowHeight")).toInt(), expected.rowHeight);
+    EXPECT_EQ(metrics.value(QStringLiteral("headerHeight")).toInt(), expected.headerHeight);
+    EXPECT_EQ(metrics.value(QStringLiteral("percentWidth")).toInt(), expected.percentWidth);
+    EXPECT_GT(expected.panel.x, 0);
+    EXPECT_EQ(hello.value(QStringLiteral("about")).toObject().value(QStringLiteral("version")).toString(),
+              QStringLiteral("VelkanFileSearch Control, Version 1.0"));
 }
 
 TEST_F(WebHostTest, ClosingThePageClosesItsPeerConnections)
