@@ -1,6 +1,6 @@
-#include "panelmetrics.h"
+#include "ui/panelmetrics.h"
 
-#include "dialogunits.h"
+#include "ui/dialogunits.h"
 
 #include <QFontMetrics>
 

@@ -1,11 +1,11 @@
 #include "ui/resultlistctrl.h"
 
-#include "enterkey.h"
-#include "panelmetrics.h"
-#include "picturepair.h"
-#include "resultcelldelegate.h"
-#include "resultmodel.h"
-#include "sortheader.h"
+#include "ui/enterkey.h"
+#include "ui/panelmetrics.h"
+#include "ui/picturepair.h"
+#include "ui/resultcelldelegate.h"
+#include "search/resultmodel.h"
+#include "ui/sortheader.h"
 
 #include <QImage>
 #include <QKeyEvent>

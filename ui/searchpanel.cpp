@@ -1,13 +1,13 @@
 #include "ui/searchpanel.h"
 
-#include "bitmapbutton.h"
-#include "compareresults.h"
-#include "dialogunits.h"
-#include "iconcachewarmup.h"
-#include "panelmetrics.h"
-#include "resultlistctrl.h"
-#include "searchpanelaccessible.h"
-#include "serverinfodialog.h"
+#include "ui/bitmapbutton.h"
+#include "search/compareresults.h"
+#include "ui/dialogunits.h"
+#include "ui/iconcachewarmup.h"
+#include "ui/panelmetrics.h"
+#include "ui/resultlistctrl.h"
+#include "ui/searchpanelaccessible.h"
+#include "ui/serverinfodialog.h"
 
 #include <QAbstractButton>
 #include <QKeyEvent>

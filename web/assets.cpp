@@ -1,6 +1,6 @@
 #include "web/assets.h"
 
-#include "imagelist.h"
+#include "ui/imagelist.h"
 
 #include <QBuffer>
 #include <QFile>

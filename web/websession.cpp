@@ -1,12 +1,12 @@
 #include "web/websession.h"
 
-#include "abouttext.h"
-#include "compareresults.h"
-#include "connectfolder.h"
-#include "cp949convert.h"
-#include "extensionkey.h"
-#include "panelmetrics.h"
-#include "resulttexts.h"
+#include "ui/abouttext.h"
+#include "search/compareresults.h"
+#include "search/connectfolder.h"
+#include "channel/cp949convert.h"
+#include "search/extensionkey.h"
+#include "ui/panelmetrics.h"
+#include "search/resulttexts.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

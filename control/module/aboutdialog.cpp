@@ -1,7 +1,7 @@
 #include "control/module/aboutdialog.h"
 
-#include "abouttext.h"
-#include "dialogunits.h"
+#include "ui/abouttext.h"
+#include "ui/dialogunits.h"
 
 #include <QLabel>
 #include <QPushButton>

@@ -7,11 +7,11 @@
 // usage: velkan_panel_geometry [--app-server HOST:PORT --param P --search TEXT [--sort COLUMN]]
 //                              [--pictures DIR] WxH...
 
-#include "bitmapbutton.h"
-#include "cp949convert.h"
-#include "dialogunits.h"
-#include "resultlistctrl.h"
-#include "searchpanel.h"
+#include "ui/bitmapbutton.h"
+#include "channel/cp949convert.h"
+#include "ui/dialogunits.h"
+#include "ui/resultlistctrl.h"
+#include "ui/searchpanel.h"
 
 #include <QApplication>
 #include <QDir>

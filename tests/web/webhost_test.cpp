@@ -1,10 +1,10 @@
-#include "base64codec.h"
-#include "httphead.h"
-#include "network.h"
-#include "panelmetrics.h"
-#include "protectedtext.h"
-#include "websession.h"
-#include "webhost.h"
+#include "channel/base64codec.h"
+#include "web/httphead.h"
+#include "tools/velkan-localnet/network.h"
+#include "ui/panelmetrics.h"
+#include "channel/protectedtext.h"
+#include "web/websession.h"
+#include "web/webhost.h"
 
 #include <QImage>
 #include <QJsonArray>
