@@ -3,6 +3,7 @@
 #include "resultrow.h"
 #include "resultstore.h"
 #include "searchresult.h"
+#include "sortmemory.h"
 
 #include <QAbstractTableModel>
 
@@ -62,7 +63,7 @@ private:
         const auto limit = static_cast<std::size_t>(m_rowLimit);
         return m_rows.size() < limit ? limit - m_rows.size() : 0;
     }
-    void ApplyOrder(const std::vector<std::uint32_t>& order);
+    void ApplyOrder(const SortBuffer<std::uint32_t>& order);
 
     ResultStore m_records;
     std::vector<ResultRow> m_rows;
