@@ -120,8 +120,9 @@ SortBuffer<std::uint32_t> TextOrder(const std::vector<ResultRow>& rows, TextOf t
         PrefetchRecord(rows, row);
         const std::string_view text = textOf(*rows[row].record).substr(shared);
         texts[row] = {text.data(), static_cast<std::uint32_t>(text.size()), static_cast<std::uint32_t>(row)};
+        ReadFirstKey(texts[row], ascending);
     }
-    SortTexts(texts.Span(), ascending);
+    SortTextsWithFirstKeys(texts.Span(), ascending);
     SortBuffer<std::uint32_t> order(texts.size());
     for (std::size_t i = 0; i < texts.size(); ++i) {
         order[i] = texts[i].row;

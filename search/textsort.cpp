@@ -37,8 +37,14 @@ std::uint64_t BigEndian(const unsigned char* bytes)
 // the order of unequal keys and leaves equal ones equal.
 void ReadStep(SortText& text, std::size_t depth, std::uint64_t flip)
 {
+    const auto* from = reinterpret_cast<const unsigned char*>(text.data + depth);
+    if (text.size - depth >= kStep) {
+        text.head = BigEndian(from) ^ flip;
+        text.tail = BigEndian(from + kWord) ^ flip;
+        return;
+    }
     unsigned char bytes[kStep] = {};
-    std::memcpy(bytes, text.data + depth, std::min<std::size_t>(text.size - depth, kStep));
+    std::memcpy(bytes, from, text.size - depth);
     text.head = BigEndian(bytes) ^ flip;
     text.tail = BigEndian(bytes + kWord) ^ flip;
 }
@@ -48,6 +54,11 @@ std::size_t Ending(const SortText& text, std::size_t depth)
 {
     const std::size_t left = text.size - depth;
     return left > kStep ? kGoesOn : left;
+}
+
+std::uint64_t FlipFor(bool ascending)
+{
+    return ascending ? 0 : ~std::uint64_t{0};
 }
 
 bool SameKey(const SortText& a, const SortText& b)
@@ -73,17 +84,17 @@ struct Group {
 class Sorter {
 public:
     Sorter(std::span<SortText> texts, bool ascending)
-        : m_texts(texts), m_flip(ascending ? 0 : ~std::uint64_t{0})
+        : m_texts(texts), m_flip(FlipFor(ascending))
     {
     }
 
-    void Run()
+    void Run(bool firstKeysRead)
     {
         if (m_texts.size() <= 1) {
             return;
         }
         m_scratch.emplace(m_texts.size());
-        m_pending.push_back({0, m_texts.size(), 0, false, false});
+        m_pending.push_back({0, m_texts.size(), 0, firstKeysRead, false});
         while (!m_pending.empty()) {
             const Group group = m_pending.back();
             m_pending.pop_back();
@@ -255,7 +266,17 @@ private:
 
 void SortTexts(std::span<SortText> texts, bool ascending)
 {
-    Sorter(texts, ascending).Run();
+    Sorter(texts, ascending).Run(false);
+}
+
+void ReadFirstKey(SortText& text, bool ascending)
+{
+    ReadStep(text, 0, FlipFor(ascending));
+}
+
+void SortTextsWithFirstKeys(std::span<SortText> texts, bool ascending)
+{
+    Sorter(texts, ascending).Run(true);
 }
 
 } // namespace velkan::search

@@ -20,4 +20,9 @@ struct SortText {
 // sharing a long start cost one read per step, not a comparison back from their first byte.
 void SortTexts(std::span<SortText> texts, bool ascending);
 
+// The same, for texts whose first keys ReadFirstKey has read: a caller that reaches each text
+// through another object reads the key while the text is at hand.
+void ReadFirstKey(SortText& text, bool ascending);
+void SortTextsWithFirstKeys(std::span<SortText> texts, bool ascending);
+
 } // namespace velkan::search
