@@ -133,15 +133,15 @@ void ResultModel::sort(int column, Qt::SortOrder order)
     ApplyOrder(ResultOrder(m_rows, column, order == Qt::AscendingOrder));
 }
 
-void ResultModel::ApplyOrder(const std::vector<std::uint32_t>& order)
+void ResultModel::ApplyOrder(const SortBuffer<std::uint32_t>& order)
 {
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
-    std::vector<ResultRow> sorted;
-    sorted.reserve(m_rows.size());
-    for (const std::uint32_t row : order) {
-        sorted.push_back(m_rows[row]);
+    // The rows are put in order where they are: a new list of them would take fresh pages.
+    const SortBuffer<ResultRow> previous(m_rows.size());
+    std::copy(m_rows.begin(), m_rows.end(), previous.begin());
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        m_rows[i] = previous[order[i]];
     }
-    m_rows = std::move(sorted);
     // A view keeps a few persistent indexes (the current and selected rows) across the sort:
     // one pass over the order, a bit per row telling which to look for, finds where they went.
     const QModelIndexList before = persistentIndexList();

@@ -1,8 +1,9 @@
 #pragma once
 
-#include "search/resultrow.h"
-#include "search/resultstore.h"
-#include "search/searchresult.h"
+#include "resultrow.h"
+#include "resultstore.h"
+#include "searchresult.h"
+#include "sortmemory.h"
 
 #include <QAbstractTableModel>
 
@@ -61,7 +62,7 @@ private:
         const auto limit = static_cast<std::size_t>(m_rowLimit);
         return m_rows.size() < limit ? limit - m_rows.size() : 0;
     }
-    void ApplyOrder(const std::vector<std::uint32_t>& order);
+    void ApplyOrder(const SortBuffer<std::uint32_t>& order);
 
     ResultStore m_records;
     std::vector<ResultRow> m_rows;

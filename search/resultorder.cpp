@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <array>
-#include <memory>
 #include <numeric>
 #include <string_view>
 #include <utility>
@@ -41,7 +40,7 @@ template <typename Key, typename Number> Key OrderKey(Number value, bool ascendi
 
 // A stable least-significant-digit radix sort, one byte per pass; a byte that all keys share
 // (the high bytes of sizes and speeds mostly) costs no pass. Returns the positions in order.
-template <typename Key> std::vector<std::uint32_t> RadixOrder(std::vector<KeyedRow<Key>> items)
+template <typename Key> SortBuffer<std::uint32_t> RadixOrder(const SortBuffer<KeyedRow<Key>>& items)
 {
     constexpr std::size_t kPasses = sizeof(Key);
     const std::size_t count = items.size();
@@ -51,9 +50,9 @@ template <typename Key> std::vector<std::uint32_t> RadixOrder(std::vector<KeyedR
             ++histograms[pass][(item.key >> (pass * 8)) & 0xFF];
         }
     }
-    auto scratch = std::make_unique_for_overwrite<KeyedRow<Key>[]>(count);
+    SortBuffer<KeyedRow<Key>> scratch(count);
     KeyedRow<Key>* from = items.data();
-    KeyedRow<Key>* to = scratch.get();
+    KeyedRow<Key>* to = scratch.data();
     for (std::size_t pass = 0; pass < kPasses && count > 0; ++pass) {
         std::array<std::uint32_t, 256>& histogram = histograms[pass];
         if (histogram[(from[0].key >> (pass * 8)) & 0xFF] == count) {
@@ -68,7 +67,7 @@ template <typename Key> std::vector<std::uint32_t> RadixOrder(std::vector<KeyedR
         }
         std::swap(from, to);
     }
-    std::vector<std::uint32_t> order(count);
+    SortBuffer<std::uint32_t> order(count);
     for (std::size_t i = 0; i < count; ++i) {
         order[i] = from[i].row;
     }
@@ -76,16 +75,16 @@ template <typename Key> std::vector<std::uint32_t> RadixOrder(std::vector<KeyedR
 }
 
 template <typename Key, typename NumberOf>
-std::vector<std::uint32_t> NumberOrder(const std::vector<ResultRow>& rows, NumberOf numberOf,
-                                       bool ascending)
+SortBuffer<std::uint32_t> NumberOrder(const std::vector<ResultRow>& rows, NumberOf numberOf,
+                                      bool ascending)
 {
-    std::vector<KeyedRow<Key>> items(rows.size());
+    SortBuffer<KeyedRow<Key>> items(rows.size());
     for (std::size_t row = 0; row < rows.size(); ++row) {
         PrefetchRecord(rows, row);
         items[row] = {OrderKey<Key>(numberOf(*rows[row].record), ascending),
                       static_cast<std::uint32_t>(row)};
     }
-    return RadixOrder(std::move(items));
+    return RadixOrder(items);
 }
 
 // How many bytes every row's text starts with alike (paths that all begin "C:\share\"): the
@@ -112,18 +111,19 @@ template <typename TextOf> std::size_t SharedStart(const std::vector<ResultRow>&
 }
 
 template <typename TextOf>
-std::vector<std::uint32_t> TextOrder(const std::vector<ResultRow>& rows, TextOf textOf,
-                                     bool ascending)
+SortBuffer<std::uint32_t> TextOrder(const std::vector<ResultRow>& rows, TextOf textOf,
+                                    bool ascending)
 {
     const std::size_t shared = SharedStart(rows, textOf);
-    std::vector<SortText> texts(rows.size());
+    SortBuffer<SortText> texts(rows.size());
     for (std::size_t row = 0; row < rows.size(); ++row) {
         PrefetchRecord(rows, row);
         const std::string_view text = textOf(*rows[row].record).substr(shared);
         texts[row] = {text.data(), static_cast<std::uint32_t>(text.size()), static_cast<std::uint32_t>(row)};
+        ReadFirstKey(texts[row], ascending);
     }
-    SortTexts(texts, ascending);
-    std::vector<std::uint32_t> order(texts.size());
+    SortTextsWithFirstKeys(texts.Span(), ascending);
+    SortBuffer<std::uint32_t> order(texts.size());
     for (std::size_t i = 0; i < texts.size(); ++i) {
         order[i] = texts[i].row;
     }
@@ -132,8 +132,8 @@ std::vector<std::uint32_t> TextOrder(const std::vector<ResultRow>& rows, TextOf 
 
 } // namespace
 
-std::vector<std::uint32_t> ResultOrder(const std::vector<ResultRow>& rows, int column,
-                                       bool ascending)
+SortBuffer<std::uint32_t> ResultOrder(const std::vector<ResultRow>& rows, int column,
+                                      bool ascending)
 {
     switch (column) {
     case NickColumn:
@@ -149,7 +149,7 @@ std::vector<std::uint32_t> ResultOrder(const std::vector<ResultRow>& rows, int c
         return NumberOrder<std::uint32_t>(rows, [](const SearchResult& r) { return r.speed; },
                                           ascending);
     default: {
-        std::vector<std::uint32_t> order(rows.size());
+        SortBuffer<std::uint32_t> order(rows.size());
         std::iota(order.begin(), order.end(), 0U);
         return order;
     }

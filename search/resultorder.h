@@ -1,6 +1,7 @@
 #pragma once
 
-#include "search/resultrow.h"
+#include "resultrow.h"
+#include "sortmemory.h"
 
 #include <cstdint>
 #include <vector>
@@ -10,7 +11,7 @@ namespace velkan::search {
 // The rows' positions in the order a column click puts them: by the column's key of each
 // row's record (CompareResults' keys and directions), rows with equal keys in their present
 // order in both directions. Any other column keeps the present order.
-std::vector<std::uint32_t> ResultOrder(const std::vector<ResultRow>& rows, int column,
+SortBuffer<std::uint32_t> ResultOrder(const std::vector<ResultRow>& rows, int column,
                                        bool ascending);
 
 } // namespace velkan::search

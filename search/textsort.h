@@ -15,9 +15,14 @@ struct SortText {
 };
 
 // Orders texts by their unsigned bytes, a prefix first, or the reverse; texts that are equal keep
-// the order of their rows in both directions. Reads the texts sixteen bytes at a time, each group
-// of texts that share their start once per step, so that no comparison goes back to a text's
-// first byte.
+// the order they are given in, in both directions (given by row, the order of their rows). A
+// radix sort on the texts' bytes, read fifteen at a time into each text's key, so that texts
+// sharing a long start cost one read per step, not a comparison back from their first byte.
 void SortTexts(std::span<SortText> texts, bool ascending);
+
+// The same, for texts whose first keys ReadFirstKey has read: a caller that reaches each text
+// through another object reads the key while the text is at hand.
+void ReadFirstKey(SortText& text, bool ascending);
+void SortTextsWithFirstKeys(std::span<SortText> texts, bool ascending);
 
 } // namespace velkan::search

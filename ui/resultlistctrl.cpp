@@ -10,6 +10,7 @@
 #include <QImage>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QScrollBar>
 
 namespace velkan::ui {
 
@@ -108,8 +109,17 @@ void ResultListCtrl::SortByColumn(int column, bool ascending)
     m_sortColumn = column;
     m_ascending = ascending;
     m_header->SetSortIndicator(column, ascending);
-    if (m_model != nullptr) {
-        m_model->sort(column, ascending ? Qt::AscendingOrder : Qt::DescendingOrder);
+    if (m_model == nullptr) {
+        return;
+    }
+    m_model->sort(column, ascending ? Qt::AscendingOrder : Qt::DescendingOrder);
+    // The selected row keeps its selection wherever the sort put it; the list follows it there,
+    // up or down only.
+    const int selected = SelectedRow();
+    if (selected >= 0) {
+        const int across = horizontalScrollBar()->value();
+        scrollTo(m_model->index(selected, 0));
+        horizontalScrollBar()->setValue(across);
     }
 }
 

@@ -135,6 +135,30 @@ TEST_F(ResultListTest, ColumnClicksSortAscendingFirstThenReverse)
     EXPECT_EQ(sizes().back(), 5);
 }
 
+TEST_F(ResultListTest, AColumnClickKeepsTheSelectedRowInViewAndTheFocusOnTheList)
+{
+    std::vector<std::pair<std::int64_t, int>> many;
+    for (int i = 0; i < 5000; ++i) {
+        many.emplace_back(i, 0);
+    }
+    AddRows(many);
+    m_list.scrollToBottom();
+    m_list.SelectRow(4990);
+    m_list.setFocus();
+    ASSERT_TRUE(m_list.hasFocus());
+    QHeaderView* header = m_list.horizontalHeader();
+    const QPoint sizeSection(header->sectionViewportPosition(2) + 10, header->height() / 2);
+    // Ascending leaves the row near the end; descending takes it to the top, where the list follows.
+    for (const int expectedRow : {4990, 9}) {
+        SCOPED_TRACE(expectedRow);
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, sizeSection);
+        ASSERT_EQ(m_list.SelectedRow(), expectedRow);
+        EXPECT_EQ(m_model.Row(expectedRow).record->size, 4990);
+        EXPECT_TRUE(m_list.viewport()->rect().contains(m_list.visualRect(m_model.index(expectedRow, 0))));
+        EXPECT_TRUE(m_list.hasFocus());
+    }
+}
+
 TEST_F(ResultListTest, ClearingWhileRowsAreShownAndSelected)
 {
     std::vector<std::pair<std::int64_t, int>> many;
