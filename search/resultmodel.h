@@ -1,9 +1,9 @@
 #pragma once
 
-#include "resultrow.h"
-#include "resultstore.h"
-#include "searchresult.h"
-#include "sortmemory.h"
+#include "search/resultrow.h"
+#include "search/resultstore.h"
+#include "search/searchresult.h"
+#include "search/sortmemory.h"
 
 #include <QAbstractTableModel>
 

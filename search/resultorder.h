@@ -1,7 +1,7 @@
 #pragma once
 
-#include "resultrow.h"
-#include "sortmemory.h"
+#include "search/resultrow.h"
+#include "search/sortmemory.h"
 
 #include <cstdint>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "sortmemory.h"
+#include "search/sortmemory.h"
 
 #include <sys/mman.h>
 

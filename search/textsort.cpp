@@ -1,6 +1,6 @@
 #include "search/textsort.h"
 
-#include "sortmemory.h"
+#include "search/sortmemory.h"
 
 #include <algorithm>
 #include <array>
