@@ -64,7 +64,6 @@ private:
     void Send(const QJsonObject& message);
     void MarkDirty(bool rows = false);
     void Push();
-    [[nodiscard]] QJsonObject RowJson(int row) const;
     void OnOrderChanged();
 
     // SearchView
