@@ -165,7 +165,10 @@ void WebHost::Route(QTcpSocket* socket, const HttpHead& head)
         return;
     }
     if (path == "/access") {
-        const QByteArray refusal = Refusal(origin);
+        // A browser sends no Origin with a same-origin GET: the bridge's own demo page asking,
+        // whose origin is the Host field checked above.
+        const bool ownPage = head.FieldCount("origin") == 0 && head.Field("sec-fetch-site") == "same-origin";
+        const QByteArray refusal = Refusal(ownPage ? "http://" + head.Field("host").toLower() : origin);
         QJsonObject answer{{QStringLiteral("allowed"), refusal.isEmpty()}};
         if (!refusal.isEmpty()) {
             answer.insert(QStringLiteral("reason"), QString::fromLatin1(refusal));

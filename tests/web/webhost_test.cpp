@@ -221,8 +221,11 @@ TEST_F(WebHostTest, AccessTellsAnyPageWhetherItMayOpenAControl)
     EXPECT_TRUE(access("Origin: " + kShop + "\r\n").value(QStringLiteral("allowed")).toBool());
     const QByteArray own = "Origin: http://127.0.0.1:" + QByteArray::number(m_host->Port()) + "\r\n";
     EXPECT_TRUE(access(own).value(QStringLiteral("allowed")).toBool());
+    // The bridge's own demo page: a browser sends no Origin with a same-origin GET, only this.
+    EXPECT_TRUE(access("Sec-Fetch-Site: same-origin\r\n").value(QStringLiteral("allowed")).toBool());
     for (const QByteArray refused : {QByteArray("Origin: https://evil.example\r\n"), QByteArray("Origin: null\r\n"),
-                                     QByteArray()}) {
+                                     QByteArray(), QByteArray("Sec-Fetch-Site: cross-site\r\n"),
+                                     QByteArray("Origin: https://evil.example\r\nSec-Fetch-Site: same-origin\r\n")}) {
         const QJsonObject answer = access(refused);
         EXPECT_FALSE(answer.value(QStringLiteral("allowed")).toBool());
         EXPECT_EQ(answer.value(QStringLiteral("reason")).toString(), QStringLiteral("origin-not-allowed"));
