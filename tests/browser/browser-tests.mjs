@@ -184,6 +184,8 @@ test('Enter and a double click raise Connect with the native control\'s nick and
 
   await panel.locator('.row[data-row="0"]').dblclick();
   await until(async () => (await events(page, 'Connect')).length === 1, 'Connect after a double click');
+  // Enter connects the selected row: the selection comes with the next state, after Connect.
+  await panel.locator('.row[data-row="0"][aria-selected="true"]').waitFor({ timeout: WAIT_MS });
   await panel.locator('[role=grid]').focus();
   await page.keyboard.press('Enter');
   await until(async () => (await events(page, 'Connect')).length === 2, 'Connect after Enter');
