@@ -99,8 +99,11 @@ async function openSearch(browser, bridge, trace) {
     };
     requestAnimationFrame(sample);
   });
+  // Loaded and activated first, so that the trace holds the search and not the page's loading.
+  await page.goto(`${bridge}/?${new URLSearchParams({ param })}`);
+  await page.evaluate(() => document.querySelector('velkan-file-search').activated);
   if (trace) await browser.startTracing(page, { categories: ['devtools.timeline', 'disabled-by-default-devtools.timeline'] });
-  await page.goto(`${bridge}/?${new URLSearchParams({ param, search: 'track' })}`);
+  await page.evaluate(() => document.querySelector('velkan-file-search').VelkanSearch('track'));
   await page.waitForFunction(() => window.growth.idle, null, { timeout: WAIT_MS, polling: 200 });
   return page;
 }
