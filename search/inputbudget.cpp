@@ -4,21 +4,38 @@
 
 namespace velkan::search {
 
+InputBudget::InputBudget(std::size_t limitBytes) : m_mutex(std::make_shared<std::mutex>()), m_limit(limitBytes) {}
+
+InputBudget::InputBudget(std::size_t limitBytes, std::shared_ptr<InputBudget> whole)
+    : m_mutex(whole->m_mutex), m_whole(std::move(whole)), m_limit(limitBytes)
+{
+    const std::lock_guard lock(*m_mutex);
+    m_whole->m_shares.push_back(this);
+}
+
+InputBudget::~InputBudget()
+{
+    if (m_whole) {
+        const std::lock_guard lock(*m_mutex);
+        std::erase(m_whole->m_shares, this);
+    }
+}
+
 InputBudget::Account::Account(std::shared_ptr<InputBudget> budget, std::function<void()> notify,
                               std::function<void()> dropNow)
     : m_budget(std::move(budget)), m_notify(std::move(notify)), m_dropNow(std::move(dropNow)),
       m_thread(std::this_thread::get_id())
 {
-    const std::lock_guard lock(m_budget->m_mutex);
-    m_serial = m_budget->m_nextSerial++;
+    const std::lock_guard lock(*m_budget->m_mutex);
+    m_serial = m_budget->Whole().m_nextSerial++;
     m_index = m_budget->m_accounts.size();
     m_budget->m_accounts.push_back(this);
 }
 
 InputBudget::Account::~Account()
 {
-    const std::lock_guard lock(m_budget->m_mutex);
-    m_budget->m_held -= m_held;
+    const std::lock_guard lock(*m_budget->m_mutex);
+    m_budget->Add(0 - m_held);
     std::vector<Account*>& accounts = m_budget->m_accounts;
     accounts[m_index] = accounts.back();
     accounts[m_index]->m_index = m_index;
@@ -30,14 +47,16 @@ bool InputBudget::Account::Hold(std::size_t bytes)
     std::vector<Victim> dropHere;
     bool kept = false;
     {
-        const std::lock_guard lock(m_budget->m_mutex);
+        const std::lock_guard lock(*m_budget->m_mutex);
         if (m_evicted) {
             return false;
         }
-        m_budget->m_held = m_budget->m_held - m_held + bytes;
+        m_budget->Add(bytes - m_held);
         m_held = bytes;
         kept = m_budget->MakeRoom(*this, dropHere);
-        m_budget->m_peak = std::max(m_budget->m_peak, m_budget->m_held);
+        for (InputBudget* level = m_budget.get(); level != nullptr; level = level->m_whole.get()) {
+            level->m_peak = std::max(level->m_peak, level->m_held);
+        }
     }
     for (const Victim& victim : dropHere) {
         m_budget->DropIfStillEvicted(victim);
@@ -47,55 +66,86 @@ bool InputBudget::Account::Hold(std::size_t bytes)
 
 void InputBudget::Account::Release()
 {
-    const std::lock_guard lock(m_budget->m_mutex);
-    m_budget->m_held -= m_held;
+    const std::lock_guard lock(*m_budget->m_mutex);
+    m_budget->Add(0 - m_held);
     m_held = 0;
     m_evicted = false;
 }
 
 bool InputBudget::Account::Evicted() const
 {
-    const std::lock_guard lock(m_budget->m_mutex);
+    const std::lock_guard lock(*m_budget->m_mutex);
     return m_evicted;
+}
+
+void InputBudget::Add(std::size_t bytes)
+{
+    for (InputBudget* level = this; level != nullptr; level = level->m_whole.get()) {
+        level->m_held += bytes;
+    }
+}
+
+InputBudget& InputBudget::Whole()
+{
+    return m_whole ? m_whole->Whole() : *this;
 }
 
 bool InputBudget::MakeRoom(const Account& asking, std::vector<Victim>& dropHere)
 {
-    while (m_held > m_limit) {
-        // On a tie the asking connection goes rather than one that was there first.
-        Account* largest = nullptr;
-        for (Account* account : m_accounts) {
-            if (largest == nullptr || account->m_held > largest->m_held ||
-                (account->m_held == largest->m_held && account == &asking)) {
-                largest = account;
+    for (InputBudget* level = this; level != nullptr; level = level->m_whole.get()) {
+        while (level->m_held > level->m_limit) {
+            Account* largest = level->Largest(asking, nullptr);
+            if (largest == nullptr || largest->m_held == 0) {
+                break; // nothing to take back: only a limit of zero gets here
             }
-        }
-        if (largest == nullptr || largest->m_held == 0) {
-            return true; // nothing to take back: only a limit of zero gets here
-        }
-        m_held -= largest->m_held;
-        largest->m_held = 0;
-        largest->m_evicted = true;
-        ++m_evictions;
-        if (largest == &asking) {
-            return false;
-        }
-        if (largest->m_dropNow && largest->m_thread == std::this_thread::get_id()) {
-            dropHere.push_back({largest, largest->m_serial});
-        } else {
-            largest->m_notify();
+            largest->m_budget->Add(0 - largest->m_held);
+            largest->m_held = 0;
+            largest->m_evicted = true;
+            for (InputBudget* owner = largest->m_budget.get(); owner != nullptr; owner = owner->m_whole.get()) {
+                ++owner->m_evictions;
+            }
+            if (largest == &asking) {
+                return false;
+            }
+            if (largest->m_dropNow && largest->m_thread == std::this_thread::get_id()) {
+                dropHere.push_back({largest, largest->m_serial});
+            } else {
+                largest->m_notify();
+            }
         }
     }
     return true;
 }
 
+InputBudget::Account* InputBudget::Largest(const Account& asking, Account* largest) const
+{
+    // On a tie the asking connection goes rather than one that was there first.
+    for (Account* account : m_accounts) {
+        if (largest == nullptr || account->m_held > largest->m_held ||
+            (account->m_held == largest->m_held && account == &asking)) {
+            largest = account;
+        }
+    }
+    for (const InputBudget* share : m_shares) {
+        largest = share->Largest(asking, largest);
+    }
+    return largest;
+}
+
+bool InputBudget::Contains(const Account* account, std::uint64_t serial) const
+{
+    const auto found = std::ranges::find(m_accounts, account);
+    if (found != m_accounts.end()) {
+        return (*found)->m_serial == serial;
+    }
+    return std::ranges::any_of(m_shares, [&](const InputBudget* share) { return share->Contains(account, serial); });
+}
+
 void InputBudget::DropIfStillEvicted(const Victim& victim)
 {
     {
-        const std::lock_guard lock(m_mutex);
-        const bool live = std::ranges::find(m_accounts, victim.account) != m_accounts.end() &&
-                          victim.account->m_serial == victim.serial;
-        if (!live || !victim.account->m_evicted) {
+        const std::lock_guard lock(*m_mutex);
+        if (!Whole().Contains(victim.account, victim.serial) || !victim.account->m_evicted) {
             return;
         }
     }
@@ -105,19 +155,19 @@ void InputBudget::DropIfStillEvicted(const Victim& victim)
 
 std::size_t InputBudget::HeldBytes() const
 {
-    const std::lock_guard lock(m_mutex);
+    const std::lock_guard lock(*m_mutex);
     return m_held;
 }
 
 std::size_t InputBudget::PeakBytes() const
 {
-    const std::lock_guard lock(m_mutex);
+    const std::lock_guard lock(*m_mutex);
     return m_peak;
 }
 
 std::size_t InputBudget::Evictions() const
 {
-    const std::lock_guard lock(m_mutex);
+    const std::lock_guard lock(*m_mutex);
     return m_evictions;
 }
 

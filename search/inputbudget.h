@@ -17,7 +17,10 @@ namespace velkan::search {
 // of one connection cannot exhaust the host between them.
 //
 // Each panel makes its own. Accounts share ownership of it, so a window that outlives its
-// panel stays safe; the server-list fetch holds its account on a thread of its own.
+// panel stays safe; the server-list fetch holds its account on a thread of its own. Where one
+// process runs many panels (the web bridge), each panel's budget is a share of one for the
+// whole process: a connection's bytes count against both, and when the whole would pass its
+// limit the connection holding the most among all the shares gives way.
 class InputBudget {
 public:
     static constexpr std::size_t kDefaultBytes = std::size_t{64} << 20;
@@ -56,7 +59,10 @@ public:
         bool m_evicted = false;
     };
 
-    explicit InputBudget(std::size_t limitBytes = kDefaultBytes) : m_limit(limitBytes) {}
+    explicit InputBudget(std::size_t limitBytes = kDefaultBytes);
+    // A share of whole, with a limit of its own.
+    InputBudget(std::size_t limitBytes, std::shared_ptr<InputBudget> whole);
+    ~InputBudget();
     InputBudget(const InputBudget&) = delete;
     InputBudget& operator=(const InputBudget&) = delete;
 
@@ -73,19 +79,29 @@ private:
         std::uint64_t serial;
     };
 
-    // Takes the largest holding back until the total fits; with the lock held. Victims on the
-    // asking thread that can close at once are left in dropHere. False when the asking account
-    // itself had to go.
+    // Adds bytes (which may wrap round to take some away) to this budget and those it is a
+    // share of; with the lock held.
+    void Add(std::size_t bytes);
+    // Takes the largest holding back until this budget's total, and then each whole's, fits;
+    // with the lock held. Victims on the asking thread that can close at once are left in
+    // dropHere. False when the asking account itself had to go.
     bool MakeRoom(const Account& asking, std::vector<Victim>& dropHere);
+    // The account holding the most among this budget's and its shares'; on a tie, asking.
+    [[nodiscard]] Account* Largest(const Account& asking, Account* largest) const;
+    [[nodiscard]] bool Contains(const Account* account, std::uint64_t serial) const;
+    [[nodiscard]] InputBudget& Whole();
     void DropIfStillEvicted(const Victim& victim);
 
-    mutable std::mutex m_mutex;
+    // One lock for a whole and all its shares.
+    const std::shared_ptr<std::mutex> m_mutex;
+    const std::shared_ptr<InputBudget> m_whole;
     const std::size_t m_limit;
     std::size_t m_held = 0;
     std::size_t m_peak = 0;
     std::size_t m_evictions = 0;
     std::uint64_t m_nextSerial = 1;
     std::vector<Account*> m_accounts;
+    std::vector<InputBudget*> m_shares;
 };
 
 } // namespace velkan::search

@@ -38,7 +38,10 @@ SearchEngine::SearchEngine(SearchView& view, ResultModel& model, ImageIndexProvi
       m_timer(seams.timer ? seams.timer : m_ownTimer.get()),
       m_ownResolver(seams.resolver ? nullptr : std::make_unique<SystemResolver>()),
       m_resolver(seams.resolver ? seams.resolver : m_ownResolver.get()), m_limits(seams.limits),
-      m_budget(std::make_shared<InputBudget>(m_limits.inputBudgetBytes)), m_addresses(*m_resolver),
+      m_budget(seams.wholeInputBudget
+                   ? std::make_shared<InputBudget>(m_limits.inputBudgetBytes, std::move(seams.wholeInputBudget))
+                   : std::make_shared<InputBudget>(m_limits.inputBudgetBytes)),
+      m_connectionBudget(std::move(seams.connectionBudget)), m_addresses(*m_resolver),
       m_progressText(QStringLiteral("0%")),
       m_foundText(FoundText(0)), m_replies(m_config, m_model, m_images),
       m_random(std::random_device{}())
@@ -185,6 +188,10 @@ void SearchEngine::OnTimer()
     if (free == nullptr) {
         return; // every slot busy: the entry waits for a later tick
     }
+    ConnectionBudget::Lease lease;
+    if (m_connectionBudget && !(lease = m_connectionBudget->Take())) {
+        return; // the process holds all the connections it may: the entry waits
+    }
     const channel::ServerEntry& entry = m_serverList[m_nextServer];
     PeerConnection& connection = *free->connection;
     connection.ResetCounters();
@@ -195,6 +202,7 @@ void SearchEngine::OnTimer()
     if (opened == PeerConnection::OpenResult::NoDescriptors) {
         return; // no descriptor to spare: the entry waits, as for a busy slot
     }
+    free->lease = std::move(lease);
     free->outcome = m_outcomes.Open(entry);
     if (opened != PeerConnection::OpenResult::Connecting) {
         Settle(*free, opened == PeerConnection::OpenResult::SocketFailed ? ConnectionEnd::NoSocket
@@ -235,6 +243,7 @@ void SearchEngine::OnPeerClosed(int slot, ConnectionEnd why)
 
 void SearchEngine::Settle(PeerSlot& peer, ConnectionEnd why)
 {
+    peer.lease = {};
     if (peer.outcome < 0) {
         return;
     }

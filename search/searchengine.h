@@ -4,6 +4,7 @@
 #include "search/appserverendpoint.h"
 #include "channel/appserverprotocol.h"
 #include "channel/blowfish.h"
+#include "search/connectionbudget.h"
 #include "search/connectionlimits.h"
 #include "search/findreplyhandler.h"
 #include "search/outcomerecorder.h"
@@ -37,6 +38,10 @@ struct SearchSeams {
     FanOutTimer* timer = nullptr;    // a 30 ms Qt timer when not given
     HostResolver* resolver = nullptr; // the system's when not given
     ConnectionLimits limits;
+    // Where one process runs many panels: the input budget this panel's is a share of, and the
+    // peer connections they may hold open between them. Each panel for itself when not given.
+    std::shared_ptr<InputBudget> wholeInputBudget;
+    std::shared_ptr<ConnectionBudget> connectionBudget;
 };
 
 // The search panel's state and everything a search does: start-up configuration, the server
@@ -116,6 +121,7 @@ signals:
 private:
     struct PeerSlot {
         std::unique_ptr<PeerConnection> connection;
+        ConnectionBudget::Lease lease; // held while the connection is open, when places are shared
         std::string nick;
         int outcome = -1; // the server's record while its connection is open
     };
@@ -146,6 +152,7 @@ private:
     const ConnectionLimits m_limits;
     // Before the connections and the fetch that hold shares of it.
     const std::shared_ptr<InputBudget> m_budget;
+    const std::shared_ptr<ConnectionBudget> m_connectionBudget;
 
     channel::BlowFish m_cipher;
     StartupConfig m_config;

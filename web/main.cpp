@@ -21,7 +21,16 @@ using velkan::web::WebHostOptions;
 
 constexpr int kIdleExitMs = 5 * 60 * 1000;
 
-enum Option { kPort = 1000, kAllowOrigin, kAppServer, kMaxControls, kMaxPerOrigin, kHelp };
+enum Option {
+    kPort = 1000,
+    kAllowOrigin,
+    kAppServer,
+    kMaxControls,
+    kMaxPerOrigin,
+    kMaxPeerConnections,
+    kMaxPendingInput,
+    kHelp,
+};
 
 constexpr velkan::tools::LongOption kOptions[] = {
     {"port", true, kPort},
@@ -29,13 +38,18 @@ constexpr velkan::tools::LongOption kOptions[] = {
     {"app-server", true, kAppServer},
     {"max-controls", true, kMaxControls},
     {"max-controls-per-origin", true, kMaxPerOrigin},
+    {"max-peer-connections", true, kMaxPeerConnections},
+    {"max-pending-input-mib", true, kMaxPendingInput},
     {"help", false, kHelp},
 };
 
 constexpr const char* kUsage =
     "usage: velkan-webhost [--port N] [--allow-origin ORIGIN]... [--app-server HOST:PORT]\n"
     "                      [--max-controls N] [--max-controls-per-origin N]\n"
+    "                      [--max-peer-connections N] [--max-pending-input-mib N]\n"
     "Serves the search control to web pages on 127.0.0.1 and [::1] (port 8091 unless given).\n"
+    "All controls together hold at most 1000 peer connections and 128 MiB of input not yet\n"
+    "read to a line end unless given; each control at most 500 and 64 MiB of them.\n"
     "Pages may open a control only from the origins of /etc/velkanfilesearch/web-origins,\n"
     "$XDG_CONFIG_HOME/velkanfilesearch/web-origins and --allow-origin.\n";
 
@@ -85,7 +99,8 @@ std::vector<int> ActivationDescriptors()
     return descriptors;
 }
 
-// Every control may hold hundreds of connections.
+// The controls together may hold a thousand connections and more: the soft limit goes up to
+// the hard one.
 void RaiseDescriptorLimit()
 {
     rlimit limit{};
@@ -138,6 +153,20 @@ int main(int argc, char* argv[])
                 (id == kMaxControls ? options.maxControls : options.maxControlsPerOrigin) = *count;
             } else {
                 return Fail("the control limits are whole numbers from 1 to 1000, not " + value);
+            }
+            break;
+        case kMaxPeerConnections:
+            if (const auto count = Number(value, 1, 1000000)) {
+                options.maxPeerConnections = *count;
+            } else {
+                return Fail("--max-peer-connections needs a whole number from 1 to 1000000, not " + value);
+            }
+            break;
+        case kMaxPendingInput:
+            if (const auto mebibytes = Number(value, 1, 1024 * 1024)) {
+                options.maxPendingInputBytes = static_cast<std::size_t>(*mebibytes) << 20;
+            } else {
+                return Fail("--max-pending-input-mib needs a whole number from 1 to 1048576, not " + value);
             }
             break;
         case kHelp:

@@ -45,6 +45,8 @@ WebHost::WebHost(WebHostOptions options, QObject* parent)
       m_options(std::move(options)),
       m_origins(m_options.originFiles, m_options.allowedOrigins),
       m_assets(m_options.fontFile),
+      m_pendingInput(std::make_shared<search::InputBudget>(m_options.maxPendingInputBytes)),
+      m_peerConnections(std::make_shared<search::ConnectionBudget>(m_options.maxPeerConnections)),
       m_webSockets(QStringLiteral("velkan-webhost"), QWebSocketServer::NonSecureMode)
 {
     connect(&m_webSockets, &QWebSocketServer::newConnection, this, &WebHost::OnWebSocket);
@@ -163,7 +165,10 @@ void WebHost::Route(QTcpSocket* socket, const HttpHead& head)
         return;
     }
     if (path == "/access") {
-        const QByteArray refusal = Refusal(origin);
+        // A browser sends no Origin with a same-origin GET: the bridge's own demo page asking,
+        // whose origin is the Host field checked above.
+        const bool ownPage = head.FieldCount("origin") == 0 && head.Field("sec-fetch-site") == "same-origin";
+        const QByteArray refusal = Refusal(ownPage ? "http://" + head.Field("host").toLower() : origin);
         QJsonObject answer{{QStringLiteral("allowed"), refusal.isEmpty()}};
         if (!refusal.isEmpty()) {
             answer.insert(QStringLiteral("reason"), QString::fromLatin1(refusal));
@@ -232,7 +237,12 @@ void WebHost::OnWebSocket()
         m_pending.erase(pending);
         socket->setMaxAllowedIncomingMessageSize(kMaxMessageBytes);
         socket->setMaxAllowedIncomingFrameSize(kMaxMessageBytes);
-        auto* session = new WebSession(socket, {.appServer = m_options.appServer}, this);
+        auto* session = new WebSession(socket,
+                                       {.appServer = m_options.appServer,
+                                        .limits = m_options.controlLimits,
+                                        .wholeInputBudget = m_pendingInput,
+                                        .connectionBudget = m_peerConnections},
+                                       this);
         m_sessions.push_back(session);
         m_sessionOrigins.insert(session, origin);
         connect(session, &WebSession::finished, this, [this, session] {

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "web/assets.h"
+#include "search/connectionbudget.h"
+#include "search/inputbudget.h"
 #include "web/originlist.h"
 #include "search/searchengine.h"
 
@@ -26,6 +28,11 @@ struct WebHostOptions {
     search::AppServerEndpoint appServer;
     int maxControls = 32;
     int maxControlsPerOrigin = 8;
+    // The whole bridge's, shared by its controls, each of which keeps to the panel's own
+    // (500 connections, 64 MiB) within them.
+    int maxPeerConnections = 1000;
+    std::size_t maxPendingInputBytes = std::size_t{128} << 20;
+    search::ConnectionLimits controlLimits;
     int headTimeoutMs = 10000;
     QString fontFile = Assets::DefaultFontFile();
 };
@@ -49,6 +56,8 @@ public:
     [[nodiscard]] quint16 Port() const { return m_port; }
     [[nodiscard]] int SessionCount() const { return static_cast<int>(m_sessions.size()); }
     [[nodiscard]] const std::vector<WebSession*>& Sessions() const { return m_sessions; }
+    [[nodiscard]] const search::InputBudget& PendingInput() const { return *m_pendingInput; }
+    [[nodiscard]] const search::ConnectionBudget& PeerConnections() const { return *m_peerConnections; }
 
 signals:
     void sessionStarted(velkan::web::WebSession* session);
@@ -70,6 +79,9 @@ private:
     WebHostOptions m_options;
     OriginList m_origins;
     Assets m_assets;
+    // Before the sessions, whose engines hold shares of them.
+    const std::shared_ptr<search::InputBudget> m_pendingInput;
+    const std::shared_ptr<search::ConnectionBudget> m_peerConnections;
     std::vector<std::unique_ptr<QTcpServer>> m_servers;
     QWebSocketServer m_webSockets;
     quint16 m_port = 0;

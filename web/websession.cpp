@@ -1,12 +1,10 @@
 #include "web/websession.h"
 
 #include "ui/abouttext.h"
-#include "search/compareresults.h"
 #include "search/connectfolder.h"
 #include "channel/cp949convert.h"
-#include "search/extensionkey.h"
 #include "ui/panelmetrics.h"
-#include "search/resulttexts.h"
+#include "web/rowjson.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -20,28 +18,6 @@ namespace {
 QString Utf8Text(std::string_view cp949)
 {
     return QString::fromStdString(cp949::ToUtf8(cp949));
-}
-
-// The name the bridge serves a file's picture under: the extension without its dot, lower
-// case, at most 16 bytes of [a-z0-9]; empty (the plain page) for anything else.
-QString PictureExtension(std::string_view name)
-{
-    std::string_view key = search::ExtensionKey(name);
-    if (!key.empty()) {
-        key.remove_prefix(1);
-    }
-    if (key.empty() || key.size() > 16) {
-        return {};
-    }
-    QString text;
-    for (const char c : key) {
-        const char lower = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-        if (!((lower >= 'a' && lower <= 'z') || (lower >= '0' && lower <= '9'))) {
-            return {};
-        }
-        text += QLatin1Char(lower);
-    }
-    return text;
 }
 
 QJsonObject UnitsJson(ui::UnitBase base)
@@ -299,34 +275,12 @@ void WebSession::Push()
         {QStringLiteral("sortAscending"), m_sortAscending},
     };
     if (m_rowsDirty) {
-        QJsonArray rows;
-        const int end = std::min(m_model.rowCount(), m_windowFirst + m_windowCount);
-        for (int row = m_windowFirst; row < end; ++row) {
-            rows.append(RowJson(row));
-        }
         state.insert(QStringLiteral("first"), m_windowFirst);
-        state.insert(QStringLiteral("rows"), rows);
+        state.insert(QStringLiteral("rows"), WindowJson(m_model, m_windowFirst, m_windowCount));
     }
     m_dirty = false;
     m_rowsDirty = false;
     Send(state);
-}
-
-QJsonObject WebSession::RowJson(int row) const
-{
-    const search::ResultRow& line = m_model.Row(row);
-    QJsonArray cells;
-    for (int column = 0; column < search::SpeedColumn; ++column) {
-        cells.append(Utf8Text(m_model.CellText(row, column)));
-    }
-    QJsonObject json{{QStringLiteral("cells"), cells},
-                     {QStringLiteral("speed"), search::SpeedLevel(line.record->speed)}};
-    if (line.kind == search::ResultRow::Kind::Folder) {
-        json.insert(QStringLiteral("folderPicture"), line.image);
-    } else {
-        json.insert(QStringLiteral("ext"), PictureExtension(search::FileNameOf(line.record->path())));
-    }
-    return json;
 }
 
 void WebSession::SetButtonEnabled(search::PanelButton button, bool enabled)

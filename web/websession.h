@@ -66,7 +66,6 @@ private:
     void Send(const QJsonObject& message);
     void MarkDirty(bool rows = false);
     void Push();
-    [[nodiscard]] QJsonObject RowJson(int row) const;
     void OnOrderChanged();
 
     // SearchView

@@ -187,6 +187,8 @@ test('Enter and a double click raise Connect with the native control\'s nick and
 
   await panel.locator('.row[data-row="0"]').dblclick();
   await until(async () => (await events(page, 'Connect')).length === 1, 'Connect after a double click');
+  // Enter connects the selected row: the selection comes with the next state, after Connect.
+  await panel.locator('.row[data-row="0"][aria-selected="true"]').waitFor({ timeout: WAIT_MS });
   await panel.locator('[role=grid]').focus();
   await page.keyboard.press('Enter');
   await until(async () => (await events(page, 'Connect')).length === 2, 'Connect after Enter');
@@ -195,6 +197,76 @@ test('Enter and a double click raise Connect with the native control\'s nick and
     assert.equal(detail.folder, nativeEvent.eventFolder);
     assert.equal(detail.folderText, nativeEvent.folder);
   }
+  await page.close();
+});
+
+// The list's scrolling parts in the panel's shadow root: what scrolls, and the tallest scroll height.
+const scrolling = (page) => page.evaluate(() => {
+  const root = document.querySelector('velkan-file-search').shadowRoot;
+  const all = [...root.querySelectorAll('*')];
+  const tallest = Math.max(...all.map((e) => e.scrollHeight));
+  const scroller = all.find((e) => ['auto', 'scroll'].includes(getComputedStyle(e).overflowY) && e.scrollHeight > e.clientHeight);
+  return { tallest, scrolls: Boolean(scroller) };
+});
+
+test('scrolling reaches the last of 100,000 rows', async () => {
+  // One folder of 50,000 files, shared by two peers: 100,000 file rows under their folder rows.
+  const folder = path.join(shareDir, 'many');
+  fs.mkdirSync(folder);
+  for (let i = 0; i < 50000; i += 1) fs.writeFileSync(path.join(folder, `track${String(i).padStart(5, '0')}.mp3`), '');
+  const network = await startNetwork(['--peers', '0', '--share', `kim=${folder}`, '--share', `lee=${folder}`]);
+  const site = await startSite();
+  const bridge = await startBridge(network.appServer, [site]);
+  const page = await openPage(site, bridge, { param, search: 'track' });
+  await until(async () => (await events(page, 'searchidle')).length > 0, 'the search to end');
+  const panel = page.locator('velkan-file-search');
+  const rowCount = await panel.evaluate((e) => e.rowCount);
+  assert.ok(rowCount >= 100000, `${rowCount} rows`);
+  const before = await scrolling(page);
+  assert.ok(before.scrolls, 'the list scrolls');
+  assert.ok(before.tallest <= 10_000_000, `scroll height ${before.tallest}`);
+  // To the end, as the End key or a dragged scroll bar takes it.
+  await page.evaluate(() => {
+    const root = document.querySelector('velkan-file-search').shadowRoot;
+    for (const e of root.querySelectorAll('*')) {
+      if (['auto', 'scroll'].includes(getComputedStyle(e).overflowY) && e.scrollHeight > e.clientHeight) e.scrollTop = e.scrollHeight;
+    }
+  });
+  const last = panel.locator(`[role=row][aria-rowindex="${rowCount + 1}"]`);
+  await last.waitFor({ timeout: WAIT_MS });
+  assert.ok(await last.isVisible(), 'the last row is in view');
+  assert.match(await last.textContent(), /track49999\.mp3/);
+  assert.ok((await scrolling(page)).tallest <= 10_000_000);
+  // Only the rows in view are in the page.
+  assert.ok(await panel.locator('[role=row]').count() < 100);
+  fs.rmSync(folder, { recursive: true, force: true });
+  await page.close();
+});
+
+test('a row named with a stale order generation raises nothing', async () => {
+  const network = await startNetwork(['--peers', '0', '--share', `kim=${path.join(shareDir, 'share')}`,
+    '--share', `lee=${path.join(shareDir, 'share')}`]);
+  const site = await startSite();
+  const bridge = await startBridge(network.appServer, [site]);
+  const page = await openPage(site, bridge, { param, search: 'song' });
+  const refusals = [];
+  page.on('console', (message) => { if (message.text().includes('stale-generation')) refusals.push(message.text()); });
+  await until(async () => (await events(page, 'searchidle')).length > 0, 'the search to end');
+  // A sort and, before the page has heard of the new order, a double click's message naming
+  // a row of the old one: the bridge refuses it.
+  const panel = page.locator('velkan-file-search');
+  await panel.evaluate((e) => {
+    e.shadowRoot.querySelector('[role=columnheader][data-column="0"]').click();
+    e.connectToRow(1);
+  });
+  await until(() => refusals.length === 1, 'the bridge to refuse the stale row');
+  await until(async () => (await panel.locator('[data-column="0"]').getAttribute('aria-sort')) === 'ascending', 'the sort');
+  // The same row named in the new order: kim's file, the second row sorted by nick.
+  await panel.evaluate((e) => e.connectToRow(1));
+  await until(async () => (await events(page, 'Connect')).length > 0, 'Connect for the row of the new order');
+  const connects = await events(page, 'Connect');
+  assert.equal(connects.length, 1);
+  assert.equal(connects[0].detail.nick, 'kim');
   await page.close();
 });
 

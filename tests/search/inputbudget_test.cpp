@@ -16,6 +16,7 @@ namespace {
 class Holders {
 public:
     explicit Holders(std::size_t limit) : m_budget(std::make_shared<InputBudget>(limit)) {}
+    explicit Holders(std::shared_ptr<InputBudget> budget) : m_budget(std::move(budget)) {}
 
     InputBudget::Account& operator[](const std::string& name)
     {
@@ -99,6 +100,45 @@ TEST(InputBudget, PanelsDoNotShareABudget)
     EXPECT_TRUE(second["a"].Hold(90));
     EXPECT_TRUE(first["b"].Hold(10));
     EXPECT_EQ(first.dropped + second.dropped, "");
+}
+
+// Two panels of one process (the web bridge's controls), each with a share of 60 bytes of a
+// whole of 100.
+TEST(InputBudget, SharesKeepToTheirOwnLimitAndTogetherToTheWholes)
+{
+    struct Case {
+        const char* name;
+        std::vector<std::pair<std::string, std::size_t>> held; // in this order; p* in P, q* in Q
+        bool lastKept;
+        std::string dropped;
+        std::size_t evictionsP;
+        std::size_t evictionsQ;
+    };
+    const std::vector<Case> cases = {
+        {"within both", {{"p1", 50}, {"q1", 40}}, true, "", 0, 0},
+        {"the whole takes the largest of another share", {{"p1", 50}, {"q1", 40}, {"q2", 20}}, true, "p1", 1, 0},
+        {"a share takes its own largest", {{"p1", 50}, {"q1", 10}, {"p2", 20}}, true, "p1", 1, 0},
+        {"a share's grower goes first", {{"p1", 30}, {"q1", 30}, {"q2", 45}}, false, "", 0, 1},
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.name);
+        auto whole = std::make_shared<InputBudget>(100);
+        Holders p(std::make_shared<InputBudget>(60, whole));
+        Holders q(std::make_shared<InputBudget>(60, whole));
+        bool kept = true;
+        for (const auto& [name, bytes] : test.held) {
+            kept = (name[0] == 'p' ? p : q)[name].Hold(bytes);
+        }
+        EXPECT_EQ(kept, test.lastKept);
+        EXPECT_EQ(p.dropped + q.dropped, test.dropped);
+        EXPECT_EQ(p.Budget().Evictions(), test.evictionsP);
+        EXPECT_EQ(q.Budget().Evictions(), test.evictionsQ);
+        EXPECT_EQ(whole->Evictions(), test.evictionsP + test.evictionsQ);
+        EXPECT_EQ(whole->HeldBytes(), p.Budget().HeldBytes() + q.Budget().HeldBytes());
+        EXPECT_LE(whole->PeakBytes(), 100U);
+        EXPECT_LE(p.Budget().PeakBytes(), 60U);
+        EXPECT_LE(q.Budget().PeakBytes(), 60U);
+    }
 }
 
 // An account of another thread (the server-list fetch) is only told, never closed from here.

@@ -100,7 +100,7 @@ protected:
         m_network.Stop();
     }
 
-    WebHost& Host(int perOrigin = 8)
+    WebHost& Host(int perOrigin = 8, const std::function<void(WebHostOptions&)>& tune = {})
     {
         WebHostOptions options;
         options.port = 0;
@@ -108,6 +108,9 @@ protected:
         options.originFiles = {m_dir.filePath(QStringLiteral("web-origins"))};
         options.appServer = {"127.0.0.1", m_network.AppServerPort(), 10000};
         options.maxControlsPerOrigin = perOrigin;
+        if (tune) {
+            tune(options);
+        }
         m_host = std::make_unique<WebHost>(options);
         EXPECT_EQ(m_host->Listen(), QString());
         return *m_host;
@@ -254,8 +257,11 @@ TEST_F(WebHostTest, AccessTellsAnyPageWhetherItMayOpenAControl)
     EXPECT_TRUE(access("Origin: " + kShop + "\r\n").value(QStringLiteral("allowed")).toBool());
     const QByteArray own = "Origin: http://127.0.0.1:" + QByteArray::number(m_host->Port()) + "\r\n";
     EXPECT_TRUE(access(own).value(QStringLiteral("allowed")).toBool());
+    // The bridge's own demo page: a browser sends no Origin with a same-origin GET, only this.
+    EXPECT_TRUE(access("Sec-Fetch-Site: same-origin\r\n").value(QStringLiteral("allowed")).toBool());
     for (const QByteArray refused : {QByteArray("Origin: https://evil.example\r\n"), QByteArray("Origin: null\r\n"),
-                                     QByteArray()}) {
+                                     QByteArray(), QByteArray("Sec-Fetch-Site: cross-site\r\n"),
+                                     QByteArray("Origin: https://evil.example\r\nSec-Fetch-Site: same-origin\r\n")}) {
         const QJsonObject answer = access(refused);
         EXPECT_FALSE(answer.value(QStringLiteral("allowed")).toBool());
         EXPECT_EQ(answer.value(QStringLiteral("reason")).toString(), QStringLiteral("origin-not-allowed"));
@@ -470,6 +476,65 @@ TEST_F(WebHostTest, ClosingThePageClosesItsPeerConnections)
     page.Socket().close();
     EXPECT_TRUE(QTest::qWaitFor([&] { return m_network.OpenPeerConnections() == 0; }, kWaitMs));
     EXPECT_TRUE(QTest::qWaitFor([&] { return m_host->SessionCount() == 0; }, kWaitMs));
+}
+
+// Two controls of one bridge share its peer connections: the second waits for places the
+// first holds, and gets them when the first stops.
+TEST_F(WebHostTest, TheBridgesPeerConnectionsAreSharedByItsControls)
+{
+    for (const char* nick : {"a", "b", "c"}) {
+        m_network.AddPeer({.nick = nick, .speed = 100, .behaviour = localnet::PeerBehaviour::Silent});
+    }
+    Host(8, [](WebHostOptions& options) { options.maxPeerConnections = 4; });
+    const QByteArray activate =
+        R"({"type":"activate","props":{"param":")" + QByteArray::fromStdString(UserParam()) + R"(","search":"x"}})";
+    PageSocket first(kShop);
+    ASSERT_TRUE(first.Open(m_host->Port()));
+    first.Send(activate);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_network.OpenPeerConnections() == 3; }, kWaitMs));
+    PageSocket second(kShop);
+    ASSERT_TRUE(second.Open(m_host->Port()));
+    second.Send(activate);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_network.OpenPeerConnections() == 4; }, kWaitMs));
+    ASSERT_EQ(m_host->SessionCount(), 2);
+    const search::SearchEngine* one = m_host->Sessions()[0]->Engine();
+    const search::SearchEngine* two = m_host->Sessions()[1]->Engine();
+    EXPECT_EQ(one->ContactedCount(), 3);
+    EXPECT_EQ(two->ContactedCount(), 1);
+    EXPECT_TRUE(two->IsFanningOut()); // two servers wait for a place
+    EXPECT_EQ(m_host->PeerConnections().InUse(), 4);
+
+    first.Send(R"({"type":"stop"})");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return two->OpenPeerConnections() == 3; }, kWaitMs));
+    EXPECT_EQ(one->OpenPeerConnections(), 0);
+    EXPECT_EQ(two->ContactedCount(), 3);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return m_network.OpenPeerConnections() == 3; }, kWaitMs));
+    EXPECT_EQ(m_host->PeerConnections().InUse(), 3);
+}
+
+// Input waiting for a line end counts against the bridge's whole as well as the control's own:
+// two controls each within their own share pass the whole together, and a connection goes.
+TEST_F(WebHostTest, TheBridgesPendingInputIsSharedByItsControls)
+{
+    localnet::HostileTuning endless;
+    endless.endlessCap = 300 * 1024;
+    m_network.AddPeer({.nick = "e", .speed = 100, .behaviour = localnet::PeerBehaviour::Endless, .tuning = endless});
+    Host(8, [](WebHostOptions& options) { options.maxPendingInputBytes = 512 * 1024; });
+    const QByteArray activate =
+        R"({"type":"activate","props":{"param":")" + QByteArray::fromStdString(UserParam()) + R"(","search":"x"}})";
+    PageSocket first(kShop);
+    ASSERT_TRUE(first.Open(m_host->Port()));
+    first.Send(activate);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_host->PendingInput().HeldBytes() >= 300 * 1024; }, kWaitMs));
+    EXPECT_EQ(m_host->PendingInput().Evictions(), 0U);
+    PageSocket second(kShop);
+    ASSERT_TRUE(second.Open(m_host->Port()));
+    second.Send(activate);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_host->PendingInput().Evictions() == 1; }, kWaitMs));
+    EXPECT_LE(m_host->PendingInput().PeakBytes(), 512U * 1024);
+    for (const WebSession* session : m_host->Sessions()) {
+        EXPECT_LE(session->Engine()->Budget().PeakBytes(), 512U * 1024);
+    }
 }
 
 } // namespace

@@ -1,0 +1,16 @@
+#pragma once
+
+#include "search/resultmodel.h"
+
+#include <QJsonArray>
+#include <QJsonObject>
+
+namespace velkan::web {
+
+// A row of the list as the page draws it: its texts, speed level and picture.
+[[nodiscard]] QJsonObject RowJson(const search::ResultModel& model, int row);
+
+// The rows of the window [first, first + count) that the list holds.
+[[nodiscard]] QJsonArray WindowJson(const search::ResultModel& model, int first, int count);
+
+} // namespace velkan::web
