@@ -52,8 +52,8 @@ public:
     static constexpr int kFanOutIntervalMs = 30;
     static constexpr std::uint32_t kListReuseMs = 60000;
     // The most items of received replies listed in one turn of the event loop: a reply of ten
-    // thousand items goes in over a few turns, none of which holds the loop for long.
-    static constexpr std::size_t kItemsPerTurn = 2000;
+    // thousand items goes in over ten turns, none of which holds the loop for long.
+    static constexpr std::size_t kItemsPerTurn = 1000;
 
     SearchEngine(SearchView& view, ResultModel& model, ImageIndexProvider& images,
                  SearchSeams seams = {}, QObject* parent = nullptr);
