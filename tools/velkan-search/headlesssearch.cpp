@@ -209,8 +209,15 @@ int RunHeadlessSearch(const SearchOptions& options, std::ostream& out, std::ostr
 
     if (interruptedBy == 0) {
         ended = RunRowActions(options, access, output, deadline, interruptedBy) && ended;
-        if (options.screenshot && !host.grab().save(QString::fromStdString(*options.screenshot))) {
-            err << "velkan-search: cannot write " << *options.screenshot << "\n";
+        if (options.screenshot) {
+            // The picture shows the file-type pictures the list keeps, not stand-ins.
+            bool pictures = false;
+            ended = WaitUntil([&] { return com::Failed(access.PicturesFinal(&pictures)) || pictures || interruptedBy != 0; },
+                              deadline) &&
+                    ended;
+            if (!host.grab().save(QString::fromStdString(*options.screenshot))) {
+                err << "velkan-search: cannot write " << *options.screenshot << "\n";
+            }
         }
     }
 
