@@ -18,6 +18,9 @@ public:
     void StartTiming();
     void StopTiming() { m_timing = false; }
     [[nodiscard]] std::chrono::nanoseconds Longest() const { return m_longest; }
+    // The most CPU time of this thread one handler took, in ms, and what that handler was.
+    [[nodiscard]] double LongestCpuMs() const { return m_longestCpuMs; }
+    [[nodiscard]] const std::string& LongestCpuWhat() const { return m_longestCpuWhat; }
     // The event type and receiver class of the longest handler.
     [[nodiscard]] const std::string& LongestWhat() const { return m_longestWhat; }
 
@@ -28,6 +31,8 @@ private:
     int m_depth = 0;
     std::chrono::nanoseconds m_longest{0};
     std::string m_longestWhat;
+    double m_longestCpuMs = 0;
+    std::string m_longestCpuWhat;
 };
 
 } // namespace velkan::bench

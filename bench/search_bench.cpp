@@ -5,9 +5,11 @@
 #include "bench/firstreply.h"
 #include "bench/headerclick.h"
 #include "bench/handlertimer.h"
+#include "bench/rowmemory.h"
 
 #include <benchmark/benchmark.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <sys/resource.h>
 
@@ -23,6 +25,9 @@ int main(int argc, char** argv)
     velkan::bench::HandlerTimingApplication application(argc, argv);
     if (argc == 3 && std::strcmp(argv[1], velkan::bench::kFirstReplySampleOption) == 0) {
         return velkan::bench::RunFirstReplySample(std::strcmp(argv[2], "1") == 0);
+    }
+    if (argc == 4 && std::strcmp(argv[1], velkan::bench::kRowMemoryPanelOption) == 0) {
+        return velkan::bench::RunRowMemoryPanel(std::atoi(argv[2]), argv[3]);
     }
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

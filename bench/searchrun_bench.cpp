@@ -144,6 +144,41 @@ void BM_LongestHandlerDuringSearch(benchmark::State& state)
 }
 BENCHMARK(BM_LongestHandlerDuringSearch)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
 
+// Peers whose replies hold ten thousand items each (twenty files a folder) fill the shown panel
+// up to its row bound: the most CPU time of the panel's thread one handler took meanwhile.
+void BM_LongestHandlerLongReplies(benchmark::State& state)
+{
+    constexpr int kFolders = 500;
+    constexpr int kFilesPerFolder = 20;
+    constexpr int kRowsPerPeer = kFolders * (kFilesPerFolder + 1);
+    constexpr int kPeers = search::ResultModel::kDefaultRowLimit / kRowsPerPeer + 1;
+    auto& application = static_cast<bench::HandlerTimingApplication&>(*QCoreApplication::instance());
+    for (auto _ : state) {
+        LocalSearch search(kPeers, kFolders, kFilesPerFolder);
+        search.panel->resize(960, 640);
+        search.panel->show();
+        RunUntil([] { return false; }, 200); // the panel's first paint and what follows it
+        bool idle = false;
+        QObject::connect(&search.panel->Engine(), &search::SearchEngine::searchIdle, [&] { idle = true; });
+        application.StartTiming();
+        search.panel->Engine().StartSearch(kSearchText);
+        const bool rested = RunUntil([&] { return idle; });
+        application.StopTiming();
+        if (!rested || search.panel->Model().HasRoomFor(2)) {
+            state.SkipWithError("the search did not fill the list");
+            return;
+        }
+        state.SetIterationTime(application.LongestCpuMs() / 1000.0);
+        state.counters["longest_cpu_ms"] = application.LongestCpuMs();
+        state.counters["longest_wall_ms"] = std::chrono::duration<double, std::milli>(application.Longest()).count();
+        std::fprintf(stderr, "longest handler %.2f ms of CPU (%s), %.2f ms wall (%s)\n", application.LongestCpuMs(),
+                     application.LongestCpuWhat().c_str(),
+                     std::chrono::duration<double, std::milli>(application.Longest()).count(),
+                     application.LongestWhat().c_str());
+    }
+}
+BENCHMARK(BM_LongestHandlerLongReplies)->UseManualTime()->Iterations(1)->Repetitions(1)->Unit(benchmark::kMillisecond);
+
 // A resolver whose lookups never answer, as a name server that has gone quiet.
 class UnansweringResolver final : public search::HostResolver {
 public:

@@ -110,6 +110,12 @@ std::string UnescapePath(std::string_view field)
     return path;
 }
 
+std::optional<std::size_t> FoundItemsStart(std::string_view line)
+{
+    std::size_t start = 0;
+    return detail::IsFindReply(line, start) ? std::optional(start) : std::nullopt;
+}
+
 namespace detail {
 
 bool IsFindReply(std::string_view line, std::size_t& itemsStart)

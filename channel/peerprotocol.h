@@ -54,6 +54,14 @@ std::string UnescapePath(std::string_view field);
 // Nothing is allocated: a reply of a thousand items is read in one walk over its bytes.
 template <typename Visitor> bool VisitFoundItems(std::string_view line, Visitor&& visit);
 
+// Where a "find" reply's items begin, or nothing when the line is not a find reply.
+std::optional<std::size_t> FoundItemsStart(std::string_view line);
+
+// VisitFoundItems from offset at of the line (one FoundItemsStart gave, or one an earlier walk
+// left), moving at past each item as it is visited: a walk that visit stopped resumes at the
+// next item. Returns true when the line has no item left after at.
+template <typename Visitor> bool VisitFoundItemsFrom(std::string_view line, std::size_t& at, Visitor&& visit);
+
 // The same items as owned copies, for callers that keep them.
 template <typename Visitor> bool ForEachFoundItem(std::string_view line, Visitor&& visit);
 
@@ -81,16 +89,24 @@ bool IsFindReply(std::string_view line, std::size_t& itemsStart);
 template <typename Visitor>
 bool velkan::channel::VisitFoundItems(std::string_view line, Visitor&& visit)
 {
-    std::size_t itemsStart = 0;
-    if (!detail::IsFindReply(line, itemsStart)) {
+    std::optional<std::size_t> at = FoundItemsStart(line);
+    if (!at) {
         return false;
     }
+    VisitFoundItemsFrom(line, *at, visit);
+    return true;
+}
+
+template <typename Visitor>
+bool velkan::channel::VisitFoundItemsFrom(std::string_view line, std::size_t& at, Visitor&& visit)
+{
     detail::PathBuffer buffer; // left unset: only what an unescaped path writes is read
-    ForEachToken(line.substr(itemsStart), '>', [&](std::string_view token) {
+    ForEachToken(line.substr(std::min(at, line.size())), '>', [&](std::string_view token) {
+        at = static_cast<std::size_t>(token.data() + token.size() - line.data());
         const std::optional<FoundItemView> item = detail::ReadFoundItem(token, buffer);
         return !item || visit(*item);
     });
-    return true;
+    return at >= line.size() || line.find_first_not_of('>', at) == std::string_view::npos;
 }
 
 template <typename Visitor>

@@ -6,6 +6,9 @@
 #include "search/resultmodel.h"
 #include "search/resulttexts.h"
 
+#include <cstdint>
+#include <optional>
+
 namespace velkan::search {
 
 namespace {
@@ -60,37 +63,57 @@ FindReplyHandler::FindReplyHandler(const StartupConfig& config, ResultModel& mod
 bool FindReplyHandler::Handle(std::string_view line, std::string_view nick,
                               const channel::ServerEntry* server, int& foundCount)
 {
-    m_lastLine = {};
-    return HandleLine(line, nick, server, foundCount, TallyCounter{m_lastLine});
+    ReplyProgress progress;
+    const bool isFind = HandlePart(line, nick, server, foundCount, progress, SIZE_MAX);
+    m_lastLine = progress.tally;
+    return isFind;
+}
+
+bool FindReplyHandler::HandlePart(std::string_view line, std::string_view nick,
+                                  const channel::ServerEntry* server, int& foundCount,
+                                  ReplyProgress& progress, std::size_t maxItems)
+{
+    return HandleLine(line, nick, server, foundCount, progress, maxItems, TallyCounter{progress.tally});
 }
 
 bool FindReplyHandler::HandleUncounted(std::string_view line, std::string_view nick,
                                        const channel::ServerEntry* server, int& foundCount)
 {
-    return HandleLine(line, nick, server, foundCount, NoCounter{});
+    ReplyProgress progress;
+    return HandleLine(line, nick, server, foundCount, progress, SIZE_MAX, NoCounter{});
 }
 
 template <typename Counter>
 bool FindReplyHandler::HandleLine(std::string_view line, std::string_view nick,
                                   const channel::ServerEntry* server, int& foundCount,
-                                  Counter counter)
+                                  ReplyProgress& progress, std::size_t maxItems, Counter counter)
 {
-    std::string_view previousFolder; // points into a listed record
+    if (progress.next == 0) {
+        const std::optional<std::size_t> start = channel::FoundItemsStart(line);
+        if (!start) {
+            return false;
+        }
+        progress.next = *start;
+    }
     m_rows.clear();
     m_filter.FollowConfig();
 
-    const bool isFind = channel::VisitFoundItems(line, [&](const channel::FoundItemView& item) {
+    std::size_t visited = 0;
+    bool restDropped = false;
+    const bool walked = channel::VisitFoundItemsFrom(line, progress.next, [&](const channel::FoundItemView& item) {
+        ++visited;
         counter.Parsed();
         const ItemVerdict verdict = m_filter.Judge(item);
         if (verdict != ItemVerdict::List) {
             counter.Dropped(verdict);
-            return verdict != ItemVerdict::DropRestOfLine;
+            restDropped = verdict == ItemVerdict::DropRestOfLine;
+            return !restDropped && visited < maxItems;
         }
         const std::string_view folder = FolderOf(item.path);
-        const bool newFolder = folder != previousFolder;
+        const bool newFolder = folder != progress.previousFolder;
         if (!m_model.HasRoomFor(m_rows.size() + (newFolder ? 2 : 1))) {
             counter.NoRoom();
-            return true;
+            return visited < maxItems;
         }
         const SearchResult* record = m_model.AddRecord({
             .nick = nick,
@@ -104,7 +127,7 @@ bool FindReplyHandler::HandleLine(std::string_view line, std::string_view nick,
             .port = server ? server->port : 0,
         });
         if (newFolder) {
-            previousFolder = record->path().substr(0, folder.size());
+            progress.previousFolder = record->path().substr(0, folder.size());
             const int picture = (item.flags & kItemPerson) != 0  ? kPersonFolderPicture
                                 : (item.flags & kItemAdult) != 0 ? kAdultFolderPicture
                                                                  : kClosedFolderPicture;
@@ -112,13 +135,12 @@ bool FindReplyHandler::HandleLine(std::string_view line, std::string_view nick,
         }
         m_rows.push_back({record, m_images.ImageIndexFor(record->path()), ResultRow::Kind::File});
         counter.Listed(newFolder ? 2 : 1);
-        return true;
+        return visited < maxItems;
     });
-    if (isFind) {
-        foundCount += static_cast<int>(m_rows.size());
-        m_model.AppendRows(m_rows);
-    }
-    return isFind;
+    progress.done = walked || restDropped;
+    foundCount += static_cast<int>(m_rows.size());
+    m_model.AppendRows(m_rows);
+    return true;
 }
 
 } // namespace velkan::search

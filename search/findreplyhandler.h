@@ -4,6 +4,7 @@
 #include "search/replytally.h"
 #include "search/resultrow.h"
 
+#include <cstddef>
 #include <string_view>
 #include <vector>
 
@@ -17,6 +18,14 @@ class ImageIndexProvider;
 class ResultModel;
 struct StartupConfig;
 
+// Where the handling of one reply line stands between its parts.
+struct ReplyProgress {
+    std::size_t next = 0;            // where the next item starts in the line; 0: not begun
+    std::string_view previousFolder; // points into a listed record
+    ReplyTally tally;                // what became of the items handled so far
+    bool done = false;               // every item of the line is handled
+};
+
 // Turns one "find" reply line into result records and list rows: the adult filter, both
 // ban-word lists, the option that ends a line at a person's folder, a folder row before each
 // run of files from one folder, and the list's row limit.
@@ -29,6 +38,11 @@ public:
     // reply. server is the sender's list entry, if any.
     bool Handle(std::string_view line, std::string_view nick, const channel::ServerEntry* server,
                 int& foundCount);
+    // Handles the line's next items, at most maxItems of them, from where progress stands, as
+    // Handle would: parts handled one after another list exactly what Handle lists. The model
+    // must not be cleared between the parts of a line.
+    bool HandlePart(std::string_view line, std::string_view nick, const channel::ServerEntry* server,
+                    int& foundCount, ReplyProgress& progress, std::size_t maxItems);
     // The same handling with nothing counted: the baseline that shows what the counting costs.
     bool HandleUncounted(std::string_view line, std::string_view nick,
                          const channel::ServerEntry* server, int& foundCount);
@@ -41,8 +55,8 @@ public:
 
 private:
     template <typename Counter>
-    bool HandleLine(std::string_view line, std::string_view nick,
-                    const channel::ServerEntry* server, int& foundCount, Counter counter);
+    bool HandleLine(std::string_view line, std::string_view nick, const channel::ServerEntry* server,
+                    int& foundCount, ReplyProgress& progress, std::size_t maxItems, Counter counter);
 
     ItemFilter m_filter;
     ResultModel& m_model;

@@ -47,12 +47,12 @@ void OutcomeRecorder::TakeFigures(ServerOutcome& outcome, const PeerConnection& 
     }
 }
 
-const ServerOutcome& OutcomeRecorder::Settle(int index, ConnectionEnd end,
-                                             const PeerConnection& connection)
+const ServerOutcome& OutcomeRecorder::Settle(int index, ConnectionEnd end, const PeerConnection& connection,
+                                             std::chrono::steady_clock::time_point closedAt)
 {
     ServerOutcome& outcome = m_outcomes[static_cast<std::size_t>(index)];
     TakeFigures(outcome, connection);
-    outcome.closeMs = MillisecondsBetween(connection.OpenedAt(), std::chrono::steady_clock::now());
+    outcome.closeMs = MillisecondsBetween(connection.OpenedAt(), closedAt);
     outcome.end = end;
     outcome.error = connection.LastError();
     outcome.outcome = DecideOutcome(end, outcome.findLines, outcome.otherLines);

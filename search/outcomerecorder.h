@@ -4,6 +4,7 @@
 #include "search/fetchoutcome.h"
 #include "search/serveroutcome.h"
 
+#include <chrono>
 #include <vector>
 
 namespace velkan::search {
@@ -26,9 +27,10 @@ public:
         outcome.items += items;
     }
     void OtherLine(int index) { ++m_outcomes[static_cast<std::size_t>(index)].otherLines; }
-    // The server's connection ended for end: its outcome is decided, its figures are taken from
-    // connection.
-    const ServerOutcome& Settle(int index, ConnectionEnd end, const PeerConnection& connection);
+    // The server's connection ended for end at closedAt: its outcome is decided, its figures
+    // are taken from connection.
+    const ServerOutcome& Settle(int index, ConnectionEnd end, const PeerConnection& connection,
+                                std::chrono::steady_clock::time_point closedAt);
 
     // Every server contacted, in the order contacted; those not settled yet are "still-open"
     // with the figures they had when opened.

@@ -34,6 +34,12 @@ void ResultModel::AppendRows(const std::vector<ResultRow>& rows)
     if (count == 0) {
         return;
     }
+    // Room for a full list at once: a list that grows by doubling copies all its rows in one
+    // handler and may hold twice their memory. The pages not yet written take none.
+    const std::size_t full = std::min(static_cast<std::size_t>(m_rowLimit), kReservedRows);
+    if (m_rows.capacity() < m_rows.size() + count && m_rows.size() + count <= full) {
+        m_rows.reserve(full);
+    }
     const int first = rowCount();
     beginInsertRows({}, first, first + static_cast<int>(count) - 1);
     m_rows.insert(m_rows.end(), rows.begin(), rows.begin() + static_cast<std::ptrdiff_t>(count));

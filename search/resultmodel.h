@@ -20,8 +20,8 @@ class ResultModel : public QAbstractTableModel {
 public:
     enum Role { ImageRole = Qt::UserRole + 1, SpeedLevelRole };
 
-    // A full list takes about 85 MB (README.md gives the measured figure); a network that finds
-    // more cannot take the host's memory with it.
+    // A full list takes about 100 MB (README.md gives the measured figures); a network that
+    // finds more cannot take the host's memory with it.
     static constexpr int kDefaultRowLimit = 1'000'000;
 
     explicit ResultModel(QObject* parent = nullptr);
@@ -63,6 +63,9 @@ private:
         return m_rows.size() < limit ? limit - m_rows.size() : 0;
     }
     void ApplyOrder(const SortBuffer<std::uint32_t>& order);
+
+    // The rows reserved at once; a larger row limit lets the list grow beyond by doubling.
+    static constexpr std::size_t kReservedRows = kDefaultRowLimit;
 
     ResultStore m_records;
     std::vector<ResultRow> m_rows;

@@ -70,6 +70,7 @@ SearchEngine::~SearchEngine()
     m_timer->SetCallback([] {});
     // The panel is going: its hosts hear of no more outcomes.
     blockSignals(true);
+    DiscardPendingReplies();
     ClosePeers();
     m_worker.reset(); // wakes the fetch and waits for it
 }
@@ -106,6 +107,7 @@ void SearchEngine::StartSearch(std::string_view text)
     }
 
     m_timer->Stop();
+    DiscardPendingReplies();
     ClosePeers();
     m_outcomes.Begin();
     m_model.Clear();
@@ -205,8 +207,8 @@ void SearchEngine::OnTimer()
     free->lease = std::move(lease);
     free->outcome = m_outcomes.Open(entry);
     if (opened != PeerConnection::OpenResult::Connecting) {
-        Settle(*free, opened == PeerConnection::OpenResult::SocketFailed ? ConnectionEnd::NoSocket
-                                                                         : ConnectionEnd::Refused);
+        Ended(*free, opened == PeerConnection::OpenResult::SocketFailed ? ConnectionEnd::NoSocket
+                                                                        : ConnectionEnd::Refused);
     }
     free->nick = entry.nick;
     ++m_nextServer;
@@ -222,7 +224,7 @@ void SearchEngine::OnTimer()
 SearchEngine::PeerSlot* SearchEngine::FreeSlot()
 {
     for (int slot = 0; slot < m_slotCount; ++slot) {
-        if (!m_peers[slot].connection->IsOpen()) {
+        if (!m_peers[slot].connection->IsOpen() && m_peers[slot].pendingReplies == 0) {
             return &m_peers[slot];
         }
     }
@@ -237,25 +239,36 @@ void SearchEngine::OnPeerConnected(int slot)
 void SearchEngine::OnPeerClosed(int slot, ConnectionEnd why)
 {
     m_peers[slot].connection->Close();
-    Settle(m_peers[slot], why);
+    Ended(m_peers[slot], why);
     CheckIdle();
 }
 
-void SearchEngine::Settle(PeerSlot& peer, ConnectionEnd why)
+void SearchEngine::Ended(PeerSlot& peer, ConnectionEnd why)
 {
     peer.lease = {};
+    if (peer.pendingReplies == 0) {
+        Settle(peer, why);
+    } else if (!peer.endedWith) {
+        peer.endedWith = why;
+        peer.endedAt = std::chrono::steady_clock::now();
+    }
+}
+
+void SearchEngine::Settle(PeerSlot& peer, ConnectionEnd why, std::chrono::steady_clock::time_point closedAt)
+{
+    peer.endedWith.reset();
     if (peer.outcome < 0) {
         return;
     }
     const int index = std::exchange(peer.outcome, -1);
-    emit outcomeSettled(m_outcomes.Settle(index, why, *peer.connection));
+    emit outcomeSettled(m_outcomes.Settle(index, why, *peer.connection, closedAt));
 }
 
 void SearchEngine::ClosePeers()
 {
     for (PeerSlot& peer : m_peers) {
         peer.connection->Close();
-        Settle(peer, ConnectionEnd::ClosedByUs);
+        Ended(peer, ConnectionEnd::ClosedByUs);
     }
     m_addresses.Forget();
 }
@@ -301,7 +314,7 @@ int SearchEngine::OpenPeerConnections() const
 
 void SearchEngine::CheckIdle()
 {
-    if (!m_worker && !m_timer->IsActive() && OpenPeerConnections() == 0) {
+    if (!m_worker && !m_timer->IsActive() && OpenPeerConnections() == 0 && m_pending.empty()) {
         emit searchIdle();
     }
 }
@@ -337,17 +350,80 @@ const channel::ServerEntry* SearchEngine::FindServerEntry(std::string_view nick)
 void SearchEngine::OnFindReply(int slot, const std::string& line)
 {
     PeerSlot& peer = m_peers[slot];
-    if (!m_replies.Handle(line, peer.nick, FindServerEntry(peer.nick), m_foundCount)) {
+    if (!channel::FoundItemsStart(line)) {
         if (peer.outcome >= 0) {
             m_outcomes.OtherLine(peer.outcome);
         }
         return;
     }
-    if (peer.outcome >= 0) {
-        m_outcomes.FindLine(peer.outcome, m_replies.LastLine());
+    m_pending.push_back({.slot = slot, .line = line, .progress = {}});
+    ++peer.pendingReplies;
+    // A reply behind others waits for its turn; otherwise its first part goes in at once.
+    if (m_pending.size() == 1) {
+        ListPendingReplies();
+    }
+}
+
+bool SearchEngine::ListPendingReplies()
+{
+    if (m_pending.empty()) {
+        return false;
+    }
+    std::size_t budget = kItemsPerTurn;
+    while (!m_pending.empty() && budget > 0) {
+        PendingReply& reply = m_pending.front();
+        const PeerSlot& peer = m_peers[reply.slot];
+        const int itemsBefore = reply.progress.tally.items;
+        m_replies.HandlePart(reply.line, peer.nick, FindServerEntry(peer.nick), m_foundCount, reply.progress, budget);
+        // An empty reply counts as one item, so a crowd of them is spread over turns too.
+        budget -= std::min(budget, static_cast<std::size_t>(std::max(reply.progress.tally.items - itemsBefore, 1)));
+        if (!reply.progress.done) {
+            break;
+        }
+        const PendingReply finished = std::move(reply);
+        m_pending.pop_front();
+        FinishReply(finished);
     }
     m_foundText = FoundText(m_foundCount);
     PushTexts();
+    if (!m_pending.empty() && !m_turnPosted) {
+        m_turnPosted = true;
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                m_turnPosted = false;
+                // Once the last reply is listed the search may be at rest. A turn within a
+                // connection's own handler leaves that to the connection's close.
+                if (ListPendingReplies() && m_pending.empty()) {
+                    CheckIdle();
+                }
+            },
+            Qt::QueuedConnection);
+    }
+    return true;
+}
+
+void SearchEngine::FinishReply(const PendingReply& reply)
+{
+    PeerSlot& peer = m_peers[reply.slot];
+    --peer.pendingReplies;
+    if (peer.outcome >= 0) {
+        m_outcomes.FindLine(peer.outcome, reply.progress.tally);
+    }
+    if (peer.pendingReplies == 0 && peer.endedWith) {
+        Settle(peer, *peer.endedWith, peer.endedAt);
+    }
+}
+
+void SearchEngine::DiscardPendingReplies()
+{
+    m_pending.clear();
+    for (PeerSlot& peer : m_peers) {
+        peer.pendingReplies = 0;
+        if (peer.endedWith) {
+            Settle(peer, *peer.endedWith, peer.endedAt);
+        }
+    }
 }
 
 void SearchEngine::ConnectToSelected()

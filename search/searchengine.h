@@ -17,6 +17,8 @@
 #include <QObject>
 
 #include <array>
+#include <chrono>
+#include <deque>
 #include <memory>
 #include <optional>
 #include <random>
@@ -54,6 +56,9 @@ public:
     static constexpr int kPeerSlots = 500;
     static constexpr int kFanOutIntervalMs = 30;
     static constexpr std::uint32_t kListReuseMs = 60000;
+    // The most items of received replies listed in one turn of the event loop: a reply of ten
+    // thousand items goes in over ten turns, none of which holds the loop for long.
+    static constexpr std::size_t kItemsPerTurn = 1000;
 
     SearchEngine(SearchView& view, ResultModel& model, ImageIndexProvider& images,
                  SearchSeams seams = {}, QObject* parent = nullptr);
@@ -91,6 +96,8 @@ public:
     [[nodiscard]] bool IsFetching() const { return m_worker != nullptr; }
     [[nodiscard]] bool IsFanningOut() const;
     [[nodiscard]] int OpenPeerConnections() const;
+    // Find replies received and not yet wholly listed.
+    [[nodiscard]] std::size_t PendingReplies() const { return m_pending.size(); }
     [[nodiscard]] int FoundCount() const { return m_foundCount; }
     [[nodiscard]] int ContactedCount() const { return m_contactedCount; }
     // Slots the current fan-out may use: 500, or fewer when descriptors are short.
@@ -111,7 +118,8 @@ signals:
     // A fetch ended; ok is false when it failed. For hosts that wait for a search to finish.
     void serverListFetched(bool ok);
     // Nothing is left to wait for: the fetch failed, the list is used up and its last
-    // connection closed, or the user stopped a search that was not fetching.
+    // connection closed, or the user stopped a search that was not fetching; and every reply
+    // received is listed.
     void searchIdle();
     // The outcome of one server the search contacted was settled.
     void outcomeSettled(const velkan::search::ServerOutcome& outcome);
@@ -124,6 +132,19 @@ private:
         ConnectionBudget::Lease lease; // held while the connection is open, when places are shared
         std::string nick;
         int outcome = -1; // the server's record while its connection is open
+        // Replies of this connection waiting to be listed: the slot is not taken again, and
+        // its outcome not settled, before they are.
+        int pendingReplies = 0;
+        // How and when the connection ended while replies of it were waiting.
+        std::optional<ConnectionEnd> endedWith;
+        std::chrono::steady_clock::time_point endedAt;
+    };
+
+    // A received find reply and how far its listing has come.
+    struct PendingReply {
+        int slot = 0;
+        std::string line;
+        ReplyProgress progress;
     };
 
     void OnListDone(ServerListFetch::Result result);
@@ -132,8 +153,17 @@ private:
     [[nodiscard]] PeerSlot* FreeSlot();
     void OnPeerConnected(int slot);
     void OnPeerClosed(int slot, ConnectionEnd why);
-    void Settle(PeerSlot& peer, ConnectionEnd why);
+    void Settle(PeerSlot& peer, ConnectionEnd why,
+                std::chrono::steady_clock::time_point closedAt = std::chrono::steady_clock::now());
+    // The connection is closed; its outcome is settled now, or once its replies are listed.
+    void Ended(PeerSlot& peer, ConnectionEnd why);
     void OnFindReply(int slot, const std::string& line);
+    // One turn: lists up to kItemsPerTurn items of the waiting replies, oldest first, and
+    // posts a turn for the rest. False when none was waiting.
+    bool ListPendingReplies();
+    void FinishReply(const PendingReply& reply);
+    // A new search: what the earlier one received and has not listed goes unlisted.
+    void DiscardPendingReplies();
     void PushTexts();
     void CheckIdle();
     [[nodiscard]] std::int32_t NextRequestNumber();
@@ -172,6 +202,8 @@ private:
     QString m_progressText;
     QString m_foundText;
     FindReplyHandler m_replies;
+    std::deque<PendingReply> m_pending;
+    bool m_turnPosted = false;
     OutcomeRecorder m_outcomes;
     std::minstd_rand m_random;
 };

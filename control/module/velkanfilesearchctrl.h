@@ -86,6 +86,7 @@ public:
     HRESULT FoundText(std::string* text) override;
     HRESULT ProgressText(std::string* text) override;
     HRESULT Progress(int* percent) override;
+    HRESULT PicturesFinal(bool* isFinal) override;
     HRESULT ConnectFolder(std::string* text) override;
     HRESULT ConnectToRow(int row) override;
     HRESULT QueryServerInfo(int row, std::function<void(const ServerInfoView&)> answered,

@@ -124,6 +124,18 @@ HRESULT CVelkanFileSearchCtrl::ProgressText(std::string* text)
     return LabelText(m_panel.data(), &ui::SearchPanel::ProgressLabel, text);
 }
 
+HRESULT CVelkanFileSearchCtrl::PicturesFinal(bool* isFinal)
+{
+    if (isFinal == nullptr) {
+        return com::E_POINTER;
+    }
+    if (!m_panel) {
+        return com::E_UNEXPECTED;
+    }
+    *isFinal = m_panel->Icons().PicturesFinal();
+    return S_OK;
+}
+
 HRESULT CVelkanFileSearchCtrl::Progress(int* percent)
 {
     if (percent == nullptr) {

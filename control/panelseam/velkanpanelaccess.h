@@ -21,7 +21,7 @@ namespace velkan::control {
 // instead of calling a method the module does not have.
 extern const Guid IID_IVelkanPanelAccess;
 // What earlier shapes of the seam answered to, newest first.
-extern const std::array<Guid, 1> kOlderPanelAccessIids;
+extern const std::array<Guid, 2> kOlderPanelAccessIids;
 
 class IVelkanPanelAccess;
 
@@ -106,6 +106,10 @@ public:
     virtual HRESULT ProgressText(std::string* text) = 0;
     // The progress bar's position, 0 to 100.
     virtual HRESULT Progress(int* percent) = 0;
+    // Whether every file-type picture the list shows is the one it keeps: the icon theme has
+    // been read and no stand-in waits to be replaced. A host taking a picture of the panel
+    // waits for this.
+    virtual HRESULT PicturesFinal(bool* isFinal) = 0;
     // While the Connect event is being raised: the folder of the row that raised it as text
     // (UTF-8), the path before its last backslash, or the whole path when the event carries it
     // unencoded. E_UNEXPECTED at any other time.

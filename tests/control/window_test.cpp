@@ -229,6 +229,17 @@ TEST_F(ControlWindowTest, StopSearchEndsTheRunningSearch)
                                     std::chrono::milliseconds(kWaitMs)));
 }
 
+// A host that takes a picture of the panel asks whether its file-type pictures are final: not
+// before the window exists, and they become final once the icon theme has been read.
+TEST_F(ControlWindowTest, PicturesBecomeFinalThroughThePrivateSeam)
+{
+    bool final = true;
+    EXPECT_EQ(m_control->PicturesFinal(nullptr), com::E_POINTER);
+    EXPECT_EQ(m_control->PicturesFinal(&final), com::E_UNEXPECTED);
+    ASSERT_EQ(m_control->CreateWindow(&m_host), com::S_OK);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return m_control->PicturesFinal(&final) == com::S_OK && final; }, kWaitMs));
+}
+
 // Each server's outcome reaches the host as it is settled, the fetch's as it ends, and the
 // whole search's on request, those still connected counted by what they did so far.
 TEST_F(ControlWindowTest, OutcomesReachTheHostThroughThePrivateSeam)

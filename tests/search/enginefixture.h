@@ -87,7 +87,8 @@ protected:
             QCoreApplication::processEvents();
         }
         // A real event loop, not a polling wait: a peer's long line is read one chunk per pass.
-        return m_engine->OpenPeerConnections() == 0 || !idle.isEmpty() || idle.wait(kWaitMs);
+        return (m_engine->OpenPeerConnections() == 0 && m_engine->PendingReplies() == 0) || !idle.isEmpty() ||
+               idle.wait(kWaitMs);
     }
 
     std::vector<std::string> Names() const

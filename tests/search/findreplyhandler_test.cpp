@@ -100,7 +100,7 @@ TEST_F(FindReplyTest, EscapesAndServerFields)
     EXPECT_EQ(record.path(), "C:\\x\\a>b|c.txt");
     EXPECT_EQ(record.speed, 150);
     EXPECT_EQ(record.host(), "10.0.0.9");
-    EXPECT_EQ(record.port, 9000);
+    EXPECT_EQ(record.port(), 9000);
     EXPECT_EQ(record.extra, 5);
     EXPECT_EQ(m_model.CellText(1, 2), "1KB");
 }

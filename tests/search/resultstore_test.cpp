@@ -48,7 +48,7 @@ TEST(ResultStore, RecordsKeepTheirFieldsAcrossBlocks)
         EXPECT_EQ(e.record->extra, e.number);
         EXPECT_EQ(e.record->flags, e.number + 1);
         EXPECT_EQ(e.record->speed, e.number + 2);
-        EXPECT_EQ(e.record->port, e.number + 3);
+        EXPECT_EQ(e.record->port(), e.number + 3);
     }
 }
 

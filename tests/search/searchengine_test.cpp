@@ -71,7 +71,7 @@ TEST_F(SearchEngineTest, ServersSharingANicknameAllGetTheFirstEntrysFigures)
         Figures seen;
         for (int row = 0; row < m_model.rowCount(); ++row) {
             const search::SearchResult& record = *m_model.Row(row).record;
-            seen.emplace(record.nick(), record.speed, record.port);
+            seen.emplace(record.nick(), record.speed, record.port());
         }
         return seen;
     };

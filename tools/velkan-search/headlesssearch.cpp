@@ -188,10 +188,11 @@ int RunHeadlessSearch(const SearchOptions& options, std::ostream& out, std::ostr
         control.dispatch->Invoke(control::DISPID_VELKANSEARCH, 0, com::DISPATCH_METHOD, {com::Bstr()}, nullptr);
     }
 
+    // JSON records go out as the rows arrive; the table is printed from the list at the end.
     RowFeed feed(access);
     const auto passRows = [&] {
-        for (const ListedRow& row : feed.TakeNewRows()) {
-            output.Row(row);
+        if (options.json) {
+            feed.PassNewRows([&](const ListedRow& row) { output.Row(row); });
         }
     };
     bool ended = WaitUntil([&] { return idle || interruptedBy != 0; }, deadline, passRows);
@@ -202,12 +203,21 @@ int RunHeadlessSearch(const SearchOptions& options, std::ostream& out, std::ostr
     if (options.outcomes) {
         output.Outcomes(servers, fetch);
     }
-    output.Summary(Summarise(access));
+    output.Summary(Summarise(access), [&](const std::function<void(const ListedRow&)>& visit) {
+        RowFeed(access).PassNewRows(visit);
+    });
 
     if (interruptedBy == 0) {
         ended = RunRowActions(options, access, output, deadline, interruptedBy) && ended;
-        if (options.screenshot && !host.grab().save(QString::fromStdString(*options.screenshot))) {
-            err << "velkan-search: cannot write " << *options.screenshot << "\n";
+        if (options.screenshot) {
+            // The picture shows the file-type pictures the list keeps, not stand-ins.
+            bool pictures = false;
+            ended = WaitUntil([&] { return com::Failed(access.PicturesFinal(&pictures)) || pictures || interruptedBy != 0; },
+                              deadline) &&
+                    ended;
+            if (!host.grab().save(QString::fromStdString(*options.screenshot))) {
+                err << "velkan-search: cannot write " << *options.screenshot << "\n";
+            }
         }
     }
 

@@ -2,16 +2,17 @@
 
 namespace velkan::host {
 
-std::vector<ListedRow> RowFeed::TakeNewRows()
+void RowFeed::PassNewRows(const std::function<void(const ListedRow&)>& pass)
 {
     int count = 0;
-    std::vector<ListedRow> rows;
     if (com::Failed(m_access.RowCount(&count))) {
-        return rows;
+        return;
     }
+    ListedRow row; // its texts' room is reused from row to row
     for (; m_next < count; ++m_next) {
-        ListedRow row;
         row.index = m_next;
+        row.folderRow.reset();
+        row.folderText.clear();
         if (com::Failed(m_access.Row(m_next, &row.view))) {
             break;
         }
@@ -25,9 +26,8 @@ std::vector<ListedRow> RowFeed::TakeNewRows()
         }
         // Otherwise the file has no folder: a reply's first path without a backslash gets no
         // folder row, and the row above belongs to another server's reply.
-        rows.push_back(std::move(row));
+        pass(row);
     }
-    return rows;
 }
 
 } // namespace velkan::host

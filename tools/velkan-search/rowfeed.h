@@ -3,18 +3,18 @@
 #include "tools/velkan-search/listedrow.h"
 #include "control/panelseam/velkanpanelaccess.h"
 
-#include <vector>
+#include <functional>
 
 namespace velkan::host {
 
-// Reads the rows the panel has added since the last call, in list order, so that a host can
-// pass them on while the search goes. The list of a headless search is never sorted, so rows
-// only ever arrive at its end.
+// Reads the rows the panel has added since the last call, in list order, one at a time, so
+// that a host can pass them on while the search goes without holding a copy of them. The list
+// of a headless search is never sorted, so rows only ever arrive at its end.
 class RowFeed {
 public:
     explicit RowFeed(control::IVelkanPanelAccess& access) : m_access(access) {}
 
-    [[nodiscard]] std::vector<ListedRow> TakeNewRows();
+    void PassNewRows(const std::function<void(const ListedRow&)>& pass);
 
 private:
     control::IVelkanPanelAccess& m_access;

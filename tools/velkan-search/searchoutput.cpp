@@ -39,7 +39,6 @@ std::string Padded(const std::string& text, std::size_t width, bool right = fals
 void SearchOutput::Row(const ListedRow& row)
 {
     if (!m_json) {
-        m_rows.push_back(row.view);
         return;
     }
     const control::RowView& view = row.view;
@@ -60,7 +59,7 @@ void SearchOutput::Row(const ListedRow& row)
     m_records.Write(view.folder ? "folder" : "file", std::move(record));
 }
 
-void SearchOutput::Summary(const SearchSummary& summary)
+void SearchOutput::Summary(const SearchSummary& summary, const RowVisit& rows)
 {
     m_summarised = true;
     if (m_json) {
@@ -73,7 +72,7 @@ void SearchOutput::Summary(const SearchSummary& summary)
                                    });
         return;
     }
-    Table();
+    Table(rows);
     m_out << summary.tally << "\n";
     std::string shown = summary.progressText;
     while (!shown.empty() && (shown.back() == '\n' || shown.back() == '\r')) {
@@ -169,23 +168,22 @@ void SearchOutput::Line(std::string text)
     }
 }
 
-void SearchOutput::Table()
+void SearchOutput::Table(const RowVisit& rows)
 {
     std::size_t nickWidth = 4;
     std::size_t nameWidth = 4;
-    for (const control::RowView& row : m_rows) {
-        nickWidth = std::max(nickWidth, DisplayWidth(row.nick));
-        nameWidth = std::max(nameWidth, DisplayWidth(row.name));
-    }
+    rows([&](const ListedRow& listed) {
+        nickWidth = std::max(nickWidth, DisplayWidth(listed.view.nick));
+        nameWidth = std::max(nameWidth, DisplayWidth(listed.view.name));
+    });
     m_out << Padded("row", 5, true) << "  " << Padded("nick", nickWidth) << "  " << Padded("name", nameWidth) << "  "
           << Padded("size", 14, true) << "  " << Padded("date", 10) << "  speed\n";
-    for (std::size_t i = 0; i < m_rows.size(); ++i) {
-        const control::RowView& row = m_rows[i];
-        m_out << Padded(std::to_string(i), 5, true) << "  " << Padded(row.nick, nickWidth) << "  "
+    rows([&](const ListedRow& listed) {
+        const control::RowView& row = listed.view;
+        m_out << Padded(std::to_string(listed.index), 5, true) << "  " << Padded(row.nick, nickWidth) << "  "
               << Padded(row.name, nameWidth) << "  " << Padded(row.size, 14, true) << "  " << Padded(row.date, 10)
               << "  " << std::string(static_cast<std::size_t>(row.speedLevel), '*') << "\n";
-    }
-    m_rows.clear();
+    });
 }
 
 } // namespace velkan::host

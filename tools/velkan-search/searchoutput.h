@@ -4,6 +4,7 @@
 #include "tools/velkan-search/recordwriter.h"
 #include "control/panelseam/velkanpanelaccess.h"
 
+#include <functional>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -20,15 +21,20 @@ struct SearchSummary {
     std::string tally; // "120 servers: 97 answered, 12 refused": the table's last line
 };
 
+// Visits every row of the list, in list order.
+using RowVisit = std::function<void(const std::function<void(const ListedRow&)>& visit)>;
+
 // Prints what the headless host saw, as a readable table or as JSON Lines. JSON records are
 // written the moment they are known; the table is printed once the search has come to rest,
-// with whatever was said before that after it.
+// with whatever was said before that after it. Neither keeps the rows: the table reads them
+// from the list, once for the columns' widths and once to print them.
 class SearchOutput {
 public:
     SearchOutput(std::ostream& out, bool json) : m_out(out), m_records(out), m_json(json) {}
 
+    // A row's JSON record; the table takes its rows in Summary.
     void Row(const ListedRow& row);
-    void Summary(const SearchSummary& summary);
+    void Summary(const SearchSummary& summary, const RowVisit& rows);
     // folder: the folder as text; eventFolder: the event's argument exactly as raised.
     void ConnectEvent(const std::string& nick, const std::string& folder, const std::string& eventFolder);
     void Message(const std::string& text);
@@ -40,13 +46,12 @@ public:
 
 private:
     void Line(std::string text);
-    void Table();
+    void Table(const RowVisit& rows);
 
     std::ostream& m_out;
     RecordWriter m_records;
     bool m_json;
     bool m_summarised = false;
-    std::vector<control::RowView> m_rows;  // the table's, until it is printed
     std::vector<std::string> m_heldLines; // said during the search, printed after the table
 };
 
