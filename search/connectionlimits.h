@@ -20,6 +20,9 @@ struct ConnectionLimits {
     std::chrono::milliseconds peerIdle{60000};
     std::chrono::milliseconds peerLifetime{600000};
     std::size_t inputBudgetBytes = InputBudget::kDefaultBytes;
+    // Received replies waiting to be listed may hold this many bytes; past it, they are listed
+    // whole at once, so peers that send faster than the turns list cannot grow the queue.
+    std::size_t waitingReplyBytes = std::size_t{16} << 20;
 };
 
 } // namespace velkan::search

@@ -357,10 +357,13 @@ void SearchEngine::OnFindReply(int slot, const std::string& line)
         return;
     }
     m_pending.push_back({.slot = slot, .line = line, .progress = {}});
+    m_pendingBytes += line.size();
     ++peer.pendingReplies;
     // A reply behind others waits for its turn; otherwise its first part goes in at once.
     if (m_pending.size() == 1) {
         ListPendingReplies();
+    }
+    while (m_pendingBytes > m_limits.waitingReplyBytes && ListPendingReplies()) {
     }
 }
 
@@ -382,6 +385,7 @@ bool SearchEngine::ListPendingReplies()
         }
         const PendingReply finished = std::move(reply);
         m_pending.pop_front();
+        m_pendingBytes -= finished.line.size();
         FinishReply(finished);
     }
     m_foundText = FoundText(m_foundCount);
@@ -418,6 +422,7 @@ void SearchEngine::FinishReply(const PendingReply& reply)
 void SearchEngine::DiscardPendingReplies()
 {
     m_pending.clear();
+    m_pendingBytes = 0;
     for (PeerSlot& peer : m_peers) {
         peer.pendingReplies = 0;
         if (peer.endedWith) {

@@ -98,6 +98,8 @@ public:
     [[nodiscard]] int OpenPeerConnections() const;
     // Find replies received and not yet wholly listed.
     [[nodiscard]] std::size_t PendingReplies() const { return m_pending.size(); }
+    // The bytes of those replies, held until they are listed.
+    [[nodiscard]] std::size_t WaitingReplyBytes() const { return m_pendingBytes; }
     [[nodiscard]] int FoundCount() const { return m_foundCount; }
     [[nodiscard]] int ContactedCount() const { return m_contactedCount; }
     // Slots the current fan-out may use: 500, or fewer when descriptors are short.
@@ -203,6 +205,7 @@ private:
     QString m_foundText;
     FindReplyHandler m_replies;
     std::deque<PendingReply> m_pending;
+    std::size_t m_pendingBytes = 0;
     bool m_turnPosted = false;
     OutcomeRecorder m_outcomes;
     std::minstd_rand m_random;

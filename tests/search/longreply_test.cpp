@@ -178,3 +178,25 @@ TEST_F(LongReplyTest, ANewSearchDropsWhatIsPending)
 }
 
 } // namespace
+
+// Replies that come faster than the turns list them cannot pile up: past the limit on waiting
+// bytes, what waits is listed whole at once, so nothing is left waiting once the handler returns.
+TEST_F(LongReplyTest, WaitingRepliesNeverHoldMoreThanTheLimit)
+{
+    const auto kim = LongShare("C", ".mp3");
+    AddPeer("kim", kim);
+    m_limits.waitingReplyBytes = 1;
+    SearchEngine& engine = Engine();
+    std::vector<std::size_t> waitingAfterHandlers;
+    QObject::connect(
+        &m_model, &QAbstractItemModel::rowsInserted, &engine,
+        [&] { waitingAfterHandlers.push_back(engine.WaitingReplyBytes()); }, Qt::QueuedConnection);
+
+    engine.StartSearch("mp3");
+    ASSERT_TRUE(RunFanOut());
+    EXPECT_EQ(Listed(), RowsOf("kim", kim));
+    ASSERT_FALSE(waitingAfterHandlers.empty());
+    for (const std::size_t waiting : waitingAfterHandlers) {
+        EXPECT_LE(waiting, m_limits.waitingReplyBytes);
+    }
+}
