@@ -92,7 +92,7 @@ QString WebHost::Listen(const std::vector<int>& descriptors)
     }
     // The bridge's own demo page.
     const QByteArray port = QByteArray::number(m_port);
-    for (const QByteArray host : {QByteArray("127.0.0.1"), QByteArray("localhost"), QByteArray("[::1]")}) {
+    for (const QByteArray& host : {QByteArray("127.0.0.1"), QByteArray("localhost"), QByteArray("[::1]")}) {
         m_origins.Allow("http://" + host + ':' + port);
     }
     return {};

@@ -54,7 +54,7 @@ public:
     QJsonObject WaitFor(const QString& type, const std::function<bool(const QJsonObject&)>& also = {})
     {
         QJsonObject found;
-        QTest::qWaitFor([&] {
+        const bool came = QTest::qWaitFor([&] {
             for (; m_next < m_messages.size(); ++m_next) {
                 const QJsonObject& message = m_messages[m_next];
                 if (message.value(QStringLiteral("type")).toString() == type && (!also || also(message))) {
@@ -65,7 +65,7 @@ public:
             }
             return false;
         }, kWaitMs);
-        return found;
+        return came ? found : QJsonObject();
     }
 
     [[nodiscard]] int CountOf(const QString& type) const
@@ -206,10 +206,10 @@ TEST_F(WebHostTest, ServesPicturesAndTheirDoubles)
     ASSERT_TRUE(normal.loadFromData(one.mid(one.indexOf("\r\n\r\n") + 4)));
     ASSERT_TRUE(doubled.loadFromData(two.mid(two.indexOf("\r\n\r\n") + 4)));
     EXPECT_EQ(doubled.size(), normal.size() * 2);
-    for (const QByteArray bad : {"/pictures/../CMakeLists.png", "/pictures/999.png", "/icons/16/MP3.png",
-                                 "/icons/16/abcdefghijklmnopq.png", "/icons/24/mp3.png", "/icons/16/__.png",
-                                 "/icons/16/a_b.png"}) {
-        EXPECT_EQ(Status(Get(bad)), 404) << bad.toStdString();
+    for (const char* bad : {"/pictures/../CMakeLists.png", "/pictures/999.png", "/icons/16/MP3.png",
+                            "/icons/16/abcdefghijklmnopq.png", "/icons/24/mp3.png", "/icons/16/__.png",
+                            "/icons/16/a_b.png"}) {
+        EXPECT_EQ(Status(Get(bad)), 404) << bad;
     }
 }
 
@@ -259,7 +259,7 @@ TEST_F(WebHostTest, AccessTellsAnyPageWhetherItMayOpenAControl)
     EXPECT_TRUE(access(own).value(QStringLiteral("allowed")).toBool());
     // The bridge's own demo page: a browser sends no Origin with a same-origin GET, only this.
     EXPECT_TRUE(access("Sec-Fetch-Site: same-origin\r\n").value(QStringLiteral("allowed")).toBool());
-    for (const QByteArray refused : {QByteArray("Origin: https://evil.example\r\n"), QByteArray("Origin: null\r\n"),
+    for (const QByteArray& refused : {QByteArray("Origin: https://evil.example\r\n"), QByteArray("Origin: null\r\n"),
                                      QByteArray(), QByteArray("Sec-Fetch-Site: cross-site\r\n"),
                                      QByteArray("Origin: https://evil.example\r\nSec-Fetch-Site: same-origin\r\n")}) {
         const QJsonObject answer = access(refused);
@@ -312,7 +312,7 @@ TEST_F(WebHostTest, BadMessagesGetAnErrorAndTheControlKeepsWorking)
     Host();
     PageSocket page(kShop);
     ASSERT_TRUE(page.Open(m_host->Port()));
-    for (const QByteArray bad : {QByteArray("not json"), QByteArray(R"({"type":"unheard-of"})"),
+    for (const QByteArray& bad : {QByteArray("not json"), QByteArray(R"({"type":"unheard-of"})"),
                                  QByteArray(R"({"type":"window","first":0,"count":5000})")}) {
         page.Send(bad);
         EXPECT_FALSE(page.WaitFor(QStringLiteral("error")).isEmpty()) << bad.toStdString();
