@@ -424,10 +424,10 @@ export class VelkanFileSearchElement extends HTMLElement {
     grid.innerHTML = `<div class="head" role="row" aria-rowindex="1" data-part="header">${COLUMNS.map((c, i) =>
       `<div role="columnheader" data-column="${i}" style="text-align:${c.align}">${c.title}</div>`).join('')}</div>
       <div class="scroller"><div class="spacer"></div><div class="rows" role="rowgroup"></div></div>`;
-    const buttons = BUTTONS.map((spec) => {
-      const button = this.#pictureButton(spec.tip, [0, 0, BUTTON_SIZE.width, BUTTON_SIZE.height]);
-      button.dataset.id = String(spec.id);
-      button.dataset.part = `button${spec.id}`;
+    const buttons = BUTTONS.map((entry) => {
+      const button = this.#pictureButton(entry.tip, [0, 0, BUTTON_SIZE.width, BUTTON_SIZE.height]);
+      button.dataset.id = String(entry.id);
+      button.dataset.part = `button${entry.id}`;
       return button;
     });
     // Document order is the Tab order: download, stop, the list, connect, server information.
@@ -503,8 +503,8 @@ export class VelkanFileSearchElement extends HTMLElement {
     d.head.style.gridTemplateColumns = `${columns} 1fr`;
     this.style.setProperty('--columns', columns);
     d.rows.style.setProperty('--columns', columns);
-    BUTTONS.forEach((spec, index) => {
-      place(d.buttons[index], [width - spec.right, height - 25, BUTTON_SIZE.width, BUTTON_SIZE.height]);
+    BUTTONS.forEach((entry, index) => {
+      place(d.buttons[index], [width - entry.right, height - 25, BUTTON_SIZE.width, BUTTON_SIZE.height]);
     });
     d.panel.classList.remove('unmeasured');
     this.#requestWindow();
@@ -601,11 +601,11 @@ export class VelkanFileSearchElement extends HTMLElement {
       header.innerHTML = `${escapeHtml(COLUMNS[column].title)}${arrow}`;
     });
     d.buttons.forEach((button, index) => {
-      const spec = BUTTONS[index];
-      const state = s.buttons?.[spec.id - 1] ?? { enabled: false, visible: spec.id !== 3 && spec.id !== 4 };
+      const entry = BUTTONS[index];
+      const state = s.buttons?.[entry.id - 1] ?? { enabled: false, visible: entry.id !== 3 && entry.id !== 4 };
       button.hidden = !state.visible;
       button.disabled = !state.enabled;
-      this.#setPicture(button.firstElementChild, state.enabled ? spec.picture : spec.disabled);
+      this.#setPicture(button.firstElementChild, state.enabled ? entry.picture : entry.disabled);
     });
     const rowHeight = this.#rowHeight;
     const pictureTop = (side) => Math.trunc(rowHeight / 2) - Math.trunc(side / 2);
