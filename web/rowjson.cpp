@@ -8,12 +8,13 @@
 #include <algorithm>
 
 namespace velkan::web {
-namespace {
 
 QString Utf8Text(std::string_view cp949)
 {
     return QString::fromStdString(cp949::ToUtf8(cp949));
 }
+
+namespace {
 
 // The name the bridge serves a file's picture under: the extension without its dot, lower
 // case, at most 16 bytes of [a-z0-9]; empty (the plain page) for anything else.

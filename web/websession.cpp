@@ -15,11 +15,6 @@
 namespace velkan::web {
 namespace {
 
-QString Utf8Text(std::string_view cp949)
-{
-    return QString::fromStdString(cp949::ToUtf8(cp949));
-}
-
 QJsonObject UnitsJson(ui::UnitBase base)
 {
     return {{QStringLiteral("x"), base.x}, {QStringLiteral("y"), base.y}};
