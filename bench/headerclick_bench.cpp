@@ -88,13 +88,13 @@ public:
         watched->removeEventFilter(this);
         watched->event(event);
         m_elapsedNs = m_timer.nsecsElapsed();
-        m_cpuMs = bench::ThreadCpuMs() - m_cpuStartMs;
+        m_cpuMs = bench::ProcessCpuMs() - m_cpuStartMs;
         return true;
     }
     void Start()
     {
         m_painted = false;
-        m_cpuStartMs = bench::ThreadCpuMs();
+        m_cpuStartMs = bench::ProcessCpuMs();
         m_timer.start();
     }
     [[nodiscard]] bool Painted() const { return m_painted; }

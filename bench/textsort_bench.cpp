@@ -1,6 +1,7 @@
 // The text columns' sort on three shapes of a million rows, against the floor: std::sort of
 // (text, row) pairs read from the same rows, bytes compared. Both are timed from the rows to the
-// finished order, from the same starting order, in the same iteration.
+// finished order, from the same starting order, in the same iteration, in CPU time of the whole
+// process: our sort takes a second core for a million rows.
 
 #include "bench/cputime.h"
 
@@ -128,9 +129,9 @@ void BM_TextSort(benchmark::State& state)
     double floor = 0;
     for (auto _ : state) {
         std::optional<search::SortBuffer<std::uint32_t>> sorted;
-        ours += bench::CpuMsOf([&] { sorted.emplace(search::ResultOrder(rows, column, true)); });
+        ours += bench::CpuMsOf([&] { sorted.emplace(search::ResultOrder(rows, column, true)); }, bench::ProcessCpuMs);
         std::vector<std::uint32_t> floored;
-        floor += bench::CpuMsOf([&] { floored = FloorOrder(model, column); });
+        floor += bench::CpuMsOf([&] { floored = FloorOrder(model, column); }, bench::ProcessCpuMs);
         if (!std::equal(sorted->begin(), sorted->end(), floored.begin(), floored.end())) {
             state.SkipWithError("the sort and the floor disagree");
             return;

@@ -4,6 +4,7 @@
 #include "channel/cp949convert.h"
 #include "search/resultorder.h"
 #include "search/resulttexts.h"
+#include "search/sidebyside.h"
 
 #include <algorithm>
 #include <unordered_map>
@@ -145,9 +146,11 @@ void ResultModel::ApplyOrder(const SortBuffer<std::uint32_t>& order)
     // The rows are put in order where they are: a new list of them would take fresh pages.
     const SortBuffer<ResultRow> previous(m_rows.size());
     std::copy(m_rows.begin(), m_rows.end(), previous.begin());
-    for (std::size_t i = 0; i < order.size(); ++i) {
-        m_rows[i] = previous[order[i]];
-    }
+    InTwoHalves(order.size(), [&](std::size_t begin, std::size_t end) {
+        for (std::size_t i = begin; i < end; ++i) {
+            m_rows[i] = previous[order[i]];
+        }
+    });
     // A view keeps a few persistent indexes (the current and selected rows) across the sort:
     // one pass over the order, a bit per row telling which to look for, finds where they went.
     const QModelIndexList before = persistentIndexList();

@@ -2,6 +2,7 @@
 
 #include "search/compareresults.h"
 #include "search/searchresult.h"
+#include "search/sidebyside.h"
 #include "search/textsort.h"
 
 #include <algorithm>
@@ -79,11 +80,13 @@ SortBuffer<std::uint32_t> NumberOrder(const std::vector<ResultRow>& rows, Number
                                       bool ascending)
 {
     SortBuffer<KeyedRow<Key>> items(rows.size());
-    for (std::size_t row = 0; row < rows.size(); ++row) {
-        PrefetchRecord(rows, row);
-        items[row] = {OrderKey<Key>(numberOf(*rows[row].record), ascending),
-                      static_cast<std::uint32_t>(row)};
-    }
+    InTwoHalves(rows.size(), [&](std::size_t begin, std::size_t end) {
+        for (std::size_t row = begin; row < end; ++row) {
+            PrefetchRecord(rows, row);
+            items[row] = {OrderKey<Key>(numberOf(*rows[row].record), ascending),
+                          static_cast<std::uint32_t>(row)};
+        }
+    });
     return RadixOrder(items);
 }
 
@@ -116,12 +119,14 @@ SortBuffer<std::uint32_t> TextOrder(const std::vector<ResultRow>& rows, TextOf t
 {
     const std::size_t shared = SharedStart(rows, textOf);
     SortBuffer<SortText> texts(rows.size());
-    for (std::size_t row = 0; row < rows.size(); ++row) {
-        PrefetchRecord(rows, row);
-        const std::string_view text = textOf(*rows[row].record).substr(shared);
-        texts[row] = {text.data(), static_cast<std::uint32_t>(text.size()), static_cast<std::uint32_t>(row)};
-        ReadFirstKey(texts[row], ascending);
-    }
+    InTwoHalves(rows.size(), [&](std::size_t begin, std::size_t end) {
+        for (std::size_t row = begin; row < end; ++row) {
+            PrefetchRecord(rows, row);
+            const std::string_view text = textOf(*rows[row].record).substr(shared);
+            texts[row] = {text.data(), static_cast<std::uint32_t>(text.size()), static_cast<std::uint32_t>(row)};
+            ReadFirstKey(texts[row], ascending);
+        }
+    });
     SortTextsWithFirstKeys(texts.Span(), ascending);
     SortBuffer<std::uint32_t> order(texts.size());
     for (std::size_t i = 0; i < texts.size(); ++i) {

@@ -33,6 +33,9 @@ SortMemory::SortMemory(std::size_t bytes)
     m_data = reinterpret_cast<void*>((address + kLargePage - 1) & ~(kLargePage - 1));
     // Where the system gives large pages only on request; a refusal leaves ordinary pages.
     madvise(m_data, wanted - kLargePage, MADV_HUGEPAGE);
+    // Faulted in here, in one call: two threads faulting the same mapping page by page wait on
+    // each other. A kernel without it refuses, and the pages come on first touch.
+    madvise(m_data, wanted - kLargePage, MADV_POPULATE_WRITE);
 }
 
 SortMemory::~SortMemory()

@@ -9,7 +9,7 @@ namespace velkan::search {
 
 // Working memory that lives for one sort: at a million rows, tens of megabytes. Fresh pages cost
 // the kernel a fault each, and at this size the faults take longer than the sort itself, so
-// memory this large is asked for in large pages: a few dozen faults instead of thousands.
+// memory this large is asked for in large pages, all faulted in at once when it is made.
 class SortMemory {
 public:
     explicit SortMemory(std::size_t bytes);

@@ -1,11 +1,11 @@
 #include "search/textsort.h"
 
+#include "search/sidebyside.h"
 #include "search/sortmemory.h"
 
 #include <algorithm>
 #include <array>
 #include <cstring>
-#include <optional>
 #include <vector>
 
 namespace velkan::search {
@@ -66,6 +66,13 @@ bool SameKey(const SortText& a, const SortText& b)
     return a.head == b.head && a.tail == b.tail;
 }
 
+bool SameBytes(const SortText* first, const SortText* last)
+{
+    return std::all_of(first, last, [first](const SortText& text) {
+        return text.data == first->data && text.size == first->size;
+    });
+}
+
 bool KeyBefore(const SortText& a, const SortText& b)
 {
     return a.head != b.head ? a.head < b.head : a.tail < b.tail;
@@ -81,38 +88,85 @@ struct Group {
     bool inScratch;
 };
 
+// Sorts groups of the texts, each on its own: two sorters may share the texts and the scratch
+// space as long as their groups do not overlap.
 class Sorter {
 public:
-    Sorter(std::span<SortText> texts, bool ascending)
-        : m_texts(texts), m_flip(FlipFor(ascending))
+    Sorter(std::span<SortText> texts, SortText* scratch, std::uint64_t flip)
+        : m_texts(texts), m_scratch(scratch), m_flip(flip)
     {
     }
 
-    void Run(bool firstKeysRead)
+    void Add(const Group& group) { m_pending.push_back(group); }
+
+    void SortPending()
     {
-        if (m_texts.size() <= 1) {
-            return;
-        }
-        m_scratch.emplace(m_texts.size());
-        m_pending.push_back({0, m_texts.size(), 0, firstKeysRead, false});
         while (!m_pending.empty()) {
             const Group group = m_pending.back();
             m_pending.pop_back();
-            if (!group.keysRead) {
-                ReadKeys(group);
-            }
-            if (group.end - group.begin <= kSmallGroup) {
-                SortSmall(group);
-            } else {
-                Distribute(group);
-            }
+            Step(group);
         }
     }
 
+    // Takes the largest group a step further until it holds no more than half of the texts
+    // still pending, so that the groups can be dealt out in two even shares. Returns how many
+    // texts are pending.
+    std::size_t SpreadLargest()
+    {
+        for (;;) {
+            std::size_t pending = 0;
+            for (const Group& group : m_pending) {
+                pending += Size(group);
+            }
+            const auto largest = std::max_element(m_pending.begin(), m_pending.end(),
+                                                  [](const Group& a, const Group& b) { return Size(a) < Size(b); });
+            if (largest == m_pending.end() || Size(*largest) * 2 <= pending) {
+                return pending;
+            }
+            const Group group = *largest;
+            *largest = m_pending.back();
+            m_pending.pop_back();
+            Step(group);
+        }
+    }
+
+    // Moves about half of the pending texts, in whole groups, to other.
+    void DealHalfTo(Sorter& other)
+    {
+        std::sort(m_pending.begin(), m_pending.end(), [](const Group& a, const Group& b) { return Size(a) > Size(b); });
+        std::vector<Group> kept;
+        std::size_t keptTexts = 0;
+        std::size_t dealtTexts = 0;
+        for (const Group& group : m_pending) {
+            if (keptTexts <= dealtTexts) {
+                kept.push_back(group);
+                keptTexts += Size(group);
+            } else {
+                other.Add(group);
+                dealtTexts += Size(group);
+            }
+        }
+        m_pending = std::move(kept);
+    }
+
 private:
+    static std::size_t Size(const Group& group) { return group.end - group.begin; }
+
+    void Step(const Group& group)
+    {
+        if (!group.keysRead) {
+            ReadKeys(group);
+        }
+        if (Size(group) <= kSmallGroup) {
+            SortSmall(group);
+        } else {
+            Distribute(group);
+        }
+    }
+
     [[nodiscard]] SortText* Base(bool inScratch) const
     {
-        return inScratch ? m_scratch->data() : m_texts.data();
+        return inScratch ? m_scratch : m_texts.data();
     }
 
     void ReadKeys(const Group& group) const
@@ -130,7 +184,7 @@ private:
     void Finish(std::size_t begin, std::size_t end, bool inScratch) const
     {
         if (inScratch) {
-            std::copy(m_scratch->data() + begin, m_scratch->data() + end, m_texts.data() + begin);
+            std::copy(m_scratch + begin, m_scratch + end, m_texts.data() + begin);
         }
     }
 
@@ -171,10 +225,12 @@ private:
         }
     }
 
-    // Texts with equal keys that end alike: equal texts if they end within the step.
+    // Texts with equal keys that end alike: equal texts if they end within the step, or if they
+    // are the very same bytes (a folder row and its file row read one record's path).
     void GoOnOrFinish(std::size_t begin, std::size_t end, std::size_t depth, bool inScratch)
     {
-        if (end - begin > 1 && Ending(Base(inScratch)[begin], depth) == kGoesOn) {
+        const SortText* run = Base(inScratch);
+        if (end - begin > 1 && Ending(run[begin], depth) == kGoesOn && !SameBytes(run + begin, run + end)) {
             m_pending.push_back({begin, end, depth + kStep, false, inScratch});
         } else {
             Finish(begin, end, inScratch);
@@ -257,16 +313,33 @@ private:
     }
 
     std::span<SortText> m_texts;
+    SortText* m_scratch;
     std::uint64_t m_flip;
     std::vector<Group> m_pending;
-    std::optional<SortBuffer<SortText>> m_scratch;
 };
+
+void Sort(std::span<SortText> texts, bool ascending, bool firstKeysRead)
+{
+    if (texts.size() <= 1) {
+        return;
+    }
+    const SortBuffer<SortText> scratch(texts.size());
+    Sorter sorter(texts, scratch.data(), FlipFor(ascending));
+    sorter.Add({0, texts.size(), 0, firstKeysRead, false});
+    if (texts.size() < kWorthASecondThread || sorter.SpreadLargest() < kWorthASecondThread) {
+        sorter.SortPending();
+        return;
+    }
+    Sorter other(texts, scratch.data(), FlipFor(ascending));
+    sorter.DealHalfTo(other);
+    RunSideBySide([&] { sorter.SortPending(); }, [&] { other.SortPending(); });
+}
 
 } // namespace
 
 void SortTexts(std::span<SortText> texts, bool ascending)
 {
-    Sorter(texts, ascending).Run(false);
+    Sort(texts, ascending, false);
 }
 
 void ReadFirstKey(SortText& text, bool ascending)
@@ -276,7 +349,7 @@ void ReadFirstKey(SortText& text, bool ascending)
 
 void SortTextsWithFirstKeys(std::span<SortText> texts, bool ascending)
 {
-    Sorter(texts, ascending).Run(true);
+    Sort(texts, ascending, true);
 }
 
 } // namespace velkan::search

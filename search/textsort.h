@@ -18,6 +18,8 @@ struct SortText {
 // the order they are given in, in both directions (given by row, the order of their rows). A
 // radix sort on the texts' bytes, read fifteen at a time into each text's key, so that texts
 // sharing a long start cost one read per step, not a comparison back from their first byte.
+// Texts at the same address are equal without being read to the end. A large sort gives half of
+// its groups to a second core.
 void SortTexts(std::span<SortText> texts, bool ascending);
 
 // The same, for texts whose first keys ReadFirstKey has read: a caller that reaches each text

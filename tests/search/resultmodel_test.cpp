@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <ostream>
 #include <random>
 
 using namespace velkan::search;
@@ -165,10 +166,21 @@ TEST_F(ResultModelTest, TheSpeedCellReadsAsItsLevelOutOfFive)
     }
 }
 
+struct SortCase {
+    std::string start;
+    int records;
+
+    friend void PrintTo(const SortCase& sample, std::ostream* out)
+    {
+        *out << sample.records << " records starting \"" << sample.start << '"';
+    }
+};
+
 // Rows whose keys tie often: few nicknames, dates and speeds, sizes from a handful of values
-// including both ends of the range; each record has a folder row and a file row. The parameter
-// starts every nickname and path (every date starts with "2004-0" anyway).
-class SortOrderTest : public ::testing::TestWithParam<std::string> {
+// including both ends of the range; each record has a file row and often a folder row. The
+// parameter gives what starts every nickname and path (every date starts with "2004-0" anyway)
+// and how many records there are: enough of them and the sort runs on two threads.
+class SortOrderTest : public ::testing::TestWithParam<SortCase> {
 protected:
     void SetUp() override
     {
@@ -185,9 +197,10 @@ protected:
         };
         std::mt19937 random(17);
         std::vector<ResultRow> rows;
-        for (int i = 0; i < 3000; ++i) {
-            const std::string nick = GetParam() + (random() % 2 ? "n" + std::to_string(random() % 5) : "\xC7\xD1");
-            const std::string path = GetParam() + (random() % 2 ? kPaths[random() % std::size(kPaths)]
+        const std::string& start = GetParam().start;
+        for (int i = 0; i < GetParam().records; ++i) {
+            const std::string nick = start + (random() % 2 ? "n" + std::to_string(random() % 5) : "\xC7\xD1");
+            const std::string path = start + (random() % 2 ? kPaths[random() % std::size(kPaths)]
                                                    : "C:\\" + std::to_string(random() % 30) + (random() % 3 ? "" : "\xB0\xA1"));
             const SearchResult* record = m_model.AddRecord(
                 {.nick = nick, .path = path, .date = "2004-0" + std::to_string(random() % 4),
@@ -258,7 +271,12 @@ TEST_P(SortOrderTest, EveryColumnSortsStablyFromWhateverOrderItFinds)
 }
 
 INSTANTIATE_TEST_SUITE_P(WithAndWithoutACommonStart, SortOrderTest,
-                         ::testing::Values(std::string(), std::string("C:\\share\\f\\")));
+                         ::testing::Values(SortCase{"", 3000}, SortCase{"C:\\share\\f\\", 3000},
+                                           SortCase{"", 60'000}),
+                         [](const ::testing::TestParamInfo<SortCase>& sample) {
+                             return (sample.param.start.empty() ? "Records" : "CommonStartRecords") +
+                                    std::to_string(sample.param.records);
+                         });
 
 TEST_F(ResultModelTest, RowLimitHoldsAndClearingMakesRoomAgain)
 {
