@@ -15,11 +15,16 @@
 #include "search/ticksource.h"
 #include "channel/wirekey.h"
 
+#include <QCoreApplication>
+#include <QEvent>
 #include <QMetaObject>
 
 namespace velkan::search {
 
 namespace {
+
+// A turn of listing, posted to the engine itself.
+const auto kListTurnEvent = static_cast<QEvent::Type>(QEvent::registerEventType());
 
 QString FoundText(int count)
 {
@@ -392,19 +397,25 @@ bool SearchEngine::ListPendingReplies()
     PushTexts();
     if (!m_pending.empty() && !m_turnPosted) {
         m_turnPosted = true;
-        QMetaObject::invokeMethod(
-            this,
-            [this] {
-                m_turnPosted = false;
-                // Once the last reply is listed the search may be at rest. A turn within a
-                // connection's own handler leaves that to the connection's close.
-                if (ListPendingReplies() && m_pending.empty()) {
-                    CheckIdle();
-                }
-            },
-            Qt::QueuedConnection);
+        // Low priority: what the list asked for while this part went in (its layout, its
+        // repaint) goes before the next part, each in a handler of its own.
+        QCoreApplication::postEvent(this, new QEvent(kListTurnEvent), Qt::LowEventPriority);
     }
     return true;
+}
+
+void SearchEngine::customEvent(QEvent* event)
+{
+    if (event->type() != kListTurnEvent) {
+        QObject::customEvent(event);
+        return;
+    }
+    m_turnPosted = false;
+    // Once the last reply is listed the search may be at rest. A turn within a connection's own
+    // handler leaves that to the connection's close.
+    if (ListPendingReplies() && m_pending.empty()) {
+        CheckIdle();
+    }
 }
 
 void SearchEngine::FinishReply(const PendingReply& reply)

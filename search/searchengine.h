@@ -163,6 +163,8 @@ private:
     // One turn: lists up to kItemsPerTurn items of the waiting replies, oldest first, and
     // posts a turn for the rest. False when none was waiting.
     bool ListPendingReplies();
+    // A posted turn.
+    void customEvent(QEvent* event) override;
     void FinishReply(const PendingReply& reply);
     // A new search: what the earlier one received and has not listed goes unlisted.
     void DiscardPendingReplies();
