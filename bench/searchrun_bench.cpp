@@ -145,13 +145,17 @@ void BM_LongestHandlerDuringSearch(benchmark::State& state)
 BENCHMARK(BM_LongestHandlerDuringSearch)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
 
 // Peers whose replies hold ten thousand items each (twenty files a folder) fill the shown panel
-// up to its row bound: the most CPU time of the panel's thread one handler took meanwhile.
+// up to its row bound, twice, as a user searching again: the most CPU time of the panel's thread
+// one handler took meanwhile. bench/run-benchmarks runs it in a process of its own: Qt's row
+// header grows its table of rows as they come, and in a process that has freed earlier lists of
+// a million rows the allocator serves that growth by copying instead of moving the pages.
 void BM_LongestHandlerLongReplies(benchmark::State& state)
 {
     constexpr int kFolders = 500;
     constexpr int kFilesPerFolder = 20;
     constexpr int kRowsPerPeer = kFolders * (kFilesPerFolder + 1);
     constexpr int kPeers = search::ResultModel::kDefaultRowLimit / kRowsPerPeer + 1;
+    constexpr int kSearches = 2;
     auto& application = static_cast<bench::HandlerTimingApplication&>(*QCoreApplication::instance());
     for (auto _ : state) {
         LocalSearch search(kPeers, kFolders, kFilesPerFolder);
@@ -161,13 +165,15 @@ void BM_LongestHandlerLongReplies(benchmark::State& state)
         bool idle = false;
         QObject::connect(&search.panel->Engine(), &search::SearchEngine::searchIdle, [&] { idle = true; });
         application.StartTiming();
-        search.panel->Engine().StartSearch(kSearchText);
-        const bool rested = RunUntil([&] { return idle; });
-        application.StopTiming();
-        if (!rested || search.panel->Model().HasRoomFor(2)) {
-            state.SkipWithError("the search did not fill the list");
-            return;
+        for (int round = 0; round < kSearches; ++round) {
+            idle = false;
+            search.panel->Engine().StartSearch(kSearchText);
+            if (!RunUntil([&] { return idle; }) || search.panel->Model().HasRoomFor(2)) {
+                state.SkipWithError("a search did not fill the list");
+                return;
+            }
         }
+        application.StopTiming();
         state.SetIterationTime(application.LongestCpuMs() / 1000.0);
         state.counters["longest_cpu_ms"] = application.LongestCpuMs();
         state.counters["longest_wall_ms"] = std::chrono::duration<double, std::milli>(application.Longest()).count();
