@@ -102,6 +102,9 @@ async function openSearch(browser, bridge, trace) {
   // Loaded and activated first, so that the trace holds the search and not the page's loading.
   await page.goto(`${bridge}/?${new URLSearchParams({ param })}`);
   await page.evaluate(() => document.querySelector('velkan-file-search').activated);
+  // The driver's own script for waiting is compiled in the page on first use: before the trace,
+  // so that the trace holds the page's work and not the driver's.
+  await page.waitForFunction(() => true);
   if (trace) await browser.startTracing(page, { categories: ['devtools.timeline', 'disabled-by-default-devtools.timeline'] });
   await page.evaluate(() => document.querySelector('velkan-file-search').VelkanSearch('track'));
   await page.waitForFunction(() => window.growth.idle, null, { timeout: WAIT_MS, polling: 200 });
