@@ -6,8 +6,9 @@
 namespace velkan::search {
 
 // Runs first on the calling thread and second on a thread of its own at the same time, when the
-// machine has a second core; otherwise one after the other. Returns when both are done; an
-// exception from either is rethrown here. The two must not touch the same memory.
+// machine has a second core and a thread can be started; otherwise one after the other. Returns
+// when both are done; an exception from either is rethrown here. The two must not touch the same
+// memory.
 void RunSideBySide(const std::function<void()>& first, const std::function<void()>& second);
 
 // How many rows a pass over them must have for a second thread to save more than it costs.
