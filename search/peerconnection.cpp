@@ -267,7 +267,7 @@ void PeerConnection::OnReadable()
         return;
     }
     if (line && !line->empty()) {
-        m_callbacks.lineReceived(*line);
+        m_callbacks.lineReceived(std::move(*line));
     }
 }
 
@@ -345,8 +345,8 @@ void PeerConnection::CloseFromPeer(ConnectionEnd why)
     }
     ::shutdown(m_socket, SHUT_RDWR);
     Close();
-    for (const std::string& line : lines) {
-        m_callbacks.lineReceived(line);
+    for (std::string& line : lines) {
+        m_callbacks.lineReceived(std::move(line));
     }
     m_callbacks.closed(why);
 }

@@ -45,7 +45,7 @@ public:
         std::function<void()> connected;
         // The connect failed or was not answered in time; the socket is already closed.
         std::function<void(ConnectionEnd why)> connectFailed;
-        std::function<void(const std::string& line)> lineReceived;
+        std::function<void(std::string line)> lineReceived;
         // The connection ended from the far side, or by one of its limits, and has already been
         // closed here.
         std::function<void(ConnectionEnd why)> closed;

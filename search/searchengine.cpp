@@ -19,6 +19,9 @@
 #include <QEvent>
 #include <QMetaObject>
 
+#include <optional>
+#include <utility>
+
 namespace velkan::search {
 
 namespace {
@@ -62,7 +65,7 @@ SearchEngine::SearchEngine(SearchView& view, ResultModel& model, ImageIndexProvi
             PeerConnection::Callbacks{
                 .connected = [this, slot] { OnPeerConnected(slot); },
                 .connectFailed = [this, slot](ConnectionEnd why) { OnPeerClosed(slot, why); },
-                .lineReceived = [this, slot](const std::string& line) { OnFindReply(slot, line); },
+                .lineReceived = [this, slot](std::string line) { OnFindReply(slot, std::move(line)); },
                 .closed = [this, slot](ConnectionEnd why) { OnPeerClosed(slot, why); },
             },
             m_budget, timeouts, &m_addresses);
@@ -352,17 +355,18 @@ const channel::ServerEntry* SearchEngine::FindServerEntry(std::string_view nick)
     return m_serverIndex.Find(nick);
 }
 
-void SearchEngine::OnFindReply(int slot, const std::string& line)
+void SearchEngine::OnFindReply(int slot, std::string line)
 {
     PeerSlot& peer = m_peers[slot];
-    if (!channel::FoundItemsStart(line)) {
+    const std::optional<std::size_t> itemsStart = channel::FoundItemsStart(line);
+    if (!itemsStart) {
         if (peer.outcome >= 0) {
             m_outcomes.OtherLine(peer.outcome);
         }
         return;
     }
-    m_pending.push_back({.slot = slot, .line = line, .progress = {}});
     m_pendingBytes += line.size();
+    m_pending.push_back({.slot = slot, .line = std::move(line), .progress = {.next = *itemsStart}});
     ++peer.pendingReplies;
     // A reply behind others waits for its turn; otherwise its first part goes in at once.
     if (m_pending.size() == 1) {

@@ -159,7 +159,7 @@ private:
                 std::chrono::steady_clock::time_point closedAt = std::chrono::steady_clock::now());
     // The connection is closed; its outcome is settled now, or once its replies are listed.
     void Ended(PeerSlot& peer, ConnectionEnd why);
-    void OnFindReply(int slot, const std::string& line);
+    void OnFindReply(int slot, std::string line);
     // One turn: lists up to kItemsPerTurn items of the waiting replies, oldest first, and
     // posts a turn for the rest. False when none was waiting.
     bool ListPendingReplies();

@@ -20,17 +20,24 @@ using com::S_OK;
 
 namespace {
 
-// The text of one of the panel's labels, in UTF-8.
-HRESULT LabelText(const ui::SearchPanel* panel, QLabel& (ui::SearchPanel::*label)() const, std::string* text)
+// What read gives of the panel, into value: the checks every reader of the panel makes.
+template <typename Value, typename Read>
+HRESULT ReadPanel(ui::SearchPanel* panel, Value* value, const Read& read)
 {
-    if (text == nullptr) {
+    if (value == nullptr) {
         return com::E_POINTER;
     }
     if (panel == nullptr) {
         return com::E_UNEXPECTED;
     }
-    *text = (panel->*label)().text().toStdString();
+    *value = read(*panel);
     return S_OK;
+}
+
+// The text of one of the panel's labels, in UTF-8.
+HRESULT LabelText(ui::SearchPanel* panel, QLabel& (ui::SearchPanel::*label)() const, std::string* text)
+{
+    return ReadPanel(panel, text, [label](ui::SearchPanel& shown) { return (shown.*label)().text().toStdString(); });
 }
 
 } // namespace
@@ -76,14 +83,7 @@ HRESULT CVelkanFileSearchCtrl::ConnectFolder(std::string* text)
 
 HRESULT CVelkanFileSearchCtrl::RowCount(int* rows)
 {
-    if (rows == nullptr) {
-        return com::E_POINTER;
-    }
-    if (!m_panel) {
-        return com::E_UNEXPECTED;
-    }
-    *rows = m_panel->Model().rowCount();
-    return S_OK;
+    return ReadPanel(m_panel.data(), rows, [](ui::SearchPanel& shown) { return shown.Model().rowCount(); });
 }
 
 HRESULT CVelkanFileSearchCtrl::Row(int row, RowView* view)
@@ -126,26 +126,12 @@ HRESULT CVelkanFileSearchCtrl::ProgressText(std::string* text)
 
 HRESULT CVelkanFileSearchCtrl::PicturesFinal(bool* isFinal)
 {
-    if (isFinal == nullptr) {
-        return com::E_POINTER;
-    }
-    if (!m_panel) {
-        return com::E_UNEXPECTED;
-    }
-    *isFinal = m_panel->Icons().PicturesFinal();
-    return S_OK;
+    return ReadPanel(m_panel.data(), isFinal, [](ui::SearchPanel& shown) { return shown.Icons().PicturesFinal(); });
 }
 
 HRESULT CVelkanFileSearchCtrl::Progress(int* percent)
 {
-    if (percent == nullptr) {
-        return com::E_POINTER;
-    }
-    if (!m_panel) {
-        return com::E_UNEXPECTED;
-    }
-    *percent = m_panel->ProgressBar().value();
-    return S_OK;
+    return ReadPanel(m_panel.data(), percent, [](ui::SearchPanel& shown) { return shown.ProgressBar().value(); });
 }
 
 HRESULT CVelkanFileSearchCtrl::ConnectToRow(int row)
